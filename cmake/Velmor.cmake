@@ -1,0 +1,59 @@
+# Shared build rules of the project.
+
+if(VELMOR_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Core libraries are warning-free by rule: no Qt, -Wall -Wextra -Werror.
+# Sources are every .cpp of the folder itself (subfolders such as ui/ are separate targets).
+function(velmor_core_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    # A subsystem not written yet: keep its name usable by dependants.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE -Wall -Wextra -Werror)
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# One GoogleTest executable per tested subsystem: every .cpp of the calling folder.
+function(velmor_gtest name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE VELMOR_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+include(GoogleTest)
+
+# Qt widget libraries of a subsystem's ui/ folder: every .cpp there, moc on.
+function(velmor_ui_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(NOT sources)
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARGN})
+endfunction()
+
+# tests/<dir> becomes test program test_<dir> linked with the given libraries.
+macro(velmor_test_dir dir)
+  set(velmor_test_libs ${ARGN})
+  add_subdirectory(${dir})
+endmacro()

@@ -1,0 +1,12 @@
+#include <cstdio>
+
+#include "cli/Commands.h"
+
+namespace vlm::cli {
+
+int RunCfgCommand(const std::vector<std::string>&) {
+  std::fputs("velmorctl: these commands are not built yet\n", stderr);
+  return 1;
+}
+
+}  // namespace vlm::cli

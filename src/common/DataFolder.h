@@ -1,0 +1,27 @@
+#pragma once
+// Where the program keeps its files ("Cfg", "Box", "Data", "Bak", "Log", "Wav", the ini files):
+// VELMOR_HOME when set; else the program's own folder when writable; else a per-user folder
+// ($XDG_DATA_HOME/velmor or ~/.local/share/velmor).
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vlm {
+
+// Remember the program's path (argv[0]) once at start.
+void SetProgramPath(const std::filesystem::path& argv0);
+std::filesystem::path DataFolder();
+// DataFolder()/name, created on first use.
+std::filesystem::path DataSubfolder(std::string_view name);
+// The settings ini of the program ("velmor.ini") and the address list ("IPList.ini").
+std::filesystem::path SettingsIniPath();
+std::filesystem::path IpListIniPath();
+// A name that came from outside (a controller file name, a place text) made safe as one path
+// component: separators, ':' and control characters removed, "." and ".." refused (empty result).
+std::string SanitizeFileName(std::string_view name);
+// Writes bytes through a temporary file and a rename; false (old file untouched) on failure.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// Reads a whole file; false when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+
+}  // namespace vlm

@@ -1,0 +1,26 @@
+#pragma once
+// Code pages at the program's boundaries. Inside the program text is UTF-8; the image and the
+// ini files keep Windows-1251 bytes, the controller keeps DOS 866 bytes.
+#include <string>
+#include <string_view>
+
+namespace vlm {
+
+// UTF-8 -> CP1251; characters without a CP1251 byte become '?'. Invalid UTF-8 bytes are taken
+// as CP1251 bytes, so already-converted text survives a second conversion.
+std::string Utf8ToCp1251(std::string_view utf8);
+// CP1251 -> UTF-8 (every byte has a character; 0x98 becomes U+FFFD).
+std::string Cp1251ToUtf8(std::string_view cp1251);
+// Whole-string conversions between Windows-1251 and DOS 866 bytes by the controller's tables:
+// bytes without a counterpart stay unchanged.
+std::string WinToDos(std::string_view cp1251);
+std::string DosToWin(std::string_view cp866);
+// Shortcuts for the usual road UTF-8 <-> controller bytes.
+std::string Utf8ToDos(std::string_view utf8);
+std::string DosToUtf8(std::string_view cp866);
+bool IsValidUtf8(std::string_view bytes);
+// Text files from other programs may be CP1251 or UTF-8: valid UTF-8 is kept, anything else is
+// taken as CP1251.
+std::string AnyToUtf8(std::string_view bytes);
+
+}  // namespace vlm
