@@ -48,8 +48,8 @@ struct TItemDef {
   const char* zeroReport = "";  // report (after the caption) written when the value is 0
   uint8_t arg = 0;         // marker argument (table index)
   uint8_t occurrence = 0;  // which item of this id in the record (1: the second item 149)
-  bool IsMarker() const { return kind == TItemKind::Marker; }
-  TMarker Marker() const { return static_cast<TMarker>(id); }
+  constexpr bool IsMarker() const { return kind == TItemKind::Marker; }
+  constexpr TMarker Marker() const { return static_cast<TMarker>(id); }
 };
 
 // The editor range of an item: the given one, or the whole range of its width.

@@ -22,9 +22,9 @@ struct TPointKind {
   const char* frameClass;
   TPopupMenu menu = TPopupMenu::Delete;
   int image = 2;
-  std::span<const TItemDef> items;  // in write order, markers included
-  std::span<const TRowTableDef> tables;
-  std::span<const uint8_t> templateItems;  // what "В шаблон КП" copies; empty: no template
+  std::span<const TItemDef> items = {};  // in write order, markers included
+  std::span<const TRowTableDef> tables = {};
+  std::span<const uint8_t> templateItems = {};  // what "В шаблон КП" copies; empty: no template
   const char* nodeFormat = "";  // own node text format with number and place ("№%d КП ТМ120 %s")
   bool baseCaption = false;     // the ГРАНИТ point keeps the base caption "???"
 };

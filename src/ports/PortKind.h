@@ -42,9 +42,9 @@ struct TPortKind {
   uint8_t hardConst = 0;
   TNumberReport numberReport = TNumberReport::Caption;
   bool writesComment = true;     // item 149 among the shared items
-  std::span<const TItemDef> items;  // in write order, markers included
-  std::span<const TRowTableDef> tables;
-  std::span<const uint8_t> childIds;  // point container ids accepted
+  std::span<const TItemDef> items = {};  // in write order, markers included
+  std::span<const TRowTableDef> tables = {};
+  std::span<const uint8_t> childIds = {};  // point container ids accepted
   bool singleChild = false;           // exactly one point, no item 108
   const char* noneAdded = "";         // report when there are no points
   const char* childIdError = "Ошибка идентификатора КП\rid=";
