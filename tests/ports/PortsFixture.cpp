@@ -52,6 +52,29 @@ void PortsFixture::ReadImage(const Bytes& image) {
   station->ReadConfig(cfg);
 }
 
+Bytes PortsFixture::ImageWithPorts(int portCount, const std::function<void(TConfig&)>& ports) {
+  TConfig out;
+  out.Clear();
+  out.WriteHeader(*cfg.Stamp);
+  out.Position = kHeaderSize;
+  const size_t stationStart = out.OpenContainer(148);
+  out.WriteString(149, "");
+  out.WriteU8(147, 1);
+  const size_t controllerStart = out.OpenContainer(102);
+  out.WriteU8(105, 1);
+  out.WriteU8(103, 0);
+  const size_t processorStart = out.OpenContainer(153);
+  out.WriteU8(105, 1);
+  out.WriteU8(104, static_cast<uint8_t>(portCount));
+  ports(out);
+  out.CloseContainer(processorStart);
+  out.CloseContainer(controllerStart);
+  out.CloseContainer(stationStart);
+  out.FinishImage();
+  const auto image = out.Image();
+  return Bytes(image.begin(), image.end());
+}
+
 Bytes PortsFixture::PortRecord(const Bytes& image, uint8_t typeId) const {
   // Station container, its items, the controller container and its items, the cards: the
   // processor container is found by walking, whatever the card records before it take.

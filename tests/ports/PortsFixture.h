@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ class PortsFixture : public ::testing::Test {
   Bytes WriteImage();
   // Reads an image into a fresh tree (replacing the current one).
   void ReadImage(const Bytes& image);
+  // An image of one controller whose processor holds the port records that `ports` writes.
+  Bytes ImageWithPorts(int portCount, const std::function<void(TConfig&)>& ports);
   // The bytes of the first container with this id directly under the processor.
   Bytes PortRecord(const Bytes& image, uint8_t typeId) const;
 
