@@ -34,6 +34,9 @@ class PortsFixture : public ::testing::Test {
   TDataPort* AddPortOf(uint8_t typeId);
   TDataPoint* AddPointOf(TDataPort& port, uint8_t typeId);
 
+  // Every port kind with one point of every kind it accepts, every field off its default, rows
+  // in every table, TI groups and poll steps, all ports bound where they take a hardware port.
+  void BuildEverything();
   // The whole image as written now (fixed stamp).
   Bytes WriteImage();
   // Reads an image into a fresh tree (replacing the current one).
