@@ -173,8 +173,7 @@ void TController::WriteConfig(TConfig& cfg) {
   const size_t start = cfg.OpenContainer(TypeId);
   TProcessor* processor = Processor();
   cfg.WriteU8(105, processor ? processor->Number : 0);
-  const size_t cards = ChildCount() - (processor ? 1 : 0);
-  cfg.WriteU8(103, static_cast<uint8_t>(cards));
+  cfg.WriteCount(103, ChildCount() - (processor ? 1 : 0));
   for (size_t i = 0; i < ChildCount(); ++i) {
     TObj* child = ChildObject(i);
     if (child && child != processor) child->WriteConfig(cfg);
