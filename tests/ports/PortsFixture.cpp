@@ -119,17 +119,6 @@ void FillValues(TItemValues& values, int salt) {
   }
 }
 
-void FillTables(std::vector<TRowTable>& tables, int salt) {
-  for (TRowTable& table : tables) {
-    // Three rows in descending key order, so the sorts while writing have work to do.
-    for (int r = 3; r >= 1; --r) {
-      std::vector<uint8_t> row(table.Def().rowSize);
-      for (size_t b = 0; b < row.size(); ++b) row[b] = static_cast<uint8_t>(r * 16 + b + salt);
-      ASSERT_TRUE(table.AddRow(row));
-    }
-  }
-}
-
 void FillGroups(TDataPoint& point) {
   if (!point.Groups) return;
   for (int number : {1, 7, 255}) {
@@ -186,6 +175,16 @@ void PortsFixture::BuildEverything() {
   }
 }
 
+
+void FillTables(std::vector<TRowTable>& tables, int salt) {
+  for (TRowTable& table : tables) {
+    for (int r = 3; r >= 1; --r) {
+      std::vector<uint8_t> row(table.Def().rowSize);
+      for (size_t b = 0; b < row.size(); ++b) row[b] = static_cast<uint8_t>(r * 16 + b + salt);
+      ASSERT_TRUE(table.AddRow(row));
+    }
+  }
+}
 
 Bytes FindRecord(const Bytes& image, size_t begin, size_t end, uint8_t tag, uint8_t id) {
   for (size_t pos = begin; pos + 4 <= end;) {

@@ -53,6 +53,9 @@ class PortsFixture : public ::testing::Test {
   TConfig cfg;
 };
 
+// Three rows in descending key order in every table, so the sorts while writing have work to do.
+void FillTables(std::vector<TRowTable>& tables, int salt);
+
 // Record builders for expected bytes, written out item by item from the documented layouts.
 Bytes U8(uint8_t id, uint8_t v);
 Bytes U16(uint8_t id, uint16_t v);

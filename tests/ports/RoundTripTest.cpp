@@ -76,5 +76,22 @@ TEST_F(RoundTrip, StoreEveryKindImageOnRequest) {
   ASSERT_TRUE(WriteFileAtomically(VELMOR_TEST_DATA "/ports/all_kinds.cfg", std::string(image.begin(), image.end())));
 }
 
+// With VELMOR_WRITE_TEST_DATA=1 also the seed corpus of the ports image fuzz target: one small
+// image per port kind with its points.
+TEST_F(RoundTrip, StoreFuzzSeedsOnRequest) {
+  if (!std::getenv("VELMOR_WRITE_TEST_DATA")) GTEST_SKIP() << "seeds not requested";
+  for (const TPortKind* kind : PortKinds()) {
+    station = NewConfiguration(tree);
+    TDataPort* port = AddPortOf(kind->typeId);
+    port->Number = 1;
+    for (uint8_t id : kind->childIds)
+      if (!kind->singleChild) AddPointOf(*port, id);
+    FillTables(port->Tables, 1);
+    const Bytes image = WriteImage();
+    const std::string name = std::string(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/") + kind->className;
+    ASSERT_TRUE(WriteFileAtomically(name, std::string(image.begin(), image.end())));
+  }
+}
+
 }  // namespace
 }  // namespace vlm::test
