@@ -183,6 +183,16 @@ TEST_F(Kinds, ModemPageFollowsTheHardwareInterfaceOfThePort) {
   EXPECT_EQ(point->HardInterface(), 1);
 }
 
+TEST_F(Kinds, TextsAreCutToWholeCharactersThatFitTheImage) {
+  TDataPoint* point = AddPointOf(*AddPortOf(17), 104);
+  std::string place;
+  for (int i = 0; i < 300; ++i) place += "Ж";
+  point->SetPlace("a" + place);
+  EXPECT_EQ(point->Place(), "a" + place.substr(0, 254 * 2));
+  point->SetPlace("abc");
+  EXPECT_EQ(point->Place(), "abc");
+}
+
 TEST(PollSequence, InsertsAfterTheSelectedStepUpTo255) {
   TPollSequence seq;
   EXPECT_TRUE(seq.AddActive(1));
