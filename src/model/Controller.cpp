@@ -64,6 +64,7 @@ void TController::RemoveHardPort(THardPort* port) {
 }
 
 void TController::LinkPorts(TSoftPort* soft, THardPort* hard) {
+  if (!soft) return;
   RemoveSoftPort(soft);
   TLink* link = hard ? LinkOfHard(hard) : nullptr;
   if (!link) {
