@@ -102,15 +102,7 @@ void TProcessor::ReadConfig(TConfig& cfg) {
   cfg.ReadU32(187, Gateway);
   uint8_t count = 0;
   cfg.ReadU8(104, count);
-  for (int i = 0; i < count; ++i) {
-    const uint8_t id = cfg.NextContainer();
-    TObj* port = Kinds().Create(TKindFamily::Port, id, *Node);
-    if (!port) {
-      ShowError(Format("Ошибка идентификатора порта.\rid=%d", {id}));
-      Abort();
-    }
-    port->ReadConfig(cfg);
-  }
+  for (int i = 0; i < count; ++i) ReadChild(cfg, TKindFamily::Port, *Node, "Ошибка идентификатора порта.\rid=");
 }
 
 // --- creating the fixed nodes ---

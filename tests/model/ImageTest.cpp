@@ -117,16 +117,9 @@ TEST(ImageReadTest, ProcessorContainerMayCarryId105) {
 
 TEST(ImageReadTest, UnknownPortKindIsRefused) {
   TImageWriter w;
-  auto station = w.cfg.OpenContainer(148);
-  w.cfg.WriteU8(147, 1);
-  auto controller = w.cfg.OpenContainer(102);
-  w.cfg.WriteU8(103, 0);
-  auto processor = w.cfg.OpenContainer(153);
+  w.OpenController();
   w.cfg.WriteU8(104, 1);
-  w.cfg.CloseContainer(w.cfg.OpenContainer(4));  // id 4 belongs to no port kind
-  w.cfg.CloseContainer(processor);
-  w.cfg.CloseContainer(controller);
-  w.cfg.CloseContainer(station);
+  w.Open(4);  // id 4 belongs to no port kind
   TTree tree;
   const auto result = ReadImage(w.Finish(), tree);
   EXPECT_TRUE(result.aborted);
@@ -173,15 +166,9 @@ TEST(ImageReadTest, TrailingBytesAfterTheSizeAreIgnored) {
 
 TEST(ImageReadTest, ItemShorterThanItsFieldIsRefused) {
   TImageWriter w;
-  auto station = w.cfg.OpenContainer(148);
-  w.cfg.WriteU8(147, 1);
-  auto controller = w.cfg.OpenContainer(102);
-  auto processor = w.cfg.OpenContainer(153);
+  w.OpenController();
   const uint8_t twoBytes[2] = {1, 2};
   w.cfg.WriteItem(186, 2, twoBytes);  // the mask needs 4
-  w.cfg.CloseContainer(processor);
-  w.cfg.CloseContainer(controller);
-  w.cfg.CloseContainer(station);
   TTree tree;
   const auto result = ReadImage(w.Finish(), tree);
   EXPECT_TRUE(result.aborted);
@@ -191,12 +178,9 @@ TEST(ImageReadTest, ItemShorterThanItsFieldIsRefused) {
 
 TEST(ImageReadTest, MissingContainerIsReportedNotSearchedPastTheEnd) {
   TImageWriter w;
-  auto station = w.cfg.OpenContainer(148);
+  w.Open(148);
   w.cfg.WriteU8(147, 2);  // says two controllers, holds one
-  auto controller = w.cfg.OpenContainer(102);
-  w.cfg.CloseContainer(w.cfg.OpenContainer(153));
-  w.cfg.CloseContainer(controller);
-  w.cfg.CloseContainer(station);
+  w.Open(102).Open(153);
   TTree tree;
   const auto result = ReadImage(w.Finish(), tree);
   EXPECT_TRUE(result.aborted);
@@ -207,11 +191,10 @@ TEST(ImageReadTest, MissingContainerIsReportedNotSearchedPastTheEnd) {
 
 TEST(ImageReadTest, ReadItemCopiesOnlyTheStoredPayload) {
   TImageWriter w;
-  auto station = w.cfg.OpenContainer(148);
+  w.Open(148);
   const uint8_t three[3] = {0x11, 0x22, 0x33};
   w.cfg.WriteItem(150, 3, three);
   w.cfg.WriteItem(149, 3, "\x09" "ab");  // length byte larger than the stored characters
-  w.cfg.CloseContainer(station);
   TConfig cfg;
   cfg.Load(w.Finish());
   ASSERT_EQ(cfg.NextContainer(), 148);
@@ -230,15 +213,9 @@ TEST(ImageReadTest, ReadItemCopiesOnlyTheStoredPayload) {
 
 TEST(ImageReadTest, ProcessorWithoutMaskAndGatewayReadsDefaults) {
   TImageWriter w;
-  auto station = w.cfg.OpenContainer(148);
-  w.cfg.WriteU8(147, 1);
-  auto controller = w.cfg.OpenContainer(102);
-  auto processor = w.cfg.OpenContainer(153);
+  w.OpenController();
   w.cfg.WriteU8(105, 7);
   w.cfg.WriteU32(1, 0x0A000002);
-  w.cfg.CloseContainer(processor);
-  w.cfg.CloseContainer(controller);
-  w.cfg.CloseContainer(station);
   TTree tree;
   ASSERT_FALSE(ReadImage(w.Finish(), tree).aborted);
   auto* controllerObj = static_cast<TController*>(tree.Root()->Child(0)->Object());

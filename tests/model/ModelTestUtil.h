@@ -80,12 +80,36 @@ class TImageWriter {
     cfg.WriteHeader(FixedStamp());
     cfg.Position = kHeaderSize;
   }
+  TImageWriter& Open(uint8_t id) {
+    open_.push_back(cfg.OpenContainer(id));
+    return *this;
+  }
+  TImageWriter& Close() {
+    cfg.CloseContainer(open_.back());
+    open_.pop_back();
+    return *this;
+  }
+  // The station (one controller), the controller (cardCount cards) and, with openProcessor, the
+  // processor are left open for the records of the test.
+  TImageWriter& OpenController(uint8_t cardCount = 0, bool openProcessor = true) {
+    Open(148);
+    cfg.WriteU8(147, 1);
+    Open(102);
+    cfg.WriteU8(103, cardCount);
+    if (openProcessor) Open(153);
+    return *this;
+  }
+  // Closes what is still open and completes the header.
   Bytes Finish() {
+    while (!open_.empty()) Close();
     cfg.FinishImage();
     auto image = cfg.Image();
     return {image.begin(), image.end()};
   }
   TConfig cfg;
+
+ private:
+  std::vector<size_t> open_;
 };
 
 }  // namespace vlm::test

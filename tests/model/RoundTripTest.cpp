@@ -53,15 +53,8 @@ class TTestPort : public TSoftPort {
     TSoftPort::ReadConfig(cfg);
     uint8_t count = 0;
     cfg.ReadU8(108, count);
-    for (int i = 0; i < count; ++i) {
-      const uint8_t id = cfg.NextContainer();
-      TObj* point = id == kTestPointId ? Kinds().Create(TKindFamily::Point, id, *Node) : nullptr;
-      if (!point) {
-        ShowError(Format("Ошибка идентификатора КП\rid=%d", {id}));
-        Abort();
-      }
-      point->ReadConfig(cfg);
-    }
+    static constexpr uint8_t kAccepted[] = {kTestPointId};
+    for (int i = 0; i < count; ++i) ReadChild(cfg, TKindFamily::Point, *Node, "Ошибка идентификатора КП\rid=", kAccepted);
   }
 };
 
@@ -221,19 +214,15 @@ TEST_F(RoundTripTest, FifoThreeReadsAsOne) {
 
 TEST_F(RoundTripTest, TIGroupWithoutMaskAndDeltasReadsDefaults) {
   TImageWriter w;
-  auto station = w.cfg.OpenContainer(148);
-  w.cfg.WriteU8(147, 1);
-  auto controller = w.cfg.OpenContainer(102);
-  auto processor = w.cfg.OpenContainer(153);
+  w.OpenController();
   w.cfg.WriteU8(104, 1);
-  auto port = w.cfg.OpenContainer(kTestPortId);
+  w.Open(kTestPortId);
   w.cfg.WriteU8(108, 1);
-  auto point = w.cfg.OpenContainer(kTestPointId);
+  w.Open(kTestPointId);
   w.cfg.WriteU8(124, 1);
-  auto group = w.cfg.OpenContainer(200);
+  w.Open(200);
   w.cfg.WriteU8(128, 33);
   w.cfg.WriteU8(129, 2);
-  for (auto start : {group, point, port, processor, controller, station}) w.cfg.CloseContainer(start);
   TTree tree;
   ASSERT_FALSE(ReadImage(w.Finish(), tree).aborted);
   auto* p = static_cast<TTestPoint*>(tree.Root()->Child(0)->Child(0)->Child(0)->Child(0)->Object());
@@ -247,17 +236,13 @@ TEST_F(RoundTripTest, TIGroupWithoutMaskAndDeltasReadsDefaults) {
 TEST_F(RoundTripTest, WrongTIGroupAndPointIdsAreRefused) {
   for (uint8_t bad : {uint8_t{201}, uint8_t{0}}) {
     TImageWriter w;
-    auto station = w.cfg.OpenContainer(148);
-    w.cfg.WriteU8(147, 1);
-    auto controller = w.cfg.OpenContainer(102);
-    auto processor = w.cfg.OpenContainer(153);
+    w.OpenController();
     w.cfg.WriteU8(104, 1);
-    auto port = w.cfg.OpenContainer(kTestPortId);
+    w.Open(kTestPortId);
     w.cfg.WriteU8(108, 1);
-    auto point = w.cfg.OpenContainer(bad ? kTestPointId : 121);
+    w.Open(bad ? kTestPointId : 121);
     w.cfg.WriteU8(124, 1);
-    w.cfg.CloseContainer(w.cfg.OpenContainer(bad ? bad : 200));
-    for (auto start : {point, port, processor, controller, station}) w.cfg.CloseContainer(start);
+    w.Open(bad ? bad : 200);
     TTree tree;
     const auto result = ReadImage(w.Finish(), tree);
     EXPECT_TRUE(result.aborted);
@@ -268,22 +253,16 @@ TEST_F(RoundTripTest, WrongTIGroupAndPointIdsAreRefused) {
 
 TEST_F(RoundTripTest, CardWithoutPortRecordsSkipsThemSilently) {
   TImageWriter w;
-  auto station = w.cfg.OpenContainer(148);
-  w.cfg.WriteU8(147, 1);
-  auto controller = w.cfg.OpenContainer(102);
-  w.cfg.WriteU8(103, 1);
-  auto card = w.cfg.OpenContainer(5);
+  w.OpenController(1, false);
+  w.Open(5);
   w.cfg.WriteU8(1, 6);
   for (int i = 0; i < 4; ++i) {
-    auto other = w.cfg.OpenContainer(i == 1 ? 128 : 77);
+    w.Open(i == 1 ? 128 : 77);
     w.cfg.WriteU8(5, 0x62);
     w.cfg.WriteU8(178, 4);
-    w.cfg.CloseContainer(other);
+    w.Close();
   }
-  w.cfg.CloseContainer(card);
-  w.cfg.CloseContainer(w.cfg.OpenContainer(153));
-  w.cfg.CloseContainer(controller);
-  w.cfg.CloseContainer(station);
+  w.Close().Open(153);
   TTree tree;
   const auto result = ReadImage(w.Finish(), tree);
   ASSERT_FALSE(result.aborted) << (result.errors.empty() ? "" : result.errors[0]);
