@@ -11,17 +11,13 @@
 
 #include "blackbox/BoxDecoder.h"
 #include "blackbox/BoxLine.h"
-#include "blackbox/BoxListing.h"
+#include "blackbox/BoxReplay.h"
 #include "cli/Commands.h"
 
 namespace vlm::cli {
 namespace {
 
 constexpr int kOk = 0, kFailure = 1, kBadInput = 2;
-
-// Field lengths of an IEC 101 port, used for replayed records: the text line does not carry
-// the parameter byte, and all-one-octet fields are the most common 101 set-up.
-constexpr uint8_t kDefaultReplayParam = 0x55;
 
 int Usage() {
   std::fputs(
@@ -128,7 +124,7 @@ int DecodeFrame(const std::vector<std::string>& args) {
   }
   if (!haveCode || !haveDir) return Usage();
   size_t length = 0;
-  if (!ParseHexBytes(args, i, record, length)) return BadInput("frame bytes must be up to 128 hex pairs");
+  if (!ParseHexBytes(args, i, record, length)) return BadInput("frame bytes must be hex pairs, at most 128");
   if (!HasDecoder(record.Code())) {
     std::fprintf(stderr, "velmorctl: protocol code %u has no decoder\n", unsigned(record.Code()));
     return kFailure;
@@ -140,54 +136,10 @@ int DecodeFrame(const std::vector<std::string>& args) {
   return kOk;
 }
 
-// Reads a file line by line through a fixed buffer, so a recording of any size streams.
-class TLineSource {
- public:
-  explicit TLineSource(std::FILE* file) : file_(file), buffer_(kChunk) {}
-
-  bool Next(std::string_view& line) {
-    for (;;) {
-      const char* start = buffer_.data() + begin_;
-      const void* nl = std::memchr(start, '\n', end_ - begin_);
-      if (nl) {
-        const size_t n = static_cast<const char*>(nl) - start;
-        line = std::string_view(start, n);
-        begin_ += n + 1;
-        return true;
-      }
-      if (eof_) {
-        if (begin_ == end_) return false;
-        line = std::string_view(start, end_ - begin_);
-        begin_ = end_;
-        return true;
-      }
-      Refill();
-    }
-  }
-
- private:
-  static constexpr size_t kChunk = 1 << 20;
-
-  void Refill() {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
-    const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-    end_ += got;
-    if (got == 0) eof_ = true;
-  }
-
-  std::FILE* file_;
-  std::vector<char> buffer_;
-  size_t begin_ = 0, end_ = 0;
-  bool eof_ = false;
-};
-
 int DecodeFile(const std::vector<std::string>& args) {
   std::string path;
   bool showHex = true;
-  unsigned param = kDefaultReplayParam;
+  unsigned param = TReplayOptions{}.param;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-hex") {
       showHex = false;
@@ -203,23 +155,12 @@ int DecodeFile(const std::vector<std::string>& args) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return BadInput("cannot open " + path + ": " + std::strerror(errno));
 
-  TBoxListing listing(showHex, true);
-  TParsedLine parsed;
-  std::string out;
-  out.reserve(2 << 20);
-  std::string_view line;
-  TLineSource source(file.get());
-  while (source.Next(line)) {
-    if (!ParseRecordLine(line, parsed)) continue;
-    parsed.record.param = uint8_t(param);
-    listing.Process(parsed.record, parsed.length, parsed.time, out);
-    if (out.size() >= (1 << 20)) {
-      std::fwrite(out.data(), 1, out.size(), stdout);
-      out.clear();
-    }
-  }
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  if (std::ferror(file.get())) return BadInput("read error in " + path);
+  TReplayOptions options;
+  options.showHex = showHex;
+  options.param = uint8_t(param);
+  const TReplayResult result = PrintRecording(file.get(), stdout, options);
+  if (result.readError) return BadInput("read error in " + path);
+  if (result.writeError) return kFailure;
   return std::fflush(stdout) == 0 ? kOk : kFailure;
 }
 
