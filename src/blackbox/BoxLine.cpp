@@ -20,20 +20,15 @@ void AppendDigits(std::string& out, unsigned value, int width) {
 
 void AppendTime(std::string& out, TDateTime time) {
   const DateTimeParts t = DecodeDateTime(time);
-  AppendDigits(out, unsigned(t.year), 4);
-  out += '.';
-  AppendDigits(out, unsigned(t.month), 2);
-  out += '.';
-  AppendDigits(out, unsigned(t.day), 2);
-  out += ' ';
-  AppendDigits(out, unsigned(t.hour), 2);
-  out += ':';
-  AppendDigits(out, unsigned(t.minute), 2);
-  out += ':';
-  AppendDigits(out, unsigned(t.second), 2);
-  out += '.';
-  AppendDigits(out, unsigned(t.millisecond), 3);
-  out += '|';
+  const struct {
+    int value, width;
+    char separator;
+  } fields[] = {{t.year, 4, '.'},   {t.month, 2, '.'},  {t.day, 2, ' '},        {t.hour, 2, ':'},
+                {t.minute, 2, ':'}, {t.second, 2, '.'}, {t.millisecond, 3, '|'}};
+  for (const auto& field : fields) {
+    AppendDigits(out, unsigned(field.value), field.width);
+    out += field.separator;
+  }
 }
 
 // Decimal number of a fixed-position field; false unless every character is a digit.

@@ -8,22 +8,26 @@
 namespace vlm {
 namespace {
 
-void Telemetering(TFrameCursor& c, unsigned series, TDecoded& out) {
-  out.text += Format(":ТИ,Серия%.2d \r\n  ", {series});
-  out.colour = 48;
-  for (unsigned i = 0; i < 8; ++i) {
-    const unsigned v = c.U16Le();
-    out.text += Format(" %2.2d:%d(%4.4xh)", {series * 8 + i, v, v});
-  }
-  out.text += "  CRC=OK";
-}
+// Blocks of numbered values: telemetering (8 of 16 bits per series) and counters (3 of 32 bits
+// per series, numbers below 64 only).
+struct TValueBlock {
+  const char* head;
+  uint8_t colour;
+  unsigned perSeries;
+  unsigned octets;
+  const char* value;
+  unsigned numberLimit;  // values numbered at or above it are not in the block
+};
 
-void Counters(TFrameCursor& c, unsigned series, TDecoded& out) {
-  out.text += Format(":Счётчики,Серия%.2d \r\n  ", {series});
-  out.colour = 49;
-  for (unsigned i = 0; i < 3 && series * 3 + i < 64; ++i) {
-    const uint32_t v = c.U32Le();
-    out.text += Format(" %2.2d:%d(%8.8xh)", {series * 3 + i, v, v});
+constexpr TValueBlock kTelemetering = {":ТИ,Серия%.2d \r\n  ", 48, 8, 2, " %2.2d:%d(%4.4xh)", ~0u};
+constexpr TValueBlock kCounters = {":Счётчики,Серия%.2d \r\n  ", 49, 3, 4, " %2.2d:%d(%8.8xh)", 64};
+
+void Values(TFrameCursor& c, const TValueBlock& block, unsigned series, TDecoded& out) {
+  out.text += Format(block.head, {series});
+  out.colour = block.colour;
+  for (unsigned i = 0; i < block.perSeries && series * block.perSeries + i < block.numberLimit; ++i) {
+    const uint32_t v = c.Field(int(block.octets));
+    out.text += Format(block.value, {series * block.perSeries + i, v, v});
   }
   out.text += "  CRC=OK";
 }
@@ -58,8 +62,8 @@ void FromKp(const TFrameIn& in, TDecoded& out) {
   out.text += Format(" КП=%d", {head & 0x1F});
   out.text += Format(" Тип=%2.2xh", {type});
   c.SetLimit(in.length - 2);  // the CRC closes every block
-  if (type < 0x40) return Telemetering(c, type, out);
-  if (type <= 0x5F) return Counters(c, type & 0x1F, out);
+  if (type < 0x40) return Values(c, kTelemetering, type, out);
+  if (type <= 0x5F) return Values(c, kCounters, type & 0x1F, out);
   if (type == 0x90 || type == 0xA0 || type == 0xC0) return Telesignals(c, 4u << ((type >> 5) - 4), out);
   out.text += "-ошибка типа блока";
   out.colour = kColourError;

@@ -87,6 +87,12 @@ TEST(Mkt3, Blocks) {
   d = Decode(kMkt3, 0, WithCrc({0xA1, 0x55, 0x78, 0x56, 0x34, 0x12, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(d.text, "-> КП=1 Тип=55h:Счётчики,Серия21 \r\n   63:305419896(12345678h)  CRC=OK");
   EXPECT_EQ(d.colour, 49);
+  // Telemetering series have no such limit: series 3Fh numbers 504..511.
+  TBytes last = {0xA1, 0x3F};
+  last.resize(18, 0);
+  d = Decode(kMkt3, 0, WithCrc(last));
+  EXPECT_NE(d.text.find(" 504:0(0000h)"), std::string::npos) << d.text;
+  EXPECT_TRUE(d.text.ends_with(" 511:0(0000h)  CRC=OK")) << d.text;
   d = Decode(kMkt3, 0, WithCrc({0xA1, 0x90, 0x80, 0x01, 0x00, 0x00}));
   EXPECT_EQ(d.text.substr(0, d.text.find(" 002:")), "-> КП=1 Тип=90h:ТС4\r\n   000:1 001:0");
   EXPECT_NE(d.text.find(" 007:0 (80h)  008:0"), std::string::npos);
