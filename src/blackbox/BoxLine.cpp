@@ -61,23 +61,6 @@ bool Between(std::string_view line, std::string_view mark, std::string_view stop
   return end != std::string_view::npos && NumberField(rest.substr(0, end), value);
 }
 
-bool ParseTime(std::string_view line, TDateTime& time) {
-  if (line.size() < 23) return false;
-  DateTimeParts t;
-  if (!FixedNumber(line, 0, 4, t.year) || !FixedNumber(line, 5, 2, t.month) || !FixedNumber(line, 8, 2, t.day) ||
-      !FixedNumber(line, 11, 2, t.hour) || !FixedNumber(line, 14, 2, t.minute) ||
-      !FixedNumber(line, 17, 2, t.second) || !FixedNumber(line, 20, 3, t.millisecond))
-    return false;
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > kDays[t.month - 1] || t.hour > 23 ||
-      t.minute > 59 || t.second > 59)
-    return false;
-  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
-  if (t.month == 2 && t.day == 29 && !leap) return false;
-  time = EncodeDateTime(t);
-  return true;
-}
-
 int HexValue(char ch) {
   if (ch >= '0' && ch <= '9') return ch - '0';
   if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
@@ -151,11 +134,28 @@ std::string FormatRecordLine(const TBoxRecord& record, size_t length, TDateTime 
   return line;
 }
 
+bool ParseRecordTime(std::string_view line, TDateTime& time) {
+  if (line.size() < 23) return false;
+  DateTimeParts t;
+  if (!FixedNumber(line, 0, 4, t.year) || !FixedNumber(line, 5, 2, t.month) || !FixedNumber(line, 8, 2, t.day) ||
+      !FixedNumber(line, 11, 2, t.hour) || !FixedNumber(line, 14, 2, t.minute) ||
+      !FixedNumber(line, 17, 2, t.second) || !FixedNumber(line, 20, 3, t.millisecond))
+    return false;
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > kDays[t.month - 1] || t.hour > 23 ||
+      t.minute > 59 || t.second > 59)
+    return false;
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  if (t.month == 2 && t.day == 29 && !leap) return false;
+  time = EncodeDateTime(t);
+  return true;
+}
+
 bool ParseRecordLine(std::string_view line, TParsedLine& parsed) {
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
   parsed = TParsedLine{};
   int64_t ticks = 0, protocol = 0, length = 0;
-  if (!ParseTime(line, parsed.time)) return false;
+  if (!ParseRecordTime(line, parsed.time)) return false;
   if (!Between(line, "|t", "|d", 20, ticks) || !Between(line, "|p", "|e", 10, protocol)) return false;
   const size_t lAt = line.find("|L");
   if (lAt == std::string_view::npos || lAt + 5 > line.size() || !NumberField(line.substr(lAt + 2, 3), length))

@@ -31,6 +31,10 @@ struct TParsedLine {
   int declaredLength = 0;     // the "|L" field, kept for the reader's length table only
 };
 
+// The PC time at the start of a line, "yyyy.mm.dd hh:nn:ss.zzz" at fixed positions (the
+// separators are not examined); false for an impossible date or time.
+bool ParseRecordTime(std::string_view text, TDateTime& time);
+
 // Parses a recorded line. False for a line that is not a record (file headers, separators) or
 // whose fields are not numbers, whose date is impossible, or whose data is not hex pairs or
 // holds more than 128 bytes.

@@ -114,10 +114,8 @@ int DecodeFrame(const std::vector<std::string>& args) {
       if (!ParseNumber(value, 255, number)) return BadInput("bad parameter byte: " + value);
       record.param = uint8_t(number);
     } else if (option == "--time") {
-      TParsedLine parsed;
-      if (!ParseRecordLine(value + "|t0|d0|p0|e0|L  0|№1|-->|", parsed))
+      if (value.size() != 23 || !ParseRecordTime(value, time))
         return BadInput("time must be \"yyyy.mm.dd hh:nn:ss.zzz\": " + value);
-      time = parsed.time;
     } else {
       return Usage();
     }

@@ -135,3 +135,37 @@ TEST(Listing, ModbusIsNotSeparatedAndTextOnlyKeepsUndecodedLines) {
 
 }  // namespace
 }  // namespace vlm::test
+
+namespace vlm::test {
+namespace {
+
+TEST(BoxRecord, AssignTakesHeadAndDataOfABuffer) {
+  TBytes buffer = {0x78, 0x56, 0x34, 0x12, 0xC2, 0x01, 0x03, 0x55, 0xAA, 0xBB};
+  TBoxRecord r;
+  EXPECT_EQ(r.Assign(buffer), 2u);
+  EXPECT_EQ(r.ticks, 0x12345678u);
+  EXPECT_EQ(r.Code(), 2);
+  EXPECT_EQ(r.direction, 1);
+  EXPECT_EQ(r.error, 3);
+  EXPECT_EQ(r.param, 0x55);
+  EXPECT_EQ(r.data[1], 0xBB);
+  EXPECT_EQ(r.data[2], 0x00);
+  buffer.resize(200, 0xEE);  // longer than a record buffer: the rest is not taken
+  EXPECT_EQ(r.Assign(buffer), 128u);
+  EXPECT_EQ(r.data[127], 0xEE);
+  EXPECT_EQ(r.Assign(TBytes{1, 2, 3}), 0u);
+  EXPECT_EQ(r.ticks, 0x030201u);
+}
+
+TEST(RecordTime, FixedPositions) {
+  TDateTime t = 0;
+  ASSERT_TRUE(ParseRecordTime("2024-02-29T23:59:59,999", t));
+  EXPECT_EQ(FormatDateTime("yyyy.mm.dd hh:nn:ss.zzz", t), "2024.02.29 23:59:59.999");
+  EXPECT_FALSE(ParseRecordTime("2024.02.29 24:00:00.000", t));
+  EXPECT_FALSE(ParseRecordTime("2024.02.29 23:60:00.000", t));
+  EXPECT_FALSE(ParseRecordTime("2024.02.30 00:00:00.000", t));
+  EXPECT_FALSE(ParseRecordTime("2024.02.29 00:00:00.00", t));
+}
+
+}  // namespace
+}  // namespace vlm::test
