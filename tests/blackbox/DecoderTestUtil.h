@@ -1,5 +1,7 @@
 #pragma once
 // Helpers of the decoder tests: frames as byte lists, references computed bit by bit.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +24,13 @@ inline TDecoded Decode(uint8_t protocol, uint8_t direction, const TBytes& bytes,
   for (size_t i = 0; i < bytes.size() && i < kBoxMaxData; ++i) record.data[i] = bytes[i];
   TDecoderState own;
   return DecodeRecord(record, bytes.size(), time, state ? *state : own);
+}
+
+// The text and colour a decoder gave, checked together so a failure shows both.
+inline ::testing::AssertionResult Shows(const TDecoded& d, const std::string& text, int colour) {
+  if (d.text == text && d.colour == colour) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "got colour " << int(d.colour) << " text\n  " << d.text << "\nwanted colour "
+                                       << colour << " text\n  " << text;
 }
 
 // CRC-16 of Modbus worked one bit at a time, as the protocol's own description gives it.

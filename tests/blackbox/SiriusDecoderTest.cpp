@@ -10,15 +10,10 @@ namespace {
 constexpr uint8_t kSirius2 = 0x02, kSirius4 = 0x04, kLamp = 36;
 
 TEST(Sirius, TelesignalFrameWithChecks) {
-  TDecoded d = Decode(kSirius2, 0, {0x05, 0x90, 0x03, 0x5A, 0x20, 0xAA});
-  EXPECT_EQ(d.text, "-> КП=05 Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b К+С+");
-  EXPECT_EQ(d.colour, 31);
-  d = Decode(kSirius2, 0, {0x05, 0x90, 0x03, 0x5A, 0x20, 0x00});
-  EXPECT_EQ(d.text, "-> К+ Ошибка: КС=AAh b=00h");
-  EXPECT_EQ(d.colour, 4);
-  d = Decode(kSirius2, 0, {0x05, 0x90, 0x03, 0x5A, 0x21, 0xAA});
-  EXPECT_EQ(d.text, "-> Ошибка: БК<>20h b=21h");
-  EXPECT_EQ(d.colour, 4);
+  EXPECT_TRUE(Shows(Decode(kSirius2, 0, {0x05, 0x90, 0x03, 0x5A, 0x20, 0xAA}),
+                    "-> КП=05 Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b К+С+", 31));
+  EXPECT_TRUE(Shows(Decode(kSirius2, 0, {0x05, 0x90, 0x03, 0x5A, 0x20, 0x00}), "-> К+ Ошибка: КС=AAh b=00h", 4));
+  EXPECT_TRUE(Shows(Decode(kSirius2, 0, {0x05, 0x90, 0x03, 0x5A, 0x21, 0xAA}), "-> Ошибка: БК<>20h b=21h", 4));
 }
 
 TEST(Sirius, KpMarksAndErrors) {
@@ -33,61 +28,48 @@ TEST(Sirius, KpMarksAndErrors) {
 }
 
 TEST(Sirius, ShortFrameIsNotChecked) {
-  const TDecoded d = Decode(kSirius2, 0, {0x05, 0x46, 0x00, 0x00});
-  EXPECT_EQ(d.text, "-> КП=05 Ф=46h=Квит ");
-  EXPECT_EQ(d.colour, 32);
+  EXPECT_TRUE(Shows(Decode(kSirius2, 0, {0x05, 0x46, 0x00, 0x00}), "-> КП=05 Ф=46h=Квит ", 32));
 }
 
 TEST(Sirius, DirectionTablesDiffer) {
-  TDecoded d = Decode(kSirius2, 1, SiriusFrame({0x05, 0x33, 0x01}));
-  EXPECT_EQ(d.text, "<- КП=05 Ф=33h=УстАл К+С+");
-  EXPECT_EQ(d.colour, 111);
-  d = Decode(kSirius2, 1, SiriusFrame({0x05, 0x90, 0x03}));
-  EXPECT_EQ(d.text, "<- КП=05 Ф=90h=ЗТС   Г=003 К+С+");
-  EXPECT_EQ(d.colour, 30);
-  d = Decode(kSirius2, 0, SiriusFrame({0x05, 0x70, 0x03}));
-  EXPECT_EQ(d.text, "-> КП=05 Ф=70h=КвТУВ К+С+");
-  EXPECT_EQ(d.colour, 79);
-  d = Decode(kSirius2, 1, SiriusFrame({0x05, 0x70, 0x03, 0xA5}));
-  EXPECT_EQ(d.text, "<- КП=05 Ф=70h=ТУВкл Г=003 Д8_Д1=10100101b К+С+");
+  EXPECT_TRUE(Shows(Decode(kSirius2, 1, SiriusFrame({0x05, 0x33, 0x01})), "<- КП=05 Ф=33h=УстАл К+С+", 111));
+  EXPECT_TRUE(Shows(Decode(kSirius2, 1, SiriusFrame({0x05, 0x90, 0x03})), "<- КП=05 Ф=90h=ЗТС   Г=003 К+С+", 30));
+  EXPECT_TRUE(Shows(Decode(kSirius2, 0, SiriusFrame({0x05, 0x70, 0x03})), "-> КП=05 Ф=70h=КвТУВ К+С+", 79));
+  EXPECT_EQ(Decode(kSirius2, 1, SiriusFrame({0x05, 0x70, 0x03, 0xA5})).text,
+            "<- КП=05 Ф=70h=ТУВкл Г=003 Д8_Д1=10100101b К+С+");
 }
 
 TEST(Sirius, GeneralTypeFramePartsOnOwnLines) {
-  const TDecoded d = Decode(0x42, 0, {0x00, 0x05, 0x49, 0x90, 0x03, 0x5A, 0x46, 0x01, 0xFF, 0xFF});
-  EXPECT_EQ(d.text,
-            "-> КП=05 Ф=49h=ОбщТ "
-            "\r\n         Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b"
-            "\r\n         Ф=46h=Квит ");
-  EXPECT_EQ(d.colour, 32);
+  EXPECT_TRUE(Shows(Decode(0x42, 0, {0x00, 0x05, 0x49, 0x90, 0x03, 0x5A, 0x46, 0x01, 0xFF, 0xFF}),
+                    "-> КП=05 Ф=49h=ОбщТ "
+                    "\r\n         Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b"
+                    "\r\n         Ф=46h=Квит ",
+                    32));
 }
 
 TEST(Sirius, ThreeByteFloatsAndErrors) {
-  TDecoded d = Decode(kSirius2, 0,
-                      SiriusFrame({0x05, 0x0A, 0x01, 0x00, 0x00, 0x81, 0x00, 0x00, 0xA0, 0x82, 0x00}));
-  EXPECT_EQ(d.text, "-> КП=05 Ф=0Ah=ТИ_3б Г=001 Д1=00810000h=1 Д2=0082A000h=-2.5 К+С+");
-  EXPECT_EQ(d.colour, 49);
-  d = Decode(kSirius2, 0, SiriusFrame({0x05, 0x48, 0x02, 0x31}));
-  EXPECT_EQ(d.text, "-> КП=05 Ф=48h=Ошибк Код2=Несуществующий номер сигнала. АФ ошибки=31h К+С+");
-  EXPECT_EQ(d.colour, 111);
+  EXPECT_TRUE(
+      Shows(Decode(kSirius2, 0, SiriusFrame({0x05, 0x0A, 0x01, 0x00, 0x00, 0x81, 0x00, 0x00, 0xA0, 0x82, 0x00})),
+            "-> КП=05 Ф=0Ah=ТИ_3б Г=001 Д1=00810000h=1 Д2=0082A000h=-2.5 К+С+", 49));
+  EXPECT_TRUE(Shows(Decode(kSirius2, 0, SiriusFrame({0x05, 0x48, 0x02, 0x31})),
+                    "-> КП=05 Ф=48h=Ошибк Код2=Несуществующий номер сигнала. АФ ошибки=31h К+С+", 111));
 }
 
 TEST(Sirius, Code4TelesignalEventTime) {
   const TDateTime time = EncodeDateTime({2024, 1, 2, 3, 4, 5, 600});
-  const TDecoded d = Decode(kSirius4, 0, SiriusFrame({0x05, 0x90, 0x03, 0x5A, 0x0A, 0x00}), 0, nullptr, time);
-  EXPECT_EQ(d.text, "-> КП=05 Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b Т=000Ah=10 (2024.01.02 03:04:04.600) К+С+");
+  EXPECT_EQ(Decode(kSirius4, 0, SiriusFrame({0x05, 0x90, 0x03, 0x5A, 0x0A, 0x00}), 0, nullptr, time).text,
+            "-> КП=05 Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b Т=000Ah=10 (2024.01.02 03:04:04.600) К+С+");
 }
 
 TEST(Sirius, TelemeteringMaskAndSetClock) {
-  TDecoded d = Decode(kSirius2, 0, SiriusFrame({0x05, 0x20, 0x02, 0x41, 0x34, 0x12, 0x78, 0x56}));
-  EXPECT_EQ(d.text, "-> КП=05 Ф=20h=ТИ    Г=002 П=01000001b Д2=1234h Д8=5678h К+С+");
-  d = Decode(kSirius2, 1, SiriusFrame({0x05, 0x31, 0x10, 0x00, 0x00, 0x00, 0x03, 0x00}));
-  EXPECT_EQ(d.text, "<- КП=05 Ф=31h=УстВр Сек=16 Дни=3 К+С+");
+  EXPECT_EQ(Decode(kSirius2, 0, SiriusFrame({0x05, 0x20, 0x02, 0x41, 0x34, 0x12, 0x78, 0x56})).text,
+            "-> КП=05 Ф=20h=ТИ    Г=002 П=01000001b Д2=1234h Д8=5678h К+С+");
+  EXPECT_EQ(Decode(kSirius2, 1, SiriusFrame({0x05, 0x31, 0x10, 0x00, 0x00, 0x00, 0x03, 0x00})).text,
+            "<- КП=05 Ф=31h=УстВр Сек=16 Дни=3 К+С+");
 }
 
 TEST(Sirius, FieldsMissingFromTheFrameEndWithMarker) {
-  const TDecoded d = Decode(0x42, 0, {0x00, 0x05, 0x48, 0x02});
-  EXPECT_EQ(d.text, "-> КП=05 Ф=48h=Ошибк ...обрыв");
-  EXPECT_EQ(d.colour, 4);
+  EXPECT_TRUE(Shows(Decode(0x42, 0, {0x00, 0x05, 0x48, 0x02}), "-> КП=05 Ф=48h=Ошибк ...обрыв", 4));
 }
 
 TEST(SiriusTables, BaseAndDirectionRows) {
@@ -104,32 +86,28 @@ TEST(SiriusTables, BaseAndDirectionRows) {
 }
 
 TEST(LampBoard, ChecksReportButDecodingGoesOn) {
-  TDecoded d = Decode(kLamp, 0, {0x03, 0x05, 0x48, 0x02, 0x4F});
-  EXPECT_EQ(d.text, "-> КП=05 Ф=48h=Ошибк Код=2=Неизв.н-р сигнала");
-  EXPECT_EQ(d.colour, 111);
-  d = Decode(kLamp, 0, {0x04, 0x05, 0x48, 0x02, 0x4F});
-  EXPECT_EQ(d.text, "-> Ошиб.длины КП=05 Ф=48h=Ошибк Код=2=Неизв.н-р сигнала");
-  d = Decode(kLamp, 1, {0x03, 0x05, 0x48, 0x02, 0x00});
-  EXPECT_EQ(d.text, "<- Ошиб.Контр.Суммы: sum=4Fh КС=00h КП=05 Ф=48h=Ошибк Код=2=Неизв.н-р сигнала");
+  EXPECT_TRUE(
+      Shows(Decode(kLamp, 0, {0x03, 0x05, 0x48, 0x02, 0x4F}), "-> КП=05 Ф=48h=Ошибк Код=2=Неизв.н-р сигнала", 111));
+  EXPECT_EQ(Decode(kLamp, 0, {0x04, 0x05, 0x48, 0x02, 0x4F}).text,
+            "-> Ошиб.длины КП=05 Ф=48h=Ошибк Код=2=Неизв.н-р сигнала");
+  EXPECT_EQ(Decode(kLamp, 1, {0x03, 0x05, 0x48, 0x02, 0x00}).text,
+            "<- Ошиб.Контр.Суммы: sum=4Fh КС=00h КП=05 Ф=48h=Ошибк Код=2=Неизв.н-р сигнала");
 }
 
 TEST(LampBoard, SignalsModulesAndBlinking) {
-  TDecoded d = Decode(kLamp, 0, {0x07, 0x25, 0xF1, 0x07, 0x80, 0x01, 0xAA, 0x55, 0x9D});
-  EXPECT_EQ(d.text, "-> КП=05повт Ф=F1h=ТСКН  Г=7 П1_16=1000000000000001 ТC(Д8_Д1) Г7=AA Г22=55");
-  EXPECT_EQ(d.colour, 31);
-  d = Decode(kLamp, 0, {0x05, 0x05, 0x47, 0xB7, 0xF1, 0xFF, 0xF3});
-  EXPECT_EQ(d.text, "-> КП=05 Ф=47h=Конфг Бс=B7h=БВС-7 Б1=F1h=ВДС-16(2Г) Б2=FFh=нет");
-  d = Decode(kLamp, 1, {0x02, 0x05, 0x34, 0x39});
-  EXPECT_EQ(d.text, "<- КП=05 Ф=34h=ОконП L=2-оконч.проверки ламп по ОРТАКСу");
-  EXPECT_EQ(d.colour, 4);
-  d = Decode(kLamp, 1, {0x05, 0x05, 0x41, 0x03, 0x00, 0x00, 0x49});
-  EXPECT_EQ(d.text, "<- КП=05 Ф=41h=ОтМиг Г=3 L=5-отмена мигания по задан.группам П1_16=0000000000000000=Нет достов.групп");
+  EXPECT_TRUE(Shows(Decode(kLamp, 0, {0x07, 0x25, 0xF1, 0x07, 0x80, 0x01, 0xAA, 0x55, 0x9D}),
+                    "-> КП=05повт Ф=F1h=ТСКН  Г=7 П1_16=1000000000000001 ТC(Д8_Д1) Г7=AA Г22=55", 31));
+  EXPECT_EQ(Decode(kLamp, 0, {0x05, 0x05, 0x47, 0xB7, 0xF1, 0xFF, 0xF3}).text,
+            "-> КП=05 Ф=47h=Конфг Бс=B7h=БВС-7 Б1=F1h=ВДС-16(2Г) Б2=FFh=нет");
+  EXPECT_TRUE(
+      Shows(Decode(kLamp, 1, {0x02, 0x05, 0x34, 0x39}), "<- КП=05 Ф=34h=ОконП L=2-оконч.проверки ламп по ОРТАКСу", 4));
+  EXPECT_EQ(Decode(kLamp, 1, {0x05, 0x05, 0x41, 0x03, 0x00, 0x00, 0x49}).text,
+            "<- КП=05 Ф=41h=ОтМиг Г=3 L=5-отмена мигания по задан.группам П1_16=0000000000000000=Нет достов.групп");
 }
 
 TEST(LampBoard, LengthOctetBeyondTheFrame) {
-  const TDecoded d = Decode(kLamp, 0, {0x14, 0x05, 0xF0, 0x03, 0x11});
-  EXPECT_EQ(d.text, "-> Ошиб.длины КП=05 Ф=F0h=ТСК   Г=3 ТC(Д8_Д1) Г3=11 ...обрыв");
-  EXPECT_EQ(d.colour, 79);
+  EXPECT_TRUE(Shows(Decode(kLamp, 0, {0x14, 0x05, 0xF0, 0x03, 0x11}),
+                    "-> Ошиб.длины КП=05 Ф=F0h=ТСК   Г=3 ТC(Д8_Д1) Г3=11 ...обрыв", 79));
 }
 
 }  // namespace
