@@ -76,14 +76,14 @@ bool IsVisibleDosName(std::string_view hostName) {
 }
 
 bool MatchDosMask(std::string_view mask, std::string_view name) {
-  if (name == "." || name == "..") {
-    const auto fcb = FcbForm(mask);
-    for (size_t i = 0; i < 8; ++i)
-      if (fcb[i] != '?') return mask == name;
-    return true;
-  }
+  if (mask == name) return true;
   const auto fcbMask = FcbForm(mask);
-  const auto fcbName = FcbForm(name);
+  auto fcbName = FcbForm(name);
+  if (name == "." || name == "..") {
+    // DOS keeps the dots in the name positions, with a blank extension.
+    fcbName.fill(' ');
+    for (size_t i = 0; i < name.size(); ++i) fcbName[i] = '.';
+  }
   for (size_t i = 0; i < fcbMask.size(); ++i)
     if (fcbMask[i] != '?' && fcbMask[i] != fcbName[i]) return false;
   return true;

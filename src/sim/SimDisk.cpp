@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 #include <system_error>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "sim/DosName.h"
@@ -38,6 +39,13 @@ std::optional<std::string> VisibleName(const fs::directory_entry& entry) {
   return NormalizeDosName(name, false);
 }
 
+// The DOS read-only attribute is the host's owner write permission, so it holds for every user.
+bool IsReadOnly(const fs::path& path) {
+  std::error_code ec;
+  const auto perms = fs::status(path, ec).permissions();
+  return !ec && (perms & fs::perms::owner_write) == fs::perms::none;
+}
+
 uint32_t HostDosTime(const fs::path& path) {
   std::error_code ec;
   const auto stamp = fs::last_write_time(path, ec);
@@ -57,7 +65,7 @@ DosEntry EntryOf(const fs::path& path, std::string name) {
     return e;
   }
   e.attribute = kAttrArchive;
-  if (access(path.c_str(), W_OK) != 0) e.attribute |= kAttrReadOnly;
+  if (IsReadOnly(path)) e.attribute |= kAttrReadOnly;
   const auto size = fs::file_size(path, ec);
   e.size = ec ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX));
   return e;
@@ -179,19 +187,20 @@ uint16_t SimDisk::ReadBlock(std::string_view dosName, uint32_t offset, size_t ma
 uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::span<const uint8_t> data) {
   const Target t = Locate(dosName, kDosAccessDenied);
   if (t.error) return t.error;
-  std::error_code ec;
   const fs::path host = t.host ? *t.host : t.hostDir / LowerAscii(t.name);
-  if (t.host && fs::is_directory(host, ec)) return kDosAccessDenied;
+  // A new name must not meet anything hidden from the controller (a link above all).
+  std::error_code ec;
+  if (!t.host && fs::symlink_status(host, ec).type() != fs::file_type::not_found) return kDosAccessDenied;
+  ec.clear();
+  if (t.host && (fs::is_directory(host, ec) || IsReadOnly(host))) return kDosAccessDenied;
   const uintmax_t size = t.host ? fs::file_size(host, ec) : 0;
   if (ec || offset > size || offset + data.size() > kMaxFileSize) return kDosAccessDenied;
-  if (t.host && access(host.c_str(), W_OK) != 0) return kDosAccessDenied;
-  const auto mode = std::ios::binary | std::ios::out | (offset == 0 ? std::ios::trunc : std::ios::in);
-  std::fstream out(host, mode);
-  if (!out) return kDosAccessDenied;
-  out.seekp(offset);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  out.flush();
-  return out ? kDosOk : kDosAccessDenied;
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (offset == 0 ? O_TRUNC : 0);
+  const int fd = open(host.c_str(), flags, 0644);
+  if (fd < 0) return kDosAccessDenied;
+  const ssize_t written = data.empty() ? 0 : pwrite(fd, data.data(), data.size(), off_t(offset));
+  const bool closed = close(fd) == 0;
+  return written == ssize_t(data.size()) && closed ? kDosOk : kDosAccessDenied;
 }
 
 uint16_t SimDisk::Delete(std::string_view dosName) {
@@ -200,7 +209,7 @@ uint16_t SimDisk::Delete(std::string_view dosName) {
   if (!t.host) return kDosFileNotFound;
   std::error_code ec;
   if (fs::is_directory(*t.host, ec)) return kDosAccessDenied;
-  if (access(t.host->c_str(), W_OK) != 0) return kDosAccessDenied;
+  if (IsReadOnly(*t.host)) return kDosAccessDenied;
   return fs::remove(*t.host, ec) && !ec ? kDosOk : kDosAccessDenied;
 }
 
