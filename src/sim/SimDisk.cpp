@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "common/TextCodec.h"
 #include "sim/DosName.h"
 #include "sim/SimProtocol.h"
 
@@ -15,28 +16,26 @@ namespace fs = std::filesystem;
 namespace vlm::sim {
 namespace {
 
-bool IsAscii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return s;
+// Host name (UTF-8) of a file the controller creates: its name in lower case.
+std::string HostNameOf(const std::string& dosName) {
+  std::string lower = dosName;
+  for (char& c : lower) c = ToLowerDos(c);
+  return DosToUtf8(lower);
 }
 
-// Host names the controller can see: plain files and folders (never links) named in 8.3 ASCII.
-// Non-ASCII host names stay hidden: the controller's names are code page 866 bytes and a host
-// name must map back to exactly one of them.
+// Host names the controller can see: plain files and folders (never links) whose name in code
+// page 866 is an 8.3 name and converts back to the same host name, so each visible name stands
+// for exactly one host entry.
 std::optional<std::string> VisibleName(const fs::directory_entry& entry) {
   std::error_code ec;
   if (entry.is_symlink(ec)) return std::nullopt;
   if (!entry.is_regular_file(ec) && !entry.is_directory(ec)) return std::nullopt;
   const std::string name = entry.path().filename().string();
-  if (!IsAscii(name) || !IsVisibleDosName(name)) return std::nullopt;
-  return NormalizeDosName(name, false);
+  const std::string dos = Utf8ToDos(name);
+  if (DosToUtf8(dos) != name || !IsVisibleDosName(dos)) return std::nullopt;
+  return NormalizeDosName(dos, false);
 }
 
 // The DOS read-only attribute is the host's owner write permission, so it holds for every user.
@@ -187,7 +186,7 @@ uint16_t SimDisk::ReadBlock(std::string_view dosName, uint32_t offset, size_t ma
 uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::span<const uint8_t> data) {
   const Target t = Locate(dosName, kDosAccessDenied);
   if (t.error) return t.error;
-  const fs::path host = t.host ? *t.host : t.hostDir / LowerAscii(t.name);
+  const fs::path host = t.host ? *t.host : t.hostDir / HostNameOf(t.name);
   // A new name must not meet anything hidden from the controller (a link above all).
   std::error_code ec;
   if (!t.host && fs::symlink_status(host, ec).type() != fs::file_type::not_found) return kDosAccessDenied;

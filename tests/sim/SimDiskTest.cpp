@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SimTestUtil.h"
+#include "common/TextCodec.h"
 #include "sim/DosName.h"
 #include "sim/SimDisk.h"
 #include "sim/SimProtocol.h"
@@ -124,6 +125,14 @@ TEST_F(DiskTest, LongHostNamesAreInvisibleAndLongRequestNamesAreCut) {
   EXPECT_TRUE(fs::exists(root_ / "abcdefgh"));
   EXPECT_EQ(Read("abcdefghijkl"), "42");
   EXPECT_EQ(Read("ABCDEFGH"), "42");
+}
+
+TEST_F(DiskTest, CyrillicNamesInCodePage866) {
+  WriteFile(root_ / "Отчёт.txt", "r");
+  EXPECT_EQ(Read(vlm::Utf8ToDos("c:\\отчЁт.TXT")), "r");
+  EXPECT_EQ(Names("*.txt"), std::vector<std::string>{vlm::Utf8ToDos("ОТЧЁТ.TXT")});
+  EXPECT_EQ(disk_.WriteBlock(vlm::Utf8ToDos("ДАННЫЕ.DAT"), 0, std::vector<uint8_t>{'d'}), kDosOk);
+  EXPECT_EQ(ReadFile(root_ / "данные.dat"), "d");
 }
 
 TEST_F(DiskTest, ErrorCodes) {
