@@ -72,6 +72,8 @@ class SimController {
     bool active = false;
   };
   uint16_t StartSearch(Search& search, std::string_view mask);
+  // Reads a block of the file named at nameAt and notes the request for the log.
+  uint16_t ReadBlockFor(Request& r, size_t nameAt, uint32_t offset, size_t block, std::vector<uint8_t>& data);
 
   SimDisk& disk_;
   SimMemory& memory_;
