@@ -23,7 +23,7 @@ struct LinkProfile {
   bool fitToExpected;
 };
 inline constexpr LinkProfile kUdpLink{"udp", 440, 1420, false};
-inline constexpr LinkProfile kSerialLink{"serial", 40, 19, true};
+inline constexpr LinkProfile kSerialLink{"serial", 40, 0, true};
 
 enum class FrameCheck { Valid, Incomplete, Invalid };
 // Whether bytes start with a whole, well-formed request (known command, a length that fits the
