@@ -63,7 +63,11 @@ bool TSocketUdp::Send(std::span<const uint8_t> data) {
 bool TSocketUdp::Receive() {
   received_ = -1;
   if (fd_ < 0) return false;
-  const ssize_t n = ::recv(fd_, buffer_, sizeof buffer_, MSG_TRUNC);
+  sockaddr_in from{};
+  socklen_t fromLength = sizeof from;
+  const ssize_t n =
+      ::recvfrom(fd_, buffer_, sizeof buffer_, MSG_TRUNC, reinterpret_cast<sockaddr*>(&from), &fromLength);
+  std::memcpy(senderIP_.data(), &from.sin_addr.s_addr, 4);
   if (n < 0) {
     lastResult_ = errno;
     return false;

@@ -38,6 +38,7 @@ class TSocketUdp {
 
   std::span<const uint8_t> ReceiveBuffer() const { return {buffer_, size_t(received_ > 0 ? received_ : 0)}; }
   int ReceivedLength() const { return received_; }
+  const TIPAddress& SenderIP() const { return senderIP_; }  // of the last datagram read
   int LastResult() const { return lastResult_; }  // last call result or errno after a failure
   uint16_t Port() const { return port_; }
 
@@ -47,6 +48,7 @@ class TSocketUdp {
   TIPAddress self_, dest_;
   uint8_t buffer_[kMaxDatagram + 1] = {};
   int received_ = -1;
+  TIPAddress senderIP_{};
   int lastResult_ = 0;
 };
 

@@ -17,7 +17,7 @@ constexpr auto kPumpInterval = std::chrono::milliseconds(50);
 class TUdpTransport : public ILinkTransport {
  public:
   explicit TUdpTransport(const TLinkSettings& s)
-      : socket_(s.UdpPort, s.SelfIP, s.DestIP), waitMs_(std::max(0, s.WaitTime)) {}
+      : socket_(s.UdpPort, s.SelfIP, s.DestIP), dest_(s.DestIP), waitMs_(std::max(0, s.WaitTime)) {}
 
   bool Open() override { return socket_.Open(); }
   void Close() override { socket_.Close(); }
@@ -41,7 +41,7 @@ class TUdpTransport : public ILinkTransport {
       if (now >= deadline) return 0;
       const auto until = std::min(deadline, nextPump);
       const int waitMs = int(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count());
-      if (socket_.WaitReadable(std::max(waitMs, 0)) && socket_.Receive()) {
+      if (socket_.WaitReadable(std::max(waitMs, 0)) && socket_.Receive() && FromController()) {
         const auto got = socket_.ReceiveBuffer();
         const size_t n = std::min(got.size(), into.size());
         std::memcpy(into.data(), got.data(), n);
@@ -51,7 +51,16 @@ class TUdpTransport : public ILinkTransport {
   }
 
  private:
+  // A socket bound to every address hears its own requests sent to a silent loopback address,
+  // and a stranger may send anything: when the controller has one address, only its datagrams
+  // are answers. A controller asked by broadcast answers from an address not known beforehand.
+  bool FromController() const {
+    const bool broadcast = dest_ == TIPAddress{0, 0, 0, 0} || dest_[3] == 255;
+    return broadcast || socket_.SenderIP() == dest_;
+  }
+
   TSocketUdp socket_;
+  TIPAddress dest_;
   int waitMs_;
 };
 
