@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cstdio>
 #include <string_view>
+#include <unistd.h>
 
 #include "cli/LinkCli.h"
 #include "link/ServiceRequests.h"
@@ -102,20 +103,27 @@ int RunPoke(TControllerLink& link, const TArgs& args) {
 }
 
 int RunReset(TControllerLink& link, const TArgs&) {
+  // The reset is never answered, so a missing controller would look like a done reset: ask it
+  // for one byte of memory first.
+  if (!ReadMemory(link, 0, 0, 1)) return LinkFailed(link, "reset", "controller check");
   return ResetController(link) ? kExitOk : LinkFailed(link, "reset", "reset request");
 }
 
 TTransferProgress StderrProgress(const std::string& label) {
   // Short transfers finish before a progress line could help.
   constexpr uint64_t kWorthShowing = 4 * 230;
-  return [label, lastPercent = -1](uint64_t done, uint64_t total) mutable {
+  // A terminal gets one line rewritten per percent; a log file a line per tenth.
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  return [label, terminal, lastStep = -1](uint64_t done, uint64_t total) mutable {
     if (total < kWorthShowing) return;
     const int percent = int(done * 100 / total);
-    if (percent == lastPercent) return;
-    lastPercent = percent;
-    const int n = std::fprintf(stderr, "\r%s: %3d%% (%llu/%llu bytes)", label.c_str(), percent,
-                               static_cast<unsigned long long>(done), static_cast<unsigned long long>(total));
-    gProgressWidth = n > 0 ? size_t(n) : 0;
+    const int step = terminal ? percent : percent / 10;
+    if (step == lastStep) return;
+    lastStep = step;
+    const int n = std::fprintf(stderr, "%s%s: %3d%% (%llu/%llu bytes)%s", terminal ? "\r" : "", label.c_str(),
+                               percent, static_cast<unsigned long long>(done),
+                               static_cast<unsigned long long>(total), terminal ? "" : "\n");
+    gProgressWidth = terminal && n > 0 ? size_t(n) : 0;
   };
 }
 

@@ -40,12 +40,12 @@ TEST_F(Transfers, FilesAroundTheBlockSizeGoUpAndComeBackExactly) {
   for (size_t size : {0u, 1u, 229u, 230u, 231u, 460u, 461u, 65536u}) {
     SCOPED_TRACE(size);
     const Bytes data = Pattern(size);
-    ASSERT_TRUE(WriteWholeFile(link, "f.bin", data));
+    ASSERT_TRUE(WriteControllerFile(link, "f.bin", data));
     EXPECT_EQ(controller.files["f.bin"], data);
     Bytes back, copied;
-    ASSERT_TRUE(ReadWholeFile(link, "f.bin", back));
+    ASSERT_TRUE(ReadControllerFile(link, "f.bin", back));
     EXPECT_EQ(back, data);
-    ASSERT_TRUE(CopyRemoteFile(link, "f.bin", copied));
+    ASSERT_TRUE(CopyControllerFile(link, "f.bin", copied));
     EXPECT_EQ(copied, data);
   }
   EXPECT_TRUE(prompt.errors.empty());
@@ -54,17 +54,17 @@ TEST_F(Transfers, FilesAroundTheBlockSizeGoUpAndComeBackExactly) {
 TEST_F(Transfers, BlocksAt230ByteStepsTheLastOneShort) {
   controller.files["a"] = Pattern(461);
   Bytes out;
-  ASSERT_TRUE(ReadWholeFile(link, "a", out));
+  ASSERT_TRUE(ReadControllerFile(link, "a", out));
   EXPECT_EQ(SentOffsets(0x95, 2), (std::vector<uint32_t>{0, 230, 460}));
   EXPECT_EQ(link.File.BlockGot, 1);
 
   wire.sent.clear();
-  ASSERT_TRUE(WriteWholeFile(link, "b", Pattern(460)));
+  ASSERT_TRUE(WriteControllerFile(link, "b", Pattern(460)));
   EXPECT_EQ(SentOffsets(0x96, 15), (std::vector<uint32_t>{0, 230}));
   EXPECT_EQ(wire.sent.back()[23], 230);
 
   wire.sent.clear();
-  ASSERT_TRUE(WriteWholeFile(link, "empty", Bytes{}));  // still creates the file
+  ASSERT_TRUE(WriteControllerFile(link, "empty", Bytes{}));  // still creates the file
   ASSERT_EQ(wire.sent.size(), 1u);
   EXPECT_EQ(wire.sent[0][23], 0);
   EXPECT_TRUE(controller.files.count("empty"));
@@ -75,7 +75,7 @@ TEST_F(Transfers, LongReadsFallBackToShortBlocksWhenTheControllerHasNone) {
   controller.files["a"] = Pattern(3000);
   link.Settings.Attempts = 1;
   Bytes out;
-  ASSERT_TRUE(CopyRemoteFile(link, "a", out));
+  ASSERT_TRUE(CopyControllerFile(link, "a", out));
   EXPECT_EQ(out, controller.files["a"]);
   EXPECT_EQ(SentOffsets(0xA4, 5).size(), 1u);
 }
@@ -84,13 +84,13 @@ TEST_F(Transfers, ProgressAndFailureStopTheTransfer) {
   controller.files["a"] = Pattern(1000);
   std::vector<uint64_t> progress;
   Bytes out;
-  ASSERT_TRUE(ReadWholeFile(link, "a", out, [&](uint64_t done, uint64_t total) {
+  ASSERT_TRUE(ReadControllerFile(link, "a", out, [&](uint64_t done, uint64_t total) {
     EXPECT_EQ(total, 1000u);
     progress.push_back(done);
   }));
   EXPECT_EQ(progress, (std::vector<uint64_t>{230, 460, 690, 920, 1000}));
 
-  EXPECT_FALSE(ReadWholeFile(link, "missing", out));
+  EXPECT_FALSE(ReadControllerFile(link, "missing", out));
   EXPECT_EQ(link.LastFailure, TLinkFailure::DosError);
 }
 
@@ -99,7 +99,7 @@ TEST_F(Transfers, SearchOfATransferIsRepeatedWhenOnlyTheAnswerWasLost) {
   link.Settings.Attempts = 3;
   wire.answers = {Bytes{}, Bytes{}};
   Bytes out;
-  ASSERT_TRUE(ReadWholeFile(link, "a", out));
+  ASSERT_TRUE(ReadControllerFile(link, "a", out));
   EXPECT_EQ(out, controller.files["a"]);
 }
 
@@ -112,14 +112,14 @@ TEST_F(Transfers, ABlockWithoutBytesIsAFailureNotAHole) {
   wire.duringWait = [&] {
     if (wire.sent.back()[1] == 0x95 && wire.answers.empty() && wire.sent.size() == 2) wire.answers = {empty};
   };
-  EXPECT_FALSE(ReadWholeFile(link, "a", out));
+  EXPECT_FALSE(ReadControllerFile(link, "a", out));
   EXPECT_EQ(link.LastFailure, TLinkFailure::BadAnswer);
 }
 
 TEST_F(Transfers, ListingRunsUntilTheEndCodeWithoutAMessage) {
   link.Settings.ShowErrors = true;
   std::vector<TDirEntry> entries;
-  ASSERT_TRUE(ListDirectory(link, "c:\\*.*", entries));
+  ASSERT_TRUE(ListControllerDir(link, "c:\\*.*", entries));
   ASSERT_EQ(entries.size(), controller.listing.size());
   EXPECT_EQ(entries.back().Name, "x");
   EXPECT_EQ(link.LastDosError, 18);

@@ -144,6 +144,7 @@ TEST_F(Requests, SearchMessagesOnlyWithShowErrorsAndNeverAtTheEndOfAList) {
   link.Settings.ShowErrors = true;
   EXPECT_FALSE(FindFile(link, true));
   Bytes end(49);
+  end[1] = 0x94;
   end[3] = 18;
   wire.answers = {end};
   link.File.PathMask = "c:\\*.*";
@@ -197,8 +198,15 @@ TEST_F(Requests, AnswersShorterThanTheirFieldsOrClaimingMoreThanTheyCarryFail) {
   EXPECT_FALSE(WriteFileBlock(link, Bytes(1)));
   EXPECT_EQ(prompt.errors.back(), "Ошибка записи файла. Неполный ответ контроллера.");
 
+  // An answer to another request.
+  link.File.BlockSize = 10;
+  wire.answers = {WithSum({14, 0x94, 0, 0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})};
+  EXPECT_FALSE(ReadFileBlock(link, block));
+  EXPECT_EQ(link.LastFailure, TLinkFailure::BadAnswer);
+
   // A search entry whose name runs past the answer.
   Bytes find(40);
+  find[1] = 0x94;
   find[35] = 12;
   wire.answers = {find};
   EXPECT_FALSE(FindFile(link, true));

@@ -47,9 +47,9 @@ TEST_F(UdpLink, ReadsAndWritesMemoryAndFilesOverLoopback) {
 
   std::vector<uint8_t> file(5000);
   for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i * 7);
-  ASSERT_TRUE(WriteWholeFile(link, "data.bin", file));
+  ASSERT_TRUE(WriteControllerFile(link, "data.bin", file));
   std::vector<uint8_t> got;
-  ASSERT_TRUE(CopyRemoteFile(link, "data.bin", got));
+  ASSERT_TRUE(CopyControllerFile(link, "data.bin", got));
   EXPECT_EQ(got, file);
   EXPECT_TRUE(prompt.errors.empty());
 }
