@@ -1,5 +1,6 @@
 #include "link/SocketUDP.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -79,18 +80,18 @@ bool TSocketUdp::Receive() {
 }
 
 bool TSocketUdp::WaitReadable(int timeoutMs) const {
-  if (fd_ < 0) return false;
-  pollfd p{fd_, POLLIN, 0};
-  int r;
-  do r = ::poll(&p, 1, timeoutMs < 0 ? 0 : timeoutMs);
-  while (r < 0 && errno == EINTR);
-  return r > 0 && (p.revents & POLLIN);
+  return WaitReadable(std::chrono::milliseconds(timeoutMs));
 }
 
-void TSocketUdp::Discard() {
-  uint8_t scrap[1];
-  while (fd_ >= 0 && ::recv(fd_, scrap, sizeof scrap, MSG_TRUNC) >= 0) {
-  }
+bool TSocketUdp::WaitReadable(std::chrono::microseconds timeout) const {
+  if (fd_ < 0) return false;
+  const long long us = std::max<long long>(timeout.count(), 0);
+  const timespec ts{time_t(us / 1000000), long(us % 1000000) * 1000};
+  pollfd p{fd_, POLLIN, 0};
+  int r;
+  do r = ::ppoll(&p, 1, &ts, nullptr);
+  while (r < 0 && errno == EINTR);
+  return r > 0 && (p.revents & POLLIN);
 }
 
 }  // namespace vlm

@@ -97,6 +97,28 @@ TEST_F(UdpLink, DropsALateAnswerBeforeTheNextRequest) {
   EXPECT_EQ(out[0], 0x42);
 }
 
+TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
+  // Every answer comes twice and every third write request is lost: a copy of the previous
+  // answer must not be taken as the lost request's answer, or the file gets a hole.
+  responder.copies = 2;
+  int writes = 0;
+  test::TUdpResponder lossy("127.0.0.3", [&](std::span<const uint8_t> req) {
+    std::lock_guard lock(mutex);
+    if (req[1] == 0x96 && ++writes % 3 == 0) return std::vector<uint8_t>();
+    return controller.Answer(req);
+  });
+  lossy.copies = 2;
+  link.Settings.DestIP = {127, 0, 0, 3};
+  link.Settings.UdpPort = lossy.Port();
+  link.Settings.WaitTime = 40;
+  link.Settings.Attempts = 3;
+  std::vector<uint8_t> file(230 * 12);
+  for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
+  ASSERT_TRUE(WriteControllerFile(link, "dup.bin", file));
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(controller.files["dup.bin"], file);
+}
+
 TEST(SocketUdp, BindFailureIsReportedAndADatagramOver1500BytesIsNothing) {
   EXPECT_FALSE(TSocketUdp(1, {192, 0, 2, 1}, {0, 0, 0, 0}).Open());  // not our address
 

@@ -35,6 +35,7 @@ class TUdpResponder {
   uint16_t Port() const { return port_; }
   bool Ok() const { return fd_ >= 0; }
   std::atomic<int> requests{0};
+  std::atomic<int> copies{1};  // how often each answer is sent (a duplicating network)
 
  private:
   void Bind(const std::string& ip, uint16_t port) {
@@ -63,7 +64,7 @@ class TUdpResponder {
       if (n <= 0) continue;
       ++requests;
       const auto answer = handler_({buffer.data(), size_t(n)});
-      if (!answer.empty())
+      for (int i = 0; !answer.empty() && i < copies; ++i)
         ::sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), fromLength);
     }
   }
