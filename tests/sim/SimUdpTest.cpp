@@ -1,0 +1,97 @@
+// The simulator served over a real UDP socket on loopback.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "SimTestUtil.h"
+#include "sim/SimServer.h"
+
+using namespace simtest;
+using namespace vlm::sim;
+
+namespace {
+
+class UdpClient {
+ public:
+  explicit UdpClient(const std::string& serverAddress) {
+    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    timeval timeout{2, 0};  // generous: only a lost simulator hits it
+    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    const size_t colon = serverAddress.find(':');
+    server_.sin_family = AF_INET;
+    server_.sin_port = htons(uint16_t(std::stoi(serverAddress.substr(colon + 1))));
+    inet_pton(AF_INET, serverAddress.substr(0, colon).c_str(), &server_.sin_addr);
+  }
+  ~UdpClient() { close(fd_); }
+  Bytes Exchange(const Bytes& request, bool wait = true) {
+    sendto(fd_, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&server_), sizeof server_);
+    if (!wait) return {};
+    return Receive();
+  }
+  Bytes Receive() {
+    Bytes answer(1600);
+    const ssize_t got = recv(fd_, answer.data(), answer.size(), 0);
+    answer.resize(got > 0 ? size_t(got) : 0);
+    return answer;
+  }
+
+ private:
+  int fd_;
+  sockaddr_in server_{};
+};
+
+// A simulator served by a thread of the test, on a port the system picks.
+class ServedSim {
+ public:
+  explicit ServedSim(const FaultSettings& faults) : faults_(faults) {
+    error_ = server_.OpenUdp("127.0.0.3", 0);
+    if (error_.empty()) thread_ = std::thread([this] { server_.Run(stop_); });
+  }
+  ~ServedSim() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  const std::string& Error() const { return error_; }
+  std::string Address() const { return server_.UdpAddress(); }
+
+ private:
+  TempDir dir_;
+  SimMemory memory_;
+  SimDisk disk_{dir_.Path()};
+  SimController controller_{disk_, memory_};
+  FaultInjector faults_;
+  SimServer server_{controller_, faults_, false};
+  std::atomic<bool> stop_{false};
+  std::string error_;
+  std::thread thread_;
+};
+
+TEST(SimUdp, AnswersRequestsOnLoopbackAndStopsOnRequest) {
+  ServedSim sim(FaultSettings{});
+  ASSERT_EQ(sim.Error(), "");
+  const std::string address = sim.Address();
+  EXPECT_EQ(address.rfind("127.0.0.3:", 0), 0u);
+  UdpClient client(address);
+  EXPECT_EQ(ToHex(client.Exchange(Hex("09 81 10 00 34 12 03 01 02 03 E0"))), "06 81 10 00 34 12 03 DA");
+  // A request with a bad checksum gets no answer: the next answer to come is the good request's.
+  client.Exchange(Hex("06 80 10 00 34 12 03 00"), false);
+  EXPECT_EQ(ToHex(client.Exchange(Hex("06 80 10 00 34 12 03 D9"))), "09 80 10 00 34 12 03 01 02 03 DF");
+}
+
+TEST(SimUdp, DuplicatedAnswersComeTwiceAndDelayedOnesNotBeforeTheirTime) {
+  ServedSim sim(FaultSettings{0, 1, 0, 30, 5});
+  ASSERT_EQ(sim.Error(), "");
+  UdpClient client(sim.Address());
+  const auto start = std::chrono::steady_clock::now();
+  const Bytes first = client.Exchange(Hex("06 80 10 00 34 12 01 D7"));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+  EXPECT_EQ(ToHex(first), "07 80 10 00 34 12 01 00 D7");
+  EXPECT_EQ(client.Receive(), first);
+}
+
+}  // namespace
