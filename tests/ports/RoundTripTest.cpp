@@ -1,0 +1,122 @@
+// A configuration with every port and point kind, every field off its default and rows in every
+// table, must come back byte for byte through write -> read -> write.
+#include <cstdlib>
+#include <set>
+
+#include "common/DataFolder.h"
+
+#include "PortsFixture.h"
+#include "ports/VLM_PortAct.h"
+
+namespace vlm::test {
+namespace {
+
+class RoundTrip : public PortsFixture {
+ protected:
+  std::set<std::string> ClassesInTree() const {
+    std::set<std::string> classes;
+    tree.ForEach([&](TTreeNode& n) {
+      if (n.Object()) classes.insert(n.Object()->ClassName());
+    });
+    return classes;
+  }
+};
+
+TEST_F(RoundTrip, EveryKindOffDefaultComesBackByteExact) {
+  BuildEverything();
+  const Bytes first = WriteImage();
+  EXPECT_TRUE(prompt.errors.empty()) << prompt.errors.front();
+  ReadImage(first);
+  EXPECT_TRUE(prompt.errors.empty());
+  const Bytes second = WriteImage();
+  ASSERT_EQ(first.size(), second.size());
+  // The header carries the same stamp, so the images must agree in every byte.
+  EXPECT_EQ(first, second);
+
+  const std::set<std::string> classes = ClassesInTree();
+  for (const TPortKind* kind : PortKinds()) EXPECT_TRUE(classes.count(kind->className)) << kind->className;
+  for (const TPointKind* kind : PointKinds()) EXPECT_TRUE(classes.count(kind->className)) << kind->className;
+}
+
+TEST_F(RoundTrip, ReadingRestoresFieldsTablesGroupsAndBindings) {
+  BuildEverything();
+  const Bytes image = WriteImage();
+  ReadImage(image);
+  auto* rpt = dynamic_cast<TDataPort*>(ProcessorNode().Child(11)->Object());
+  ASSERT_EQ(rpt->Kind().typeId, 13);
+  // The place comes from the second item 149, the comment from the first.
+  EXPECT_EQ(rpt->Place(), "Место Ёж 12");
+  EXPECT_EQ(rpt->Comment, "Порт {12}");
+  EXPECT_EQ(rpt->Tables[0].Count(), 3u);
+  EXPECT_NE(Controller()->HardPortOf(rpt), nullptr);
+  EXPECT_EQ(ProcessorNode().Child(11)->Text(), "№12 Порт передачи РПT80 {Порт {12}} Место Ёж 12");
+
+  auto* active = dynamic_cast<TPortActive*>(ProcessorNode().Child(0)->Object());
+  ASSERT_NE(active, nullptr);
+  EXPECT_EQ(active->StepCount, 3);
+  EXPECT_EQ(active->ChildCount(), 4u);
+  auto* sirius = dynamic_cast<TDataPoint*>(active->ChildObject(0));
+  EXPECT_TRUE((*sirius->Groups)[7].Used);
+  EXPECT_EQ((*sirius->Groups)[7].TimerPeriod, 420000);
+  EXPECT_FALSE((*sirius->Groups)[8].Used);
+
+  // Ports without a hardware port are never bound, whatever item 107 holds (SNTP: 1).
+  for (size_t i = 0; i < ProcessorNode().Count(); ++i) {
+    auto* port = dynamic_cast<TDataPort*>(ProcessorNode().Child(i)->Object());
+    EXPECT_EQ(Controller()->HardPortOf(port) != nullptr, port->NeedsHardPort()) << port->ClassName();
+  }
+}
+
+// VELMOR_WRITE_TEST_DATA=1 stores this configuration as tests/data/ports/all_kinds.cfg (after a
+// deliberate change of the layout); otherwise the stored file is checked in CfgCheckTest.
+TEST_F(RoundTrip, StoreEveryKindImageOnRequest) {
+  if (!std::getenv("VELMOR_WRITE_TEST_DATA")) GTEST_SKIP() << "stored image not requested";
+  BuildEverything();
+  const Bytes image = WriteImage();
+  ASSERT_TRUE(WriteFileAtomically(VELMOR_TEST_DATA "/ports/all_kinds.cfg", std::string(image.begin(), image.end())));
+}
+
+// With VELMOR_WRITE_TEST_DATA=1 also the seed corpus of the ports image fuzz target: one small
+// image per port kind with its points.
+TEST_F(RoundTrip, StoreFuzzSeedsOnRequest) {
+  if (!std::getenv("VELMOR_WRITE_TEST_DATA")) GTEST_SKIP() << "seeds not requested";
+  for (const TPortKind* kind : PortKinds()) {
+    station = NewConfiguration(tree);
+    TDataPort* port = AddPortOf(kind->typeId);
+    port->Number = 1;
+    for (uint8_t id : kind->childIds)
+      if (!kind->singleChild) AddPointOf(*port, id);
+    FillTables(port->Tables, 1);
+    const Bytes image = WriteImage();
+    const std::string name = std::string(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/") + kind->className;
+    ASSERT_TRUE(WriteFileAtomically(name, std::string(image.begin(), image.end())));
+  }
+  // Old record versions and a foreign child.
+  const Bytes old = ImageWithPorts(2, [](TConfig& c) {
+    size_t start = c.OpenContainer(9);
+    c.WriteU8(101, 1);
+    c.WriteU16(131, 2);
+    const uint8_t rows[] = {1, 2, 3, 4, 5, 0, 6, 4, 9, 9, 9, 9, 9, 9, 9, 9};
+    c.WriteItem(139, sizeof rows, rows);
+    c.CloseContainer(start);
+    start = c.OpenContainer(2);
+    c.WriteU8(108, 2);
+    c.WriteU8(109, 2);
+    c.WriteItem(110, 2, rows);
+    const size_t point = c.OpenContainer(100);
+    c.WriteU8(101, 2);
+    c.WriteU16(198, 1000);
+    c.WriteU8(124, 1);
+    const size_t group = c.OpenContainer(200);
+    c.WriteU8(128, 0);
+    c.CloseContainer(group);
+    c.CloseContainer(point);
+    c.CloseContainer(c.OpenContainer(104));
+    c.CloseContainer(start);
+  });
+  ASSERT_TRUE(WriteFileAtomically(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/old_versions",
+                                  std::string(old.begin(), old.end())));
+}
+
+}  // namespace
+}  // namespace vlm::test
