@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <thread>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -39,7 +40,11 @@ class TSerialTransport : public ILinkTransport {
 
   void Close() override {
     if (fd_ < 0) return;
-    Purge();
+    // The last request (a reset gets no answer) may still sit in the output queue: let it go out
+    // before closing, and throw away only what came in. Flushing the output here would discard a
+    // reset the controller has not read yet.
+    DrainOutput(std::chrono::milliseconds(1000));
+    ::tcflush(fd_, TCIFLUSH);
     ::close(fd_);
     fd_ = -1;
   }
@@ -109,6 +114,13 @@ class TSerialTransport : public ILinkTransport {
     tio.c_cc[VTIME] = 0;
     if (::cfsetispeed(&tio, B9600) != 0 || ::cfsetospeed(&tio, B9600) != 0) return false;
     return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
+  }
+
+  void DrainOutput(std::chrono::milliseconds limit) {
+    const auto until = Clock::now() + limit;
+    int pending = 0;
+    while (::ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0 && Clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 
   void Purge() {
