@@ -41,7 +41,14 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
 char DecimalSeparator();
 void SetDecimalSeparator(char separator);
 
-// Shortest general text of a double with up to 15 significant digits (Delphi FloatToStr).
+// Shortest general text of a double with up to 15 significant digits (Delphi FloatToStr):
+// "2.5", "1E-5", "1.2E8".
 std::string FloatToStr(double value);
+
+// The float texts behind the conversions: general ("%.2g" of 123456789 is "1.2E008"),
+// exponent ("-d.dddE+ddd") and fixed (optionally with thousands separated by blanks).
+std::string FormatGeneral(double value, int precision, int minExponentDigits);
+std::string FormatExponent(double value, int precision);
+std::string FormatFixed(double value, int decimals, bool thousands);
 
 }  // namespace vlm

@@ -9,7 +9,8 @@ namespace vlm {
 // UTF-8 -> CP1251; characters without a CP1251 byte become '?'. Invalid UTF-8 bytes are taken
 // as CP1251 bytes, so already-converted text survives a second conversion.
 std::string Utf8ToCp1251(std::string_view utf8);
-// CP1251 -> UTF-8 (every byte has a character; 0x98 becomes U+FFFD).
+// CP1251 -> UTF-8. Every byte has a character (0x98, a hole of the code page, is U+0098), so
+// bytes survive the round trip.
 std::string Cp1251ToUtf8(std::string_view cp1251);
 // Whole-string conversions between Windows-1251 and DOS 866 bytes by the controller's tables:
 // bytes without a counterpart stay unchanged.

@@ -1,0 +1,106 @@
+#include "common/DataFolder.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <system_error>
+
+namespace vlm {
+namespace fs = std::filesystem;
+namespace {
+
+std::mutex gMutex;
+fs::path gProgramDir;
+
+fs::path PerUserFolder() {
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "velmor";
+  if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / ".local/share/velmor";
+  return fs::temp_directory_path() / "velmor";
+}
+
+}  // namespace
+
+void SetProgramPath(const fs::path& argv0) {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) exe = fs::absolute(argv0, ec);
+  std::lock_guard lock(gMutex);
+  gProgramDir = exe.parent_path();
+}
+
+fs::path DataFolder() {
+  if (const char* home = std::getenv("VELMOR_HOME"); home && *home) {
+    std::error_code ec;
+    fs::create_directories(home, ec);
+    return fs::path(home);
+  }
+  fs::path programDir;
+  {
+    std::lock_guard lock(gMutex);
+    programDir = gProgramDir;
+  }
+  if (!programDir.empty() && access(programDir.c_str(), W_OK) == 0) return programDir;
+  const fs::path user = PerUserFolder();
+  std::error_code ec;
+  fs::create_directories(user, ec);
+  return user;
+}
+
+fs::path DataSubfolder(std::string_view name) {
+  const fs::path dir = DataFolder() / std::string(name);
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  return dir;
+}
+
+fs::path SettingsIniPath() { return DataFolder() / "velmor.ini"; }
+fs::path IpListIniPath() { return DataFolder() / "IPList.ini"; }
+
+std::string SanitizeFileName(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' ||
+        c == '<' || c == '>' || c == '|')
+      continue;
+    out += c;
+  }
+  if (out == "." || out == "..") return {};
+  return out;
+}
+
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+  fs::path tmp = path;
+  tmp += ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ec;
+      fs::remove(tmp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  fs::rename(tmp, path, ec);
+  if (ec) {
+    fs::remove(tmp, ec);
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(const fs::path& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+}  // namespace vlm

@@ -1,0 +1,158 @@
+#include "common/IniFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "common/DataFolder.h"
+#include "common/TextCodec.h"
+
+namespace vlm {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// Section and key names compare without regard to Latin case, as Windows does.
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
+  std::string raw;
+  if (!ReadWholeFile(path_, raw)) return;
+  if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
+  const std::string text = AnyToUtf8(raw);
+  Section* current = nullptr;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
+    start = end + 1;
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      const size_t close = line.find(']');
+      const std::string_view name = line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1);
+      current = &FindOrAdd(Trim(name));
+      continue;
+    }
+    const size_t eq = line.find('=');
+    if (!current || eq == std::string_view::npos) continue;
+    const std::string key(Trim(line.substr(0, eq)));
+    const std::string value(Trim(line.substr(eq + 1)));
+    auto it = std::find_if(current->entries.begin(), current->entries.end(),
+                           [&](const Entry& e) { return SameName(e.key, key); });
+    if (it == current->entries.end()) current->entries.push_back({key, value});
+    // A repeated key keeps its first value, as the Windows ini routines read it.
+  }
+}
+
+const TIniFile::Section* TIniFile::Find(std::string_view section) const {
+  for (const auto& s : sections_)
+    if (SameName(s.name, section)) return &s;
+  return nullptr;
+}
+
+TIniFile::Section& TIniFile::FindOrAdd(std::string_view section) {
+  for (auto& s : sections_)
+    if (SameName(s.name, section)) return s;
+  sections_.push_back({std::string(section), {}});
+  return sections_.back();
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+  if (const Section* s = Find(section))
+    for (const auto& e : s->entries)
+      if (SameName(e.key, key)) return e.value;
+  return std::string(def);
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
+  const std::string text = ReadString(section, key, "");
+  if (text.empty()) return def;
+  const bool hex = text.size() > 1 && (text[0] == '$');
+  const char* begin = text.c_str() + (hex ? 1 : 0);
+  char* end = nullptr;
+  const long v = std::strtol(begin, &end, hex ? 16 : 10);
+  if (end == begin || *end != '\0' || v < INT32_MIN || v > INT32_MAX) return def;
+  return static_cast<int>(v);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  Section& s = FindOrAdd(section);
+  for (auto& e : s.entries)
+    if (SameName(e.key, key)) {
+      e.value = std::string(value);
+      return;
+    }
+  s.entries.push_back({std::string(key), std::string(value)});
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+bool TIniFile::SectionExists(std::string_view section) const { return Find(section) != nullptr; }
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
+  if (const Section* s = Find(section))
+    for (const auto& e : s->entries)
+      if (SameName(e.key, key)) return true;
+  return false;
+}
+
+std::vector<std::string> TIniFile::ReadSections() const {
+  std::vector<std::string> names;
+  for (const auto& s : sections_) names.push_back(s.name);
+  return names;
+}
+
+std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
+  std::vector<std::string> keys;
+  if (const Section* s = Find(section))
+    for (const auto& e : s->entries) keys.push_back(e.key);
+  return keys;
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+  sections_.erase(std::remove_if(sections_.begin(), sections_.end(),
+                                 [&](const Section& s) { return SameName(s.name, section); }),
+                  sections_.end());
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  for (auto& s : sections_)
+    if (SameName(s.name, section))
+      s.entries.erase(std::remove_if(s.entries.begin(), s.entries.end(),
+                                     [&](const Entry& e) { return SameName(e.key, key); }),
+                      s.entries.end());
+}
+
+bool TIniFile::UpdateFile() const {
+  std::string text;
+  for (const auto& s : sections_) {
+    text += "[" + s.name + "]\r\n";
+    for (const auto& e : s.entries) text += e.key + "=" + e.value + "\r\n";
+    text += "\r\n";
+  }
+  return WriteFileAtomically(path_, Utf8ToCp1251(text));
+}
+
+}  // namespace vlm
