@@ -198,7 +198,8 @@ void ShellTest::OptionsRoundTripAndCancel() {
   dlg.SpeedButtonSaveClick();
   TOptionsDlg restarted(ini);
   QCOMPARE(restarted.IpList().rows.size(), size_t(2));
-  QCOMPARE(restarted.IpList().rows[1].address, std::string("192.168.300.5")  // the field texts as typed);
+  // "Добавить в список" keeps the field texts as typed.
+  QCOMPARE(restarted.IpList().rows[1].address, std::string("192.168.300.5"));
 
   // Cancel after "Выбрать из списка" leaves the values as they were.
   TOptionValues kept = v;
