@@ -68,6 +68,7 @@ class MainWindowTest : public QObject {
   void BackupNameDropsForbiddenCharacters();
   void SerialPortGapColours();
   void WriteAndReadThroughSimulator();
+  void ReadShowsSimulatorConfiguration();
   void NoToWriteQuestionWritesNothing();
   void SettingsSurviveRestart();
 
@@ -369,6 +370,33 @@ void MainWindowTest::WriteAndReadThroughSimulator() {
   ctx_->Link.RemoveObserver(&spy);
   sim.terminate();
   sim.waitForFinished(3000);
+}
+
+void MainWindowTest::ReadShowsSimulatorConfiguration() {
+  const int port = test::TestPort(1);
+  QProcess sim;
+  QVERIFY(test::StartSimulator(sim, 62, port, home_.filePath("disk2")));
+  TLinkSettings& s = ctx_->Link.Settings;
+  s.UdpPort = uint16_t(port);
+  s.DestIP = {127, 0, 0, 62};
+  s.SelfIP = {127, 0, 0, 1};
+  s.WaitTime = 1000;
+  form_->Guarded([&] { form_->ReadFromController(false); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{});
+  const TTreeNode* station = form_->Tree().Root();
+  QVERIFY(station->Count() >= 1);
+  QVERIFY(dynamic_cast<TController*>(station->Child(0)->Object()));
+  QVERIFY(QString::fromStdString(station->Child(0)->Child(0)->Text()).endsWith("Процессор"));
+  // Started from the menu: the labels stay as they were.
+  QCOMPARE(form_->ReadFromLabel(), QString());
+  sim.terminate();
+  sim.waitForFinished(3000);
+
+  // With the simulator gone the read fails, says so, and leaves the empty station.
+  form_->Guarded([&] { form_->ReadFromController(true); });
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QCOMPARE(int(form_->Tree().Root()->Count()), 0);
+  QVERIFY(!form_->Reading());
 }
 
 void MainWindowTest::NoToWriteQuestionWritesNothing() {
