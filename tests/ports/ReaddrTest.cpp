@@ -157,3 +157,27 @@ TEST(ReaddrData, RowEditing) {
   EXPECT_EQ(one.RowCount(), 1u);
   EXPECT_TRUE(one.RowIsEmpty(0));
 }
+
+#include "ports/ReaddrKeypad.h"
+
+TEST(ReaddrKeypad, DigitLimitsAndModes) {
+  TReaddrKeypad k;
+  for (char c : std::string("65534")) EXPECT_TRUE(k.AppendDigit(c));
+  EXPECT_FALSE(k.AppendDigit('0'));  // six digits
+  EXPECT_EQ(k.Value(), 65534);
+  k.Backspace();
+  k.Backspace();
+  EXPECT_EQ(k.Value(), 655);
+  EXPECT_FALSE(TReaddrKeypad(6553).AppendDigit('6'));  // 65536 is above 65534
+  k.SetHex(true);
+  EXPECT_EQ(k.HexText(), "28f");
+  EXPECT_TRUE(k.AppendDigit('A'));
+  EXPECT_FALSE(k.AppendDigit('1'));  // five hex digits
+  EXPECT_EQ(k.Value(), 0x28FA);
+  EXPECT_FALSE(TReaddrKeypad().AppendDigit('a'));  // letters only in hex mode
+  TReaddrKeypad w(65535);
+  w.Add(1);
+  EXPECT_EQ(w.Value(), 0);
+  w.Add(-1);
+  EXPECT_EQ(w.DecText(), "65535");
+}
