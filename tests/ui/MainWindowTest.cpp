@@ -20,6 +20,7 @@
 #include "model/ui/MainForm.h"
 #include "model/ui/ModelFrames.h"
 #include "shell/ui/Frame.h"
+#include "shell/ui/HelpWindow.h"
 #include "shell/ui/IpList.h"
 #include "UiTestUtil.h"
 
@@ -71,6 +72,7 @@ class MainWindowTest : public QObject {
   void ReadShowsSimulatorConfiguration();
   void NoToWriteQuestionWritesNothing();
   void SettingsSurviveRestart();
+  void HelpFollowsTheFrame();
 
  private:
   TCardRS* AddCard(const char* action);
@@ -432,6 +434,20 @@ void MainWindowTest::SettingsSurviveRestart() {
   QVERIFY(form_->windowTitle().endsWith("IP=10.1.2.3 (ПС Лесная)"));
   std::filesystem::remove(SettingsIniPath());
   std::filesystem::remove(IpListIniPath());
+}
+
+void MainWindowTest::HelpFollowsTheFrame() {
+  TCardRS* card = AddCard("ActionNewCard5558");
+  form_->Action("ActionHelp")->trigger();
+  QCOMPARE(form_->HelpWindow()->windowTitle(), QString("Справочник по Конфигуратору ВЕЛМОР"));
+  QCOMPARE(form_->HelpWindow()->Context(), 140);
+  QVERIFY(TFormHelp::HasPage(140));
+  form_->Select(card->Node->Child(0));
+  form_->Action("ActionHelp")->trigger();
+  QCOMPARE(form_->HelpWindow()->Context(), 150);
+  // Every frame of this window has its page.
+  for (int context : {350, 110, 6, 130, 160, 410, 1, 420})
+    QVERIFY2(TFormHelp::HasPage(context), std::to_string(context).c_str());
 }
 
 QTEST_MAIN(MainWindowTest)
