@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtTest>
 
 #include "common/DataFolder.h"
@@ -134,6 +135,13 @@ void MainWindowTest::NewConfigurationTextsAndMenus() {
   QCOMPARE(processor.first(), QString("Добавить Порт Активный"));
   QCOMPARE(processor.last(), QString("Сортировать Порты по номеру"));
   QVERIFY(!processor.contains("Добавить Порт 104 (Ethernet, МЭК104)"));
+
+  // No service button without its window; a window that exists adds its own.
+  QVERIFY(!form_->findChild<QToolButton*>("ButtonFiles"));
+  bool ran = false;
+  QToolButton* files = form_->AddServiceButton("ButtonFiles", "Сервис \"Обмен файлами\"", {}, [&] { ran = true; });
+  files->click();
+  QVERIFY(ran);
 
   // A processor number typed into the frame renames both nodes.
   form_->Select(root->Child(0)->Child(0));
