@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-// The commands live in the velmorctl program, not in a library: compile them in here.
-#include "../../src/cli/CfgCommands.cpp"
-#include "../../src/cli/CfgSupport.cpp"
+#include "cli/Commands.h"
 
 namespace vlm::cli {
 namespace {
