@@ -234,30 +234,29 @@ void SimController::Find(Request& r) {
                     Printable(entry.name).c_str());
 }
 
-void SimController::ReadFileBlock(Request& r) {
-  const uint32_t offset = r.U32(2);
-  const uint8_t block = r.U8(10);
-  const std::string name = r.Text(11, kMaxNameLength);
-  std::vector<uint8_t> data;
+uint16_t SimController::ReadBlockFor(Request& r, size_t nameAt, uint32_t offset, size_t block,
+                                     std::vector<uint8_t>& data) {
+  const std::string name = r.Text(nameAt, kMaxNameLength);
   const uint16_t error = disk_.ReadBlock(name, offset, block, data);
-  r.answer.U16(error);
+  r.detail = Printf("%s @%u %zu -> %u, %zu bytes", Printable(name).c_str(), offset, block, error, data.size());
+  return error;
+}
+
+void SimController::ReadFileBlock(Request& r) {
+  std::vector<uint8_t> data;
+  r.answer.U16(ReadBlockFor(r, 11, r.U32(2), r.U8(10), data));
   r.answer.U8(uint8_t(data.size()));
   r.answer.Bytes(data);
-  r.detail = Printf("%s @%u %u -> %u, %zu bytes", Printable(name).c_str(), offset, block, error, data.size());
 }
 
 void SimController::ReadFileBlockLong(Request& r) {
-  const uint32_t offset = r.U32(5);
-  const uint16_t block = r.U16(13);
-  const std::string name = r.Text(15, kMaxNameLength);
   std::vector<uint8_t> data;
-  const uint16_t error = disk_.ReadBlock(name, offset, std::min<size_t>(block, r.link.longBlockMax), data);
+  const uint16_t error = ReadBlockFor(r, 15, r.U32(5), std::min<size_t>(r.U16(13), r.link.longBlockMax), data);
   r.answer.Zeros(2);
   r.answer.U8(1);
   r.answer.U16(error);
   r.answer.U16(uint16_t(data.size()));
   r.answer.Bytes(data);
-  r.detail = Printf("%s @%u %u -> %u, %zu bytes", Printable(name).c_str(), offset, block, error, data.size());
 }
 
 void SimController::WriteFileBlock(Request& r) {
