@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <numeric>
 
 #include "common/Numbers.h"
 #include "sim/SimProtocol.h"
@@ -26,7 +25,6 @@ class Answer {
     bytes_.insert(bytes_.end(), name.begin(), name.begin() + std::ptrdiff_t(n));
     Zeros(kMaxNameLength - n);
   }
-  size_t Size() const { return bytes_.size(); }
   void Patch(size_t index, uint8_t v) { bytes_[index] = v; }
 
   // fitTo 0 keeps the natural length; otherwise the frame is padded (before the checksum) or
@@ -91,7 +89,7 @@ struct SimController::Request {
   std::string Text(size_t i, size_t max) const {
     const size_t end = f.size() - 1;
     const size_t n = std::min<size_t>({f[i], max, end - std::min(end, i + 1)});
-    return std::string(reinterpret_cast<const char*>(&f[i + 1]), n);
+    return n ? std::string(reinterpret_cast<const char*>(&f[i + 1]), n) : std::string();
   }
 };
 
