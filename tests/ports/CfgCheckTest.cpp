@@ -6,10 +6,7 @@
 #include "PortsFixture.h"
 #include "common/DataFolder.h"
 #include "model/ConfigText.h"
-
-// The command lives in the velmorctl program, not in a library: compile it in here.
-#include "../../src/cli/CfgCheck.cpp"
-#include "../../src/cli/CfgSupport.cpp"
+#include "cli/CfgCheck.h"
 
 namespace vlm::test {
 namespace {

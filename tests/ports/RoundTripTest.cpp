@@ -91,6 +91,31 @@ TEST_F(RoundTrip, StoreFuzzSeedsOnRequest) {
     const std::string name = std::string(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/") + kind->className;
     ASSERT_TRUE(WriteFileAtomically(name, std::string(image.begin(), image.end())));
   }
+  // Old record versions and a foreign child.
+  const Bytes old = ImageWithPorts(2, [](TConfig& c) {
+    size_t start = c.OpenContainer(9);
+    c.WriteU8(101, 1);
+    c.WriteU16(131, 2);
+    const uint8_t rows[] = {1, 2, 3, 4, 5, 0, 6, 4, 9, 9, 9, 9, 9, 9, 9, 9};
+    c.WriteItem(139, sizeof rows, rows);
+    c.CloseContainer(start);
+    start = c.OpenContainer(2);
+    c.WriteU8(108, 2);
+    c.WriteU8(109, 2);
+    c.WriteItem(110, 2, rows);
+    const size_t point = c.OpenContainer(100);
+    c.WriteU8(101, 2);
+    c.WriteU16(198, 1000);
+    c.WriteU8(124, 1);
+    const size_t group = c.OpenContainer(200);
+    c.WriteU8(128, 0);
+    c.CloseContainer(group);
+    c.CloseContainer(point);
+    c.CloseContainer(c.OpenContainer(104));
+    c.CloseContainer(start);
+  });
+  ASSERT_TRUE(WriteFileAtomically(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/old_versions",
+                                  std::string(old.begin(), old.end())));
 }
 
 }  // namespace
