@@ -29,13 +29,18 @@ using namespace vlm;
 
 namespace {
 
-// Counts the write-block frames and their data lengths.
+// The data lengths of the write-block frames; a retry of the same block (the link repeats a
+// block whose answer it doubts) is one block.
 struct TBlockSpy : ILinkObserver {
   std::vector<int> writeBlocks;
   int frames = 0;
+  uint32_t lastOffset = ~0u;
   void FrameSent(std::span<const uint8_t> frame) override {
     ++frames;
-    if (frame.size() > 23 && frame[1] == kCmdWriteBlock) writeBlocks.push_back(frame[23]);
+    if (frame.size() <= 23 || frame[1] != kCmdWriteBlock) return;
+    const uint32_t offset = frame[15] | frame[16] << 8 | frame[17] << 16 | uint32_t(frame[18]) << 24;
+    if (offset != lastOffset) writeBlocks.push_back(frame[23]);
+    lastOffset = offset;
   }
   void ResponseReceived(std::span<const uint8_t>, bool) override {}
 };
