@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QSpinBox>
@@ -79,6 +80,7 @@ class MainWindowTest : public QObject {
   void NoToWriteQuestionWritesNothing();
   void SettingsSurviveRestart();
   void HelpFollowsTheFrame();
+  void StationAndProcessorFrames();
 
  private:
   TCardRS* AddCard(const char* action);
@@ -461,6 +463,29 @@ void MainWindowTest::HelpFollowsTheFrame() {
   // Every frame of this window has its page.
   for (int context : {350, 110, 6, 130, 160, 410, 1, 420})
     QVERIFY2(TFormHelp::HasPage(context), std::to_string(context).c_str());
+}
+
+void MainWindowTest::StationAndProcessorFrames() {
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  form_->Select(processor);
+  auto* octet = form_->CurrentFrame()->findChild<QSpinBox*>("SpinEditIP2");
+  QCOMPARE(octet->property("tag").toInt(), 16);
+  octet->setValue(168);
+  form_->CurrentFrame()->findChild<QSpinBox*>("SpinEditIP1")->setValue(192);
+  QCOMPARE(static_cast<TProcessor*>(processor->Object())->IPAddress, 0xC0A80000u);
+
+  form_->Select(form_->Station()->Node);
+  form_->CurrentFrame()->findChild<QLineEdit*>("EditPlace")->setText("ПС-2");
+  QCOMPARE(form_->Station()->Place, std::string("ПС-2"));
+  QCOMPARE(QString::fromStdString(form_->Station()->Node->Text()), QString("СТАНЦИЯ ПУ ПС-2"));
+  auto* grid = form_->CurrentFrame()->findChild<QTableWidget*>("StringGridProc");
+  QCOMPARE(grid->item(0, 1)->text(), QString("192.168.0.0"));
+  // A double click asks for the processor; the window selects it after the handler.
+  grid->cellDoubleClicked(0, 0);
+  QCOMPARE(form_->SelectedNode(), form_->Station()->Node);
+  QCoreApplication::processEvents();
+  QCOMPARE(form_->SelectedNode(), processor);
+  QVERIFY(qobject_cast<TFrameProcessor*>(form_->CurrentFrame()));
 }
 
 QTEST_MAIN(MainWindowTest)
