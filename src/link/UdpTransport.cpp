@@ -28,9 +28,16 @@ class TUdpTransport : public ILinkTransport {
     // A late or duplicated answer to an earlier request must not pass for the answer to this one.
     Drain();
     if (!std::ranges::equal(frame, lastFrame_)) {
+      // A request sent more often than it was answered may still be answered: those answers
+      // are owed and will come while the next request waits.
+      owed_ = std::max(0, sends_ - answers_);
       lastFrame_.assign(frame.begin(), frame.end());
+      sends_ = answers_ = 0;
       doubtful_ = false;
+    } else {
+      owed_ = 0;  // a retry waited the full time: what was owed is taken as lost
     }
+    ++sends_;
     sentAt_ = Clock::now();
     return socket_.Send(frame);
   }
@@ -60,6 +67,7 @@ class TUdpTransport : public ILinkTransport {
       if (socket_.WaitReadable(std::max(waitMs, 0)) && socket_.Receive() && FromController() &&
           !StaleCopy(lookAlike, suspected)) {
         doubtful_ = false;
+        ++answers_;
         const auto got = socket_.ReceiveBuffer();
         lastAnswer_.assign(got.begin(), got.end());
         const size_t n = std::min(got.size(), into.size());
@@ -73,16 +81,22 @@ class TUdpTransport : public ILinkTransport {
   using Clock = std::chrono::steady_clock;
 
   void Drain() {
-    for (int i = 0; i < 10000 && socket_.WaitReadable(0); ++i) socket_.Receive();
+    for (int i = 0; i < 10000 && socket_.WaitReadable(0); ++i)
+      if (socket_.Receive() && std::ranges::equal(socket_.ReceiveBuffer(), lastAnswer_)) ++answers_;
   }
 
-  // The protocol has no sequence numbers. A duplicate of the previous answer that was still on
-  // its way when this request went out arrives long before any real answer could: the fastest
-  // round trip seen so far tells them apart. Only requests whose answers look alike (file
+  // The protocol has no sequence numbers. Two kinds of stale answer look exactly like the
+  // previous one: the late answer to a request that was sent again after a time-out (it is owed,
+  // see Send), and a duplicate that was still on its way when this request went out, which
+  // arrives long before any real answer could (the fastest round trip seen tells them apart). Only requests whose answers look alike (file
   // blocks) ask for this; a memory read that repeats its answer is checked by its echo instead.
   bool StaleCopy(bool lookAlike, bool& suspected) {
     const auto roundTrip = Clock::now() - sentAt_;
     const bool same = std::ranges::equal(socket_.ReceiveBuffer(), lastAnswer_);
+    if (lookAlike && same && owed_ > 0) {
+      --owed_;  // the late answer to a retried request
+      return true;
+    }
     if (lookAlike && same && roundTrip < fastestRoundTrip_ / 2 && !doubtful_) {
       suspected = true;
       return true;
@@ -107,6 +121,8 @@ class TUdpTransport : public ILinkTransport {
   Clock::duration fastestRoundTrip_{};
   std::vector<uint8_t> lastFrame_;
   bool doubtful_ = false;  // the last try of this same frame saw only a suspected copy
+  int sends_ = 0, answers_ = 0;  // of lastFrame_
+  int owed_ = 0;                 // answers still to come for the frame before
   bool lookAlike_ = false;
 };
 

@@ -120,6 +120,29 @@ TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
   EXPECT_EQ(controller.files["dup.bin"], file);
 }
 
+TEST_F(UdpLink, TheLateAnswerToARetriedBlockIsNotTakenForTheNextBlock) {
+  // The first try of the second block is answered after the wait ran out, the retry a little
+  // later: that second answer arrives while the third block waits, and looks like real data.
+  int secondBlockTries = 0;
+  test::TUdpResponder slow("127.0.0.3", [&](std::span<const uint8_t> req) {
+    if (req[1] == 0x95 && req[2] == 230 && ++secondBlockTries <= 2)
+      std::this_thread::sleep_for(std::chrono::milliseconds(secondBlockTries == 1 ? 70 : 5));
+    std::lock_guard lock(mutex);
+    return controller.Answer(req);
+  });
+  std::vector<uint8_t> file(230 * 4);
+  for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
+  controller.files["late.bin"] = file;
+  link.Settings.DestIP = {127, 0, 0, 3};
+  link.Settings.UdpPort = slow.Port();
+  link.Settings.WaitTime = 40;
+  link.Settings.Attempts = 3;
+  std::vector<uint8_t> got;
+  ASSERT_TRUE(ReadControllerFile(link, "late.bin", got));
+  EXPECT_EQ(secondBlockTries, 2);
+  EXPECT_EQ(got, file);
+}
+
 TEST(SocketUdp, BindFailureIsReportedAndADatagramOver1500BytesIsNothing) {
   EXPECT_FALSE(TSocketUdp(1, {192, 0, 2, 1}, {0, 0, 0, 0}).Open());  // not our address
 
