@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -33,10 +34,15 @@ class PortsFixture : public ::testing::Test {
   TDataPort* AddPortOf(uint8_t typeId);
   TDataPoint* AddPointOf(TDataPort& port, uint8_t typeId);
 
+  // Every port kind with one point of every kind it accepts, every field off its default, rows
+  // in every table, TI groups and poll steps, all ports bound where they take a hardware port.
+  void BuildEverything();
   // The whole image as written now (fixed stamp).
   Bytes WriteImage();
   // Reads an image into a fresh tree (replacing the current one).
   void ReadImage(const Bytes& image);
+  // An image of one controller whose processor holds the port records that `ports` writes.
+  Bytes ImageWithPorts(int portCount, const std::function<void(TConfig&)>& ports);
   // The bytes of the first container with this id directly under the processor.
   Bytes PortRecord(const Bytes& image, uint8_t typeId) const;
 
@@ -46,6 +52,9 @@ class PortsFixture : public ::testing::Test {
   TStation* station = nullptr;
   TConfig cfg;
 };
+
+// Three rows in descending key order in every table, so the sorts while writing have work to do.
+void FillTables(std::vector<TRowTable>& tables, int salt);
 
 // Record builders for expected bytes, written out item by item from the documented layouts.
 Bytes U8(uint8_t id, uint8_t v);
