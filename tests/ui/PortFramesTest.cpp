@@ -172,7 +172,7 @@ void PortFramesTest::ActiveRingInsertsSelectsDeletesAndHighlights() {
   Click(ring->Panel(1));
   Click(w.Child<QPushButton>("ButtonPoint5"));
   std::vector<uint8_t> points;
-  for (const TRingStep& s : ring->Steps()) points.push_back(s.point);
+  for (const TTkrStep& s : ring->Steps()) points.push_back(s.Point);
   QCOMPARE(points, (std::vector<uint8_t>{1, 2, 5, 0, 1}));
   QCOMPARE(ring->Selected(), 2);
   QCOMPARE(ring->CurrentPoint(), 5);

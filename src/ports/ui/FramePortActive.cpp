@@ -14,8 +14,8 @@ namespace vlm {
 
 namespace {
 
-QString ActiveStepText(const TRingStep& step) {
-  return step.point == 0 ? QStringLiteral("ти") : QString::number(step.point);
+QString ActiveStepText(const TTkrStep& step) {
+  return step.Point == 0 ? QStringLiteral("ти") : QString::number(step.Point);
 }
 
 }  // namespace
@@ -29,13 +29,7 @@ TFramePortActive::TFramePortActive(const TPortKind& kind, QWidget* parent)
   row->addWidget(ring_);
 
   auto* side = new QVBoxLayout;
-  auto* countRow = new QHBoxLayout;
-  countRow->addWidget(new QLabel(QStringLiteral("Число шагов:"), sequence));
-  labelCount_ = new QLabel(QStringLiteral("0"), sequence);
-  labelCount_->setObjectName("LabelStepCount");
-  countRow->addWidget(labelCount_);
-  countRow->addStretch(1);
-  side->addLayout(countRow);
+  labelCount_ = AddStepCounter(side, sequence);
   auto* addTi = new QPushButton(QStringLiteral("Добавить Запрос ТИ"), sequence);
   addTi->setObjectName("ButtonAddTI");
   side->addWidget(addTi);
@@ -92,13 +86,15 @@ TFramePortActive::TFramePortActive(const TPortKind& kind, QWidget* parent)
 
 void TFramePortActive::Edited() {
   auto* port = static_cast<TPortActive*>(Port());
-  std::vector<TRingStep> steps;
-  for (int i = 0; i < port->StepCount; ++i) steps.push_back({port->Steps[static_cast<size_t>(i)], 0});
-  ring_->SetSteps(steps);
+  TPollSequence& sequence = ring_->Sequence();
+  sequence.Load(*port);
+  // The first step comes selected: its point is the current one.
+  if (sequence.Selected >= 0) sequence.Select(sequence.Selected);
+  ring_->Rebuild();
 }
 
 void TFramePortActive::AddStep(uint8_t value) {
-  if (ring_->Add({value, 0})) ring_->SetCurrentPoint(value);
+  ring_->AddActive(value);
 }
 
 void TFramePortActive::RingChanged() {
@@ -108,12 +104,7 @@ void TFramePortActive::RingChanged() {
 
 int TFramePortActive::Apply() {
   auto* port = dynamic_cast<TPortActive*>(Port());
-  if (port) {
-    port->StepCount = static_cast<uint8_t>(ring_->Count());
-    port->Steps.fill(0);
-    for (int i = 0; i < ring_->Count(); ++i)
-      port->Steps[static_cast<size_t>(i)] = ring_->Steps()[static_cast<size_t>(i)].point;
-  }
+  if (port) ring_->Sequence().Store(*port);
   return TFramePortItems::Apply();
 }
 

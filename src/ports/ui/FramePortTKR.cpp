@@ -13,9 +13,9 @@ namespace vlm {
 
 namespace {
 
-QString TkrText(const TRingStep& step) {
-  if (step.kind == static_cast<uint8_t>(TTkrStepKind::Pause)) return QString::fromUtf8(TkrStepText(step.kind));
-  return QStringLiteral("%1 %2").arg(step.point).arg(QString::fromUtf8(TkrStepText(step.kind)));
+QString TkrText(const TTkrStep& step) {
+  if (step.Kind == static_cast<uint8_t>(TTkrStepKind::Pause)) return QString::fromUtf8(TkrStepText(step.Kind));
+  return QStringLiteral("%1 %2").arg(step.Point).arg(QString::fromUtf8(TkrStepText(step.Kind)));
 }
 
 struct TKindButton {
@@ -62,13 +62,7 @@ TFramePortTKR::TFramePortTKR(const TPortKind& kind, QWidget* parent) : TFramePor
   buttonDelete_ = new QPushButton(QStringLiteral("Удалить шаг опроса"), sequence);
   buttonDelete_->setObjectName("ButtonDelete");
   side->addWidget(buttonDelete_);
-  auto* countRow = new QHBoxLayout;
-  countRow->addWidget(new QLabel(QStringLiteral("Число шагов:"), sequence));
-  labelCount_ = new QLabel(QStringLiteral("0"), sequence);
-  labelCount_->setObjectName("LabelStepCount");
-  countRow->addWidget(labelCount_);
-  countRow->addStretch(1);
-  side->addLayout(countRow);
+  labelCount_ = AddStepCounter(side, sequence);
   side->addStretch(1);
   row->addLayout(side);
   row->addStretch(1);
@@ -83,24 +77,13 @@ TFramePortTKR::TFramePortTKR(const TPortKind& kind, QWidget* parent) : TFramePor
 
 void TFramePortTKR::Edited() {
   auto* port = static_cast<TPortTKR*>(Port());
-  std::vector<TRingStep> steps;
-  for (int i = 0; i < port->StepCount; ++i) {
-    const TTkrStep& s = port->Steps[static_cast<size_t>(i)];
-    steps.push_back({s.Point, s.Kind});
-  }
-  const int current = port->CurrentPoint;
-  ring_->SetSteps(steps);
-  ChoosePoint(current);
+  ring_->Sequence().Load(*port);
+  ring_->Rebuild();
 }
 
 void TFramePortTKR::ChoosePoint(int point) { ring_->SetCurrentPoint(point); }
 
-void TFramePortTKR::AddStep(uint8_t kind) {
-  const bool pause = kind == static_cast<uint8_t>(TTkrStepKind::Pause);
-  const int point = ring_->CurrentPoint();
-  if (!pause && (point < 1 || point > 30)) return;
-  ring_->Add({pause ? kTkrPausePoint : static_cast<uint8_t>(point), kind});
-}
+void TFramePortTKR::AddStep(uint8_t kind) { ring_->AddTkr(static_cast<TTkrStepKind>(kind)); }
 
 // The TK RES port keeps its sequence in step with the ring at every redraw.
 void TFramePortTKR::RingChanged() {
@@ -115,13 +98,7 @@ void TFramePortTKR::RingChanged() {
   buttonDelete_->setEnabled(ring_->Count() > 0);
   auto* port = dynamic_cast<TPortTKR*>(Port());
   if (!port) return;
-  port->StepCount = static_cast<uint8_t>(ring_->Count());
-  port->Steps.fill({});
-  for (int i = 0; i < ring_->Count(); ++i) {
-    const TRingStep& s = ring_->Steps()[static_cast<size_t>(i)];
-    port->Steps[static_cast<size_t>(i)] = {s.point, s.kind};
-  }
-  if (current >= 1 && current <= 30) port->CurrentPoint = static_cast<uint8_t>(current);
+  ring_->Sequence().Store(*port);
 }
 
 }  // namespace vlm

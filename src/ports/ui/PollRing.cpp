@@ -1,6 +1,7 @@
 #include "ports/ui/PollRing.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -66,56 +67,50 @@ TStepPanel* TPollRing::MakePanel() {
   return panel;
 }
 
-void TPollRing::SetSteps(const std::vector<TRingStep>& steps) {
+void TPollRing::Rebuild() {
   for (TStepPanel* panel : panels_) delete panel;
   panels_.clear();
-  steps_ = steps;
-  for (size_t i = 0; i < steps_.size(); ++i) panels_.push_back(MakePanel());
-  selected_ = -1;
+  for (int i = 0; i < Count(); ++i) panels_.push_back(MakePanel());
   Redraw();
 }
 
 void TPollRing::SetCurrentPoint(int point) {
-  current_ = point;
+  sequence_.CurrentPoint = static_cast<uint8_t>(point);
   Redraw();
 }
 
-bool TPollRing::Add(TRingStep step) {
-  if (Count() >= kMaxSteps) {
-    ShowError("Достигнуто максимальное число шагов опроса.");
+template <class F>
+void TPollRing::KeepPause(F change) {
+  const uint8_t current = sequence_.CurrentPoint;
+  change();
+  if (sequence_.CurrentPoint == style_.noCurrentPoint) sequence_.CurrentPoint = current;
+}
+
+bool TPollRing::Added(bool added) {
+  if (!added) {
+    ShowError(kMaxStepsMessage);
     return false;
   }
-  const int at = selected_ >= 0 && selected_ < Count() - 1 ? selected_ + 1 : Count();
-  steps_.insert(steps_.begin() + at, step);
-  panels_.insert(panels_.begin() + at, MakePanel());
-  selected_ = at;
+  panels_.insert(panels_.begin() + sequence_.Selected, MakePanel());
   Redraw();
   return true;
 }
 
+bool TPollRing::AddActive(uint8_t value) { return Added(sequence_.AddActive(value)); }
+
+bool TPollRing::AddTkr(TTkrStepKind kind) { return Added(sequence_.AddTkr(kind)); }
+
 void TPollRing::DeleteSelected() {
-  if (steps_.empty()) return;
-  const int index = selected_ >= 0 ? selected_ : Count() - 1;
-  steps_.erase(steps_.begin() + index);
+  const int index = sequence_.Selected;
+  if (index < 0 || index >= Count()) return;
+  KeepPause([this] { sequence_.DeleteSelected(); });
   delete panels_[static_cast<size_t>(index)];
   panels_.erase(panels_.begin() + index);
-  if (steps_.empty()) {
-    selected_ = -1;
-  } else if (index > 0) {
-    selected_ = index - 1;
-    if (steps_[static_cast<size_t>(selected_)].point != style_.noCurrentPoint)
-      current_ = steps_[static_cast<size_t>(selected_)].point;
-  } else {
-    selected_ = 0;
-  }
   Redraw();
 }
 
 void TPollRing::Select(int index) {
-  if (index < 0 || index >= Count()) return;
-  selected_ = index;
-  const uint8_t point = steps_[static_cast<size_t>(index)].point;
-  if (point != style_.noCurrentPoint) current_ = point;
+  KeepPause([this, index] { sequence_.Select(index); });
   Redraw();
 }
 
@@ -123,18 +118,29 @@ void TPollRing::Redraw() {
   const QPoint centre = Centre();
   for (int i = 0; i < Count(); ++i) {
     TStepPanel* panel = panels_[static_cast<size_t>(i)];
-    const TRingStep& step = steps_[static_cast<size_t>(i)];
+    const TTkrStep& step = sequence_.Steps[static_cast<size_t>(i)];
     const TRingPoint at = RingPosition(i, Count(), centre.x(), centre.y(), Radius());
     panel->move(at.left, at.top);
     panel->setObjectName(QStringLiteral("PanelStep%1").arg(i));
     panel->setText(style_.text(step));
-    panel->setFrameShadow(i == selected_ ? QFrame::Raised : QFrame::Sunken);
+    panel->setFrameShadow(i == sequence_.Selected ? QFrame::Raised : QFrame::Sunken);
     QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, step.point == current_ ? kAqua : this->palette().color(QPalette::Button));
+    palette.setColor(QPalette::Window, step.Point == sequence_.CurrentPoint ? kAqua : this->palette().color(QPalette::Button));
     panel->setPalette(palette);
   }
-  if (selected_ >= 0) panels_[static_cast<size_t>(selected_)]->raise();
+  if (sequence_.Selected >= 0 && sequence_.Selected < Count()) panels_[static_cast<size_t>(sequence_.Selected)]->raise();
   emit Changed();
+}
+
+QLabel* AddStepCounter(QBoxLayout* column, QWidget* parent) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(QStringLiteral("Число шагов:"), parent));
+  auto* count = new QLabel(QStringLiteral("0"), parent);
+  count->setObjectName("LabelStepCount");
+  row->addWidget(count);
+  row->addStretch(1);
+  column->addLayout(row);
+  return count;
 }
 
 QWidget* PointButtons(const char* namePrefix, int columns, std::vector<QPushButton*>& buttons, QWidget* parent) {

@@ -1,9 +1,9 @@
 #pragma once
 // The poll sequence drawn as a ring of small step panels around a circle (active and TK RES
-// port frames). The ring owns the steps while the frame lives; the frame copies them into the
-// port. Steps sit 30 degrees apart clockwise from the top until they close the circle, then
-// 360/N apart; the selected step is raised and in front, and every step of the current point
-// is aqua.
+// port frames). The ring keeps the editing state (TPollSequence) while the frame lives; the frame
+// copies it into the port. Steps sit 30 degrees apart clockwise from the top until they close the
+// circle, then 360/N apart; the selected step is raised and in front, and every step of the
+// current point is aqua.
 #include <QFrame>
 #include <QLabel>
 #include <QWidget>
@@ -11,15 +11,12 @@
 #include <functional>
 #include <vector>
 
+#include "ports/VLM_PortAct.h"
+
+class QBoxLayout;
 class QPushButton;
 
 namespace vlm {
-
-struct TRingStep {
-  uint8_t point = 0;
-  uint8_t kind = 0;
-  bool operator==(const TRingStep&) const = default;
-};
 
 // One step on the ring; a click selects it.
 class TStepPanel : public QLabel {
@@ -46,31 +43,29 @@ class TRingShape : public QWidget {
 class TPollRing : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kMaxSteps = 255;
   static constexpr int kPanelHeight = 24;
 
   struct TStyle {
-    int panelWidth;        // 24 (active port) or 32 (TK RES port)
+    int panelWidth;         // 24 (active port) or 32 (TK RES port)
     const char* shapeName;  // "ShapeO" or "Shape1"
-    std::function<QString(const TRingStep&)> text;
-    int noCurrentPoint;    // selecting a step of this point keeps the current point (pause: 31)
+    std::function<QString(const TTkrStep&)> text;
+    int noCurrentPoint;     // selecting a step of this point keeps the current point (pause: 31)
   };
 
   TPollRing(TStyle style, QWidget* parent);
 
-  // Builds one panel per step; nothing selected.
-  void SetSteps(const std::vector<TRingStep>& steps);
-  const std::vector<TRingStep>& Steps() const { return steps_; }
-  int Count() const { return static_cast<int>(steps_.size()); }
-  int Selected() const { return selected_; }
-  int CurrentPoint() const { return current_; }
+  // The editing state; after changing it from outside call Rebuild.
+  TPollSequence& Sequence() { return sequence_; }
+  void Rebuild();
+  const std::vector<TTkrStep>& Steps() const { return sequence_.Steps; }
+  int Count() const { return static_cast<int>(sequence_.Steps.size()); }
+  int Selected() const { return sequence_.Selected; }
+  int CurrentPoint() const { return sequence_.CurrentPoint; }
   void SetCurrentPoint(int point);
 
-  // Inserts the step right after the selected one (appends when none or the last is selected)
-  // and selects it. Refuses a 256th step with the message; returns whether it was added.
-  bool Add(TRingStep step);
-  // Removes the selected step (the last one when none is selected); the previous step is then
-  // selected and its point becomes current, or the new first step when the first was removed.
+  // A step after the selected one (refused with the message at 255 steps).
+  bool AddActive(uint8_t value);
+  bool AddTkr(TTkrStepKind kind);
   void DeleteSelected();
   void Select(int index);
 
@@ -84,16 +79,21 @@ class TPollRing : public QWidget {
   void Changed();  // after every redraw
 
  private:
+  bool Added(bool added);
+  // Runs a change of the sequence; a pause never becomes the current point.
+  template <class F>
+  void KeepPause(F change);
   TStepPanel* MakePanel();
   void Redraw();
 
   TStyle style_;
   TRingShape* shape_;
-  std::vector<TRingStep> steps_;
+  TPollSequence sequence_;
   std::vector<TStepPanel*> panels_;
-  int selected_ = -1;
-  int current_ = -1;  // none until a step is added or clicked
 };
+
+// "Число шагов:" and the counter label `LabelStepCount`, added to the column.
+QLabel* AddStepCounter(QBoxLayout* column, QWidget* parent);
 
 // The thirty point buttons "1" to "30" (tags 1..30) in rows of `columns`.
 QWidget* PointButtons(const char* namePrefix, int columns, std::vector<QPushButton*>& buttons, QWidget* parent);
