@@ -36,7 +36,9 @@ QTableWidget* ReferenceTable(const char* name, const QString& h0, const QString&
     table->setItem(static_cast<int>(r), 1, new QTableWidgetItem(rows[r].second));
   }
   table->setEnabled(false);
-  table->setFixedWidth(220);
+  table->setFixedSize(220, table->horizontalHeader()->sizeHint().height() + static_cast<int>(rows.size()) * 18 +
+                              2 * table->frameWidth());
+  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   return table;
 }
 
@@ -44,7 +46,8 @@ TFramePortLisna::TFramePortLisna(const TPortKind& kind, QWidget* parent) : TFram
   std::vector<std::pair<QString, QString>> rows;
   for (int channel = 0; channel < kLisnaChannels; ++channel)
     rows.emplace_back(QString::number(channel), QString::number(LisnaCarrier(channel)));
-  Body()->addWidget(ReferenceTable("StringGridChannels", QStringLiteral("Канал"), QStringLiteral("Несущая, Гц"), rows, this), 1);
+  Body()->addWidget(ReferenceTable("StringGridChannels", QStringLiteral("Канал"), QStringLiteral("Несущая, Гц"), rows, this));
+  Body()->addStretch(1);
 }
 
 TFramePointLisna::TFramePointLisna(const TPointKind& kind, int positions, QWidget* parent)
@@ -60,7 +63,8 @@ TFramePointLisna::TFramePointLisna(const TPointKind& kind, int positions, QWidge
     rows.emplace_back(QString::number(address), code.section(QLatin1Char(' '), 1));
     ++address;
   }
-  Body()->addWidget(ReferenceTable("StringGridCodes", QStringLiteral("Адрес КП"), QStringLiteral("Код"), rows, this), 1);
+  Body()->addWidget(ReferenceTable("StringGridCodes", QStringLiteral("Адрес КП"), QStringLiteral("Код"), rows, this));
+  Body()->addStretch(1);
 }
 
 }  // namespace vlm
