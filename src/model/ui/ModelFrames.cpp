@@ -35,6 +35,7 @@ QTableWidget* SummaryGrid(const char* name, const QString& h0, const QString& h1
   grid->setObjectName(name);
   grid->setHorizontalHeaderLabels({h0, h1});
   grid->horizontalHeader()->setStretchLastSection(true);
+  grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   grid->verticalHeader()->hide();
   grid->verticalHeader()->setDefaultSectionSize(18);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
