@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <map>
 #include <string>
@@ -30,6 +32,27 @@ QLabel* NoteLabel(const QString& text, const char* name, QWidget* parent) {
   if (name) label->setObjectName(name);
   label->setWordWrap(true);
   return label;
+}
+
+QTableWidget* CellGrid(int rows, int columns, QSize cell, QWidget* parent) {
+  auto* grid = new QTableWidget(rows, columns, parent);
+  grid->setObjectName("StringGridGroups");
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->horizontalHeader()->setDefaultSectionSize(cell.width());
+  grid->verticalHeader()->setDefaultSectionSize(cell.height());
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  FitCellGrid(grid, cell);
+  return grid;
+}
+
+void FitCellGrid(QTableWidget* grid, QSize cell) {
+  grid->setFixedSize(grid->columnCount() * cell.width() + 2 * grid->frameWidth(),
+                     grid->rowCount() * cell.height() + 2 * grid->frameWidth());
 }
 
 // ---- hardware port box ----

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QTableWidget;
 
 namespace vlm {
 
@@ -105,6 +106,11 @@ class TFramePointItems : public TFrameKind {
   const TPointKind& kind_;
   TDataPoint* point_ = nullptr;
 };
+
+// A grid of fixed cells without headers, scroll bars or editing, sized to show every cell: the
+// TI group grid and the group-kind map.
+QTableWidget* CellGrid(int rows, int columns, QSize cell, QWidget* parent);
+void FitCellGrid(QTableWidget* grid, QSize cell);
 
 // A label that wraps: notes and reference texts of the frames.
 QLabel* NoteLabel(const QString& text, const char* name, QWidget* parent);

@@ -14,7 +14,7 @@ namespace vlm {
 namespace {
 
 constexpr int kColumns = 10;
-constexpr int kCellWidth = 56, kCellHeight = 20;
+constexpr QSize kCell(56, 20);
 constexpr uint8_t kMapItem = 155;
 constexpr uint8_t kGroupsItem = 150;
 
@@ -66,17 +66,8 @@ class TKindPanel : public QLabel {
 TGroupKindMap::TGroupKindMap(QWidget* parent) : QWidget(parent) {
   setObjectName("GroupKindMap");
   auto* layout = new QHBoxLayout(this);
-  grid_ = new QTableWidget(0, kColumns, this);
-  grid_->setObjectName("StringGridGroups");
-  grid_->horizontalHeader()->hide();
-  grid_->verticalHeader()->hide();
-  grid_->horizontalHeader()->setDefaultSectionSize(kCellWidth);
-  grid_->verticalHeader()->setDefaultSectionSize(kCellHeight);
-  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   // At most 25 rows (RPT80): the whole map is in sight without scrolling.
-  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_ = CellGrid(0, kColumns, kCell, this);
   layout->addWidget(grid_, 0, Qt::AlignTop);
   auto* panels = new QVBoxLayout;
   for (const TKindLook& look : kLooks) panels->addWidget(new TKindPanel(look, this, this));
@@ -90,8 +81,7 @@ void TGroupKindMap::SetMap(std::string* map, int groups) {
   groups_ = std::min<int>(groups, map ? static_cast<int>(map->size()) : 0);
   grid_->clearSelection();
   grid_->setRowCount((groups_ + kColumns - 1) / kColumns);
-  grid_->setFixedSize(kColumns * kCellWidth + 2 * grid_->frameWidth(),
-                      grid_->rowCount() * kCellHeight + 2 * grid_->frameWidth());
+  FitCellGrid(grid_, kCell);
   Refresh();
 }
 

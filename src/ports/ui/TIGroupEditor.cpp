@@ -16,6 +16,7 @@
 
 #include "model/VLM_Obj.h"
 #include "ports/PointKind.h"
+#include "ports/ui/FrameKind.h"
 
 namespace vlm {
 
@@ -28,7 +29,6 @@ const TTIGroupEditor::TUnit TTIGroupEditor::kUnits[3] = {
 namespace {
 
 constexpr QColor kLime(0, 255, 0);
-constexpr int kCellWidth = 30, kCellHeight = 20;
 const char* const kPollModes[] = {"В общем цикле", "По личному таймеру ->", "Не опрашивать"};
 
 // The largest unit in which the period is a whole number: hours, else minutes, else seconds.
@@ -50,18 +50,7 @@ TTIGroupEditor::TTIGroupEditor(int first, int columns, int rows, bool parameters
     : QWidget(parent), first_(first), columns_(columns), rows_(rows) {
   setObjectName("TIGroupEditor");
   auto* layout = new QHBoxLayout(this);
-  grid_ = new QTableWidget(rows, columns, this);
-  grid_->setObjectName("StringGridGroups");
-  grid_->horizontalHeader()->hide();
-  grid_->verticalHeader()->hide();
-  grid_->horizontalHeader()->setDefaultSectionSize(kCellWidth);
-  grid_->verticalHeader()->setDefaultSectionSize(kCellHeight);
-  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
-  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid_->setFixedSize(columns * kCellWidth + 2 * grid_->frameWidth(), rows * kCellHeight + 2 * grid_->frameWidth());
+  grid_ = CellGrid(rows, columns, QSize(30, 20), this);
   QPalette palette = grid_->palette();
   palette.setColor(QPalette::Highlight, kLime);
   palette.setColor(QPalette::HighlightedText, Qt::black);
