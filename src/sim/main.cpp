@@ -1,7 +1,70 @@
 // velmor-sim: plays a Velmor controller on the other end of the service link.
+#include <csignal>
 #include <cstdio>
+#include <string>
+#include <vector>
 
-int main() {
-  std::fputs("velmor-sim: not built yet\n", stderr);
+#include "sim/DefaultDisk.h"
+#include "sim/SimController.h"
+#include "sim/SimOptions.h"
+#include "sim/SimServer.h"
+
+namespace {
+
+std::atomic<bool> gStop{false};
+
+void OnSignal(int) { gStop.store(true); }
+
+void InstallSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "velmor-sim: %s\n", message.c_str());
   return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace vlm::sim;
+  SimOptions options;
+  const std::string error = ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
+  if (!error.empty()) {
+    std::fprintf(stderr, "velmor-sim: %s\n%s", error.c_str(), Usage());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(Usage(), stdout);
+    return 0;
+  }
+  if (const std::string diskError = PrepareDisk(options.disk); !diskError.empty()) return Fail(diskError);
+
+  SimMemory memory;
+  SimDisk disk(options.disk);
+  SimController controller(disk, memory);
+  controller.Boot();
+  FaultInjector faults(options.faults);
+  SimServer server(controller, faults, options.verbose);
+  InstallSignals();
+
+  // Readiness lines: whoever started us waits for them before talking to the controller.
+  if (options.udp) {
+    if (const std::string e = server.OpenUdp(options.ip, options.port); !e.empty()) return Fail(e);
+    std::printf("udp: %s\n", server.UdpAddress().c_str());
+    std::fflush(stdout);
+  }
+  if (options.serial) {
+    if (const std::string e = server.OpenPty(); !e.empty()) return Fail(e);
+    std::printf("pty: %s\n", server.PtyPath().c_str());
+    std::fflush(stdout);
+  }
+  server.Run(gStop);
+  if (options.verbose) std::fputs("sim: stopped\n", stderr);
+  return 0;
 }

@@ -1,0 +1,92 @@
+#include "link/LinkSettings.h"
+
+#include <charconv>
+
+#include "common/IniFile.h"
+
+namespace vlm {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+uint8_t PartToByte(std::string_view part, std::string_view whole) {
+  part = Trim(part);
+  int value = 0;
+  const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
+  if (part.empty() || ec != std::errc() || end != part.data() + part.size())
+    throw EConvertError("'" + std::string(whole) + "' is not a valid IP address");
+  // The program always stored the low byte of each part; keep reading old files the same way.
+  return static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+TIPAddress StrToIP(std::string_view text) {
+  TIPAddress ip{};
+  std::string_view rest = text;
+  for (size_t i = 0; i < 3; ++i) {
+    const size_t dot = rest.find('.');
+    if (dot == std::string_view::npos)
+      throw EConvertError("'" + std::string(text) + "' is not a valid IP address");
+    ip[i] = PartToByte(rest.substr(0, dot), text);
+    rest.remove_prefix(dot + 1);
+  }
+  ip[3] = PartToByte(rest, text);
+  return ip;
+}
+
+std::string IPToStr(const TIPAddress& ip) {
+  return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) + "." +
+         std::to_string(ip[3]);
+}
+
+std::string SerialDeviceName(const TLinkSettings& settings) {
+  if (!settings.ComPortDevice.empty()) return settings.ComPortDevice;
+  return "/dev/ttyS" + std::to_string(settings.ComPortNumber - 1);
+}
+
+static TIPAddress ReadIP(const TIniFile& ini, std::string_view key) {
+  try {
+    return StrToIP(ini.ReadString(kLinkIniSection, key, "0.0.0.0"));
+  } catch (const EConvertError&) {
+    return TIPAddress{};
+  }
+}
+
+TLinkSettings LoadLinkSettings(const TIniFile& ini) {
+  TLinkSettings s;
+  const auto sec = kLinkIniSection;
+  s.LinkMode = static_cast<uint8_t>(ini.ReadInteger(sec, "LinkMode", s.LinkMode));
+  s.ComPortNumber = ini.ReadInteger(sec, "ComPortNumber", s.ComPortNumber);
+  s.ComPortDevice = ini.ReadString(sec, "ComPortDevice", "");
+  const int port = ini.ReadInteger(sec, "UdpPort", s.UdpPort);
+  if (port > 0 && port <= 65535) s.UdpPort = static_cast<uint16_t>(port);
+  s.SelfIP = ReadIP(ini, "SelfIP");
+  s.DestIP = ReadIP(ini, "DestIP");
+  s.Attempts = ini.ReadInteger(sec, "Attempts", s.Attempts);
+  s.WaitTime = ini.ReadInteger(sec, "WaitTime", s.WaitTime);
+  s.ShowErrors = ini.ReadInteger(sec, "ShowErrors", 0) != 0;
+  return s;
+}
+
+void SaveLinkSettings(TIniFile& ini, const TLinkSettings& s) {
+  const auto sec = kLinkIniSection;
+  ini.WriteInteger(sec, "LinkMode", s.LinkMode);
+  ini.WriteInteger(sec, "ComPortNumber", s.ComPortNumber);
+  // Only written when used, so an ini shared with the original program stays as it knows it.
+  if (!s.ComPortDevice.empty()) ini.WriteString(sec, "ComPortDevice", s.ComPortDevice);
+  else ini.DeleteKey(sec, "ComPortDevice");
+  if (s.UdpPort != 208) ini.WriteInteger(sec, "UdpPort", s.UdpPort);
+  else ini.DeleteKey(sec, "UdpPort");
+  ini.WriteString(sec, "SelfIP", IPToStr(s.SelfIP));
+  ini.WriteString(sec, "DestIP", IPToStr(s.DestIP));
+  ini.WriteInteger(sec, "Attempts", s.Attempts);
+  ini.WriteInteger(sec, "WaitTime", s.WaitTime);
+  ini.WriteInteger(sec, "ShowErrors", s.ShowErrors ? 1 : 0);
+}
+
+}  // namespace vlm

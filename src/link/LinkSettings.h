@@ -1,0 +1,48 @@
+#pragma once
+// Settings of the service link and the address texts they are kept in.
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vlm {
+
+class TIniFile;
+
+// Four address bytes in text order ("10.0.0.5" -> {10, 0, 0, 5}), i.e. network byte order.
+using TIPAddress = std::array<uint8_t, 4>;
+
+// A text that is not a number where one is needed.
+struct EConvertError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+enum : uint8_t { kLinkSerial = 0, kLinkUdp = 1 };
+
+struct TLinkSettings {
+  uint8_t LinkMode = kLinkUdp;  // any value but kLinkSerial/kLinkUdp makes every open and send fail
+  int32_t ComPortNumber = 1;
+  std::string ComPortDevice;    // overrides "/dev/ttyS(n-1)" (USB adapter, simulator pty)
+  uint16_t UdpPort = 208;       // both ends; a user without the right to bind low ports picks another
+  TIPAddress SelfIP{};
+  TIPAddress DestIP{};
+  int32_t Attempts = 3;
+  int32_t WaitTime = 100;       // ms
+  bool ShowErrors = false;
+};
+
+// Splits at the first three points, trims blanks, converts each part; EConvertError otherwise.
+TIPAddress StrToIP(std::string_view text);
+std::string IPToStr(const TIPAddress& ip);
+
+// The device a serial link opens: ComPortDevice when set, else "/dev/ttyS<n-1>".
+std::string SerialDeviceName(const TLinkSettings& settings);
+
+// Section "Velmor" of the program's ini. Unreadable values keep their defaults: a damaged ini
+// must not stop the program from starting.
+inline constexpr std::string_view kLinkIniSection = "Velmor";
+TLinkSettings LoadLinkSettings(const TIniFile& ini);
+void SaveLinkSettings(TIniFile& ini, const TLinkSettings& settings);
+
+}  // namespace vlm

@@ -1,0 +1,53 @@
+#pragma once
+// Small UDP socket of the link and the oscilloscope. Plain POSIX sockets rather than Asio: the
+// link needs one non-blocking datagram socket and poll() with a time-out, which is fewer lines and
+// fewer surprises than an io_context per exchange.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "link/LinkSettings.h"
+
+namespace vlm {
+
+class TSocketUdp {
+ public:
+  static constexpr size_t kMaxDatagram = 1500;
+
+  // `port` in host order; the addresses are copied now, so later changes of the settings reach
+  // the next socket, not this one.
+  TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress& destIP);
+  ~TSocketUdp();
+  TSocketUdp(const TSocketUdp&) = delete;
+  TSocketUdp& operator=(const TSocketUdp&) = delete;
+
+  // Creates a non-blocking datagram socket (SO_REUSEADDR, so the program on 0.0.0.0 and a
+  // simulator on a loopback address can share the port) and binds it to SelfIP:port.
+  bool Open();
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  bool Send(std::span<const uint8_t> data);
+  // True when one datagram of at most 1500 bytes was waiting; it is then in ReceiveBuffer().
+  // A longer datagram is read and dropped (false), so it cannot block the queue.
+  bool Receive();
+  // Waits up to timeoutMs for something to read; false on time-out.
+  bool WaitReadable(int timeoutMs) const;
+  // Throws away datagrams already queued (late answers to earlier requests).
+  void Discard();
+
+  std::span<const uint8_t> ReceiveBuffer() const { return {buffer_, size_t(received_ > 0 ? received_ : 0)}; }
+  int ReceivedLength() const { return received_; }
+  int LastResult() const { return lastResult_; }  // last call result or errno after a failure
+  uint16_t Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  uint16_t port_;
+  TIPAddress self_, dest_;
+  uint8_t buffer_[kMaxDatagram + 1] = {};
+  int received_ = -1;
+  int lastResult_ = 0;
+};
+
+}  // namespace vlm

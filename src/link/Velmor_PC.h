@@ -1,0 +1,102 @@
+#pragma once
+// The service link to one controller: settings, the request and response buffers, the link state
+// and the exchange of one request frame for at most one answer. One object per program, owned by
+// the application context and passed by reference (tests make their own).
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "link/LinkSettings.h"
+#include "link/LinkTransport.h"
+
+namespace vlm {
+
+class ILinkObserver;
+
+enum : uint8_t { kExchangeSendOnly = 0, kExchangeAnswer = 1, kExchangeAnswer2 = 2 };
+
+// Why the last exchange or request failed, for callers that explain failures themselves.
+enum class TLinkFailure { None, Busy, NotOpen, Send, NoAnswer, BadAnswer, DosError };
+
+// Parameters of the file requests, set by the caller before each one.
+struct TFileRequest {
+  std::string FileName;  // UTF-8; sent as DOS 866, at most 12 bytes
+  std::string PathMask;  // UTF-8; sent as DOS 866, at most 79 bytes
+  uint32_t FileOffset = 0;
+  uint32_t FileSize = 0;
+  uint16_t BlockSize = 0;
+  uint16_t BlockGot = 0;
+};
+
+class TControllerLink {
+ public:
+  static constexpr size_t kRequestSize = 1451;
+  static constexpr size_t kResponseSize = 1501;
+
+  TControllerLink();
+  ~TControllerLink();
+  TControllerLink(const TControllerLink&) = delete;
+  TControllerLink& operator=(const TControllerLink&) = delete;
+
+  // Read at each opening, so a change reaches the next operation.
+  TLinkSettings Settings;
+  TFileRequest File;
+  std::array<uint8_t, kRequestSize> RequestBuffer{};
+  std::array<uint8_t, kResponseSize> ResponseBuffer{};
+
+  bool LinkOpen() const { return transport_ != nullptr; }
+  bool LinkBusy() const { return busy_; }
+  // Bytes received by the last exchange (0 when nothing came).
+  size_t ResponseLength() const { return responseLength_; }
+  std::span<const uint8_t> Response() const { return {ResponseBuffer.data(), responseLength_}; }
+
+  // False when already open (nothing changes) or when the transport cannot be opened.
+  bool OpenLink();
+  void CloseLink();
+  // mode 0 sends only; 1 and 2 send and wait for an answer; others send and fail.
+  // `expected` is the answer length the request expects (a serial line reads that many bytes).
+  bool Exchange(uint8_t mode, uint8_t expected);
+  // Writes the sum of bytes 1..N behind the request.
+  void RequestChecksum();
+
+  // Let the window system run while an answer is awaited (at least every 50 ms).
+  void SetPump(std::function<void()> pump) { pump_ = std::move(pump); }
+  void SetTransportFactory(TTransportFactory factory) { factory_ = std::move(factory); }
+  void AddObserver(ILinkObserver* observer);
+  void RemoveObserver(ILinkObserver* observer);
+
+  // Filled by Exchange and the requests; read by callers that explain failures in their words.
+  TLinkFailure LastFailure = TLinkFailure::None;
+  uint16_t LastDosError = 0;
+
+ private:
+  bool SendRequest();
+  bool ReceiveResponse(uint8_t expected);
+
+  std::function<void()> pump_;
+  TTransportFactory factory_;
+  std::unique_ptr<ILinkTransport> transport_;
+  std::vector<ILinkObserver*> observers_;
+  size_t responseLength_ = 0;
+  bool busy_ = false;
+};
+
+// Opens the link for one service operation and closes it again however the operation ends.
+class TLinkSession {
+ public:
+  explicit TLinkSession(TControllerLink& link) : link_(link) { opened_ = link_.OpenLink(); }
+  ~TLinkSession() { link_.CloseLink(); }
+  TLinkSession(const TLinkSession&) = delete;
+  TLinkSession& operator=(const TLinkSession&) = delete;
+  bool Opened() const { return opened_; }
+
+ private:
+  TControllerLink& link_;
+  bool opened_;
+};
+
+}  // namespace vlm

@@ -1,0 +1,36 @@
+#include "shell/ui/AppInfo.h"
+
+#include <QColor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace vlm {
+
+QString UiText(const QString& text) {
+  QString out = text;
+  out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return out;
+}
+
+QString UiText(const std::string& utf8) { return UiText(QString::fromStdString(utf8)); }
+
+void FitOnScreen(QWidget* window) {
+  const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  QRect r = window->geometry();
+  int top = r.top(), left = r.left();
+  if (top < area.top() || top > area.bottom() - 10) top = area.top();
+  if (left < area.left() || left > area.right() - 10) left = area.left();
+  const int width = std::min(r.width(), area.width());
+  const int height = std::min(r.height(), area.height());
+  window->setGeometry(left, top, width, height);
+}
+
+QColor WinColor(unsigned value) {
+  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+}  // namespace vlm

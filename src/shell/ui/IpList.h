@@ -1,0 +1,44 @@
+#pragma once
+// The list of known controllers kept in "IPList.ini" (section "IPList", place = address), and
+// the row operations of the settings dialog. No Qt here, so the rules are testable alone.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vlm {
+
+using TIp = std::array<uint8_t, 4>;
+
+// "a.b.c.d" split at the first three dots, blanks trimmed; only the low byte of each number is
+// kept (300 gives 44). nullopt when a part is missing or not a number.
+std::optional<TIp> ParseIp(const std::string& text);
+std::string IpText(const TIp& ip);
+
+struct TIpRow {
+  std::string address;
+  std::string place;
+};
+
+class TIpList {
+ public:
+  std::vector<TIpRow> rows;
+
+  void Load(const std::filesystem::path& ini);
+  // Writes nothing when there are no rows; rows with an empty place are skipped. False when the
+  // file cannot be written.
+  bool Save(const std::filesystem::path& ini) const;
+  // Removes row i (0-based); the last remaining row is only cleared.
+  void Delete(int i);
+  // Swaps row i with its neighbour; returns the new current row.
+  int MoveUp(int i);
+  int MoveDown(int i);
+  // First row whose address text equals the address, or -1.
+  int Find(const std::string& address) const;
+  // The place recorded for an address (empty when none).
+  std::string PlaceOf(const std::string& address) const;
+};
+
+}  // namespace vlm

@@ -1,0 +1,337 @@
+#include "shell/ui/Options.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "common/Prompt.h"
+#include "shell/ui/AppInfo.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vlm {
+
+namespace {
+
+const QString kProcessorHint = QStringLiteral(
+    "Как узнать IP-адрес контроллера:\r"
+    "процессорная плата CPС108 показывает адрес вспышками светодиода D5: цифра n - n вспышек, "
+    "цифра 0 - 10 вспышек; между цифрами пауза 2 секунды, между числами адреса - 3 секунды.\r"
+    "Процессорная плата с 7-сегментным индикатором показывает цифры адреса на индикаторе.");
+
+QToolButton* SpeedButton(const char* name, const QString& text, const QString& hint, QWidget* parent) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(name);
+  b->setText(UiText(text));
+  b->setToolTip(hint);
+  return b;
+}
+
+}  // namespace
+
+TOptionsDlg::TOptionsDlg(std::filesystem::path ipListPath, QWidget* parent)
+    : QDialog(parent), ipListPath_(std::move(ipListPath)) {
+  setObjectName("OptionsDlg");
+  setWindowTitle(kAppTitle + " - Настройка");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(BuildLinkBox());
+  layout->addWidget(BuildListBox(), 1);
+  layout->addWidget(BuildExchangeBox());
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  auto* ok = new QPushButton("Применить", this);
+  ok->setObjectName("ButtonOK");
+  ok->setDefault(true);
+  auto* cancel = new QPushButton("Отмена", this);
+  cancel->setObjectName("CancelBtn");
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  ButtonGetIPClick();
+  SpeedButtonLoadClick();
+}
+
+void TOptionsDlg::AddressFields(const char* prefix, QLineEdit* fields[4], QWidget* parent) {
+  for (int i = 0; i < 4; ++i) {
+    fields[i] = new QLineEdit(parent);
+    fields[i]->setObjectName(QString("%1%2").arg(prefix).arg(i + 1));
+    fields[i]->setValidator(new QIntValidator(0, 99999, fields[i]));
+    fields[i]->setMaximumWidth(48);
+  }
+}
+
+QWidget* TOptionsDlg::BuildLinkBox() {
+  auto* box = new QGroupBox(this);
+  auto* g = new QGridLayout(box);
+  radioNet_ = new QRadioButton("Подключение по Ethernet", box);
+  radioNet_->setObjectName("RadioButtonNet");
+  radioCom_ = new QRadioButton("Подключение по интерфейсу RS-232", box);
+  radioCom_->setObjectName("RadioButtonCom");
+  g->addWidget(radioNet_, 0, 0, 1, 3);
+  g->addWidget(radioCom_, 1, 0, 1, 3);
+  g->addWidget(new QLabel("Номер COM-порта ПЭВМ", box), 2, 0);
+  comEdit_ = new QSpinBox(box);
+  comEdit_->setObjectName("ComEdit");
+  comEdit_->setRange(1, 99);
+  g->addWidget(comEdit_, 2, 1);
+
+  auto addressRow = [&](int row, const QString& text, const char* prefix, QLineEdit** fields,
+                        const char* copyName) {
+    auto* label = new QLabel(text, box);
+    g->addWidget(label, row, 0);
+    AddressFields(prefix, fields, box);
+    auto* line = new QHBoxLayout;
+    for (int i = 0; i < 4; ++i) line->addWidget(fields[i]);
+    auto* copy = new QToolButton(box);
+    copy->setObjectName(copyName);
+    copy->setText("<");
+    connect(copy, &QToolButton::clicked, this, [this, fields] { SetAddress(fields, pcIp_); });
+    line->addWidget(copy);
+    line->addStretch();
+    g->addLayout(line, row, 1, 1, 2);
+    return label;
+  };
+  addressRow(3, "IP-адрес ПЭВМ", "a", a_, "ButtonCopyIPtoPC");
+  QLabel* destLabel = addressRow(4, "IP-адрес контроллера", "b", b_, "ButtonCopyIPtoController");
+  destLabel->setToolTip(UiText(kProcessorHint));
+  auto* hint = SpeedButton("SpeedButtonHint", "?", UiText(kProcessorHint), box);
+  connect(hint, &QToolButton::clicked, this, &TOptionsDlg::SpeedButtonHintClick);
+  g->addWidget(hint, 4, 3);
+  g->addWidget(new QLabel("Место установки", box), 5, 0);
+  editPlace_ = new QLineEdit(box);
+  editPlace_->setObjectName("EditPlace");
+  g->addWidget(editPlace_, 5, 1, 1, 3);
+  auto* protocol = new QLabel(" Протокол: UDP; Порт: 208 (справочное)", box);
+  protocol->setObjectName("PanelProtocol");
+  g->addWidget(protocol, 6, 0, 1, 3);
+  labelHost_ = new QLabel("Имя ПЭВМ: ", box);
+  labelHost_->setObjectName("LabelHost");
+  labelHostIp_ = new QLabel("IP адрес: ", box);
+  labelHostIp_->setObjectName("LabelHostIP");
+  auto* getIp = new QPushButton("Обновить", box);
+  getIp->setObjectName("ButtonGetIP");
+  connect(getIp, &QPushButton::clicked, this, &TOptionsDlg::ButtonGetIPClick);
+  g->addWidget(labelHost_, 7, 0);
+  g->addWidget(labelHostIp_, 7, 1);
+  g->addWidget(getIp, 7, 2);
+  return box;
+}
+
+QWidget* TOptionsDlg::BuildListBox() {
+  auto* box = new QGroupBox(this);
+  auto* h = new QHBoxLayout(box);
+  grid_ = new QTableWidget(0, 2, box);
+  grid_->setObjectName("StringGridIP");
+  grid_->setHorizontalHeaderLabels({"IP-адрес", "Место установки контроллера"});
+  grid_->setColumnWidth(0, 122);
+  grid_->setColumnWidth(1, 224);
+  grid_->verticalHeader()->hide();
+  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] {
+    SpeedButtonSetClick();
+    accept();
+  });
+  h->addWidget(grid_, 1);
+  auto* v = new QVBoxLayout;
+  const QString file = " IPList.ini";
+  const std::pair<QToolButton*, void (TOptionsDlg::*)()> buttons[] = {
+      {SpeedButton("SpeedButtonSet", "Выбрать\rиз списка", {}, box), &TOptionsDlg::SpeedButtonSetClick},
+      {SpeedButton("SpeedButtonAdd", "Добавить\rв список", {}, box), &TOptionsDlg::SpeedButtonAddClick},
+      {SpeedButton("SpeedButtonDel", "Удалить", "Удалить текущую строку из списка", box),
+       &TOptionsDlg::SpeedButtonDelClick},
+      {SpeedButton("SpeedButtonUp", "Вверх", "Сдвинуть текущую строку вверх", box),
+       &TOptionsDlg::SpeedButtonUpClick},
+      {SpeedButton("SpeedButtonDown", "Вниз", "Сдвинуть текущую строку вниз", box),
+       &TOptionsDlg::SpeedButtonDownClick},
+      {SpeedButton("SpeedButtonSave", "Сохранить", "Сохранить список в файле" + file, box),
+       &TOptionsDlg::SpeedButtonSaveClick},
+      {SpeedButton("SpeedButtonLoad", "Загрузить", "Загрузить список из файла" + file, box),
+       &TOptionsDlg::SpeedButtonLoadClick},
+  };
+  for (const auto& [button, slot] : buttons) {
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    connect(button, &QToolButton::clicked, this, slot);
+    v->addWidget(button);
+  }
+  v->addStretch();
+  h->addLayout(v);
+  return box;
+}
+
+QWidget* TOptionsDlg::BuildExchangeBox() {
+  auto* box = new QGroupBox(this);
+  auto* g = new QGridLayout(box);
+  checkMess_ = new QCheckBox("Показывать ошибки обмена", box);
+  checkMess_->setObjectName("CheckBoxMess");
+  checkBackup_ = new QCheckBox("Сохранять резервную копию конфигурации", box);
+  checkBackup_->setObjectName("CheckBoxBackup");
+  spinAttempts_ = new QSpinBox(box);
+  spinAttempts_->setObjectName("SpinEditAttempts");
+  spinAttempts_->setRange(1, 100);
+  spinWait_ = new QSpinBox(box);
+  spinWait_->setObjectName("SpinEditWait");
+  spinWait_->setRange(10, 10000);
+  g->addWidget(checkMess_, 0, 0, 1, 2);
+  g->addWidget(checkBackup_, 1, 0, 1, 2);
+  g->addWidget(new QLabel("Число попыток обмена", box), 2, 0);
+  g->addWidget(spinAttempts_, 2, 1);
+  g->addWidget(new QLabel("Время ожидания ответа, мс", box), 3, 0);
+  g->addWidget(spinWait_, 3, 1);
+  return box;
+}
+
+void TOptionsDlg::SetAddress(QLineEdit* const fields[4], const TIp& ip) {
+  for (int i = 0; i < 4; ++i) fields[i]->setText(QString::number(ip[i]));
+}
+
+TIp TOptionsDlg::Address(QLineEdit* const fields[4]) const {
+  TIp ip{};
+  for (int i = 0; i < 4; ++i) ip[i] = static_cast<uint8_t>(fields[i]->text().toInt());
+  return ip;
+}
+
+void TOptionsDlg::FillFrom(const TOptionValues& v) {
+  radioNet_->setChecked(v.linkMode == 1);
+  radioCom_->setChecked(v.linkMode != 1);
+  comEdit_->setValue(v.comPortNumber);
+  SetAddress(a_, v.selfIp);
+  SetAddress(b_, v.destIp);
+  checkMess_->setChecked(v.showErrors);
+  checkBackup_->setChecked(v.backupEnable);
+  spinAttempts_->setValue(v.attempts);
+  spinWait_->setValue(v.waitTime);
+  GridToList();
+  const int row = list_.Find(IpText(v.destIp));
+  editPlace_->setText(QString::fromStdString(row >= 0 ? list_.rows[row].place : v.place));
+  if (row >= 0) grid_->setCurrentCell(row, 0);
+}
+
+TOptionValues TOptionsDlg::Values() const {
+  TOptionValues v;
+  v.linkMode = radioNet_->isChecked() ? 1 : 0;
+  v.comPortNumber = comEdit_->value();
+  v.selfIp = Address(a_);
+  v.destIp = Address(b_);
+  v.showErrors = checkMess_->isChecked();
+  v.backupEnable = checkBackup_->isChecked();
+  v.attempts = spinAttempts_->value();
+  v.waitTime = spinWait_->value();
+  v.place = editPlace_->text().toStdString();
+  return v;
+}
+
+bool TOptionsDlg::Run(TOptionValues& values) {
+  FillFrom(values);
+  if (exec() != QDialog::Accepted) return false;
+  values = Values();
+  return true;
+}
+
+QString TOptionsDlg::PlaceOf(const TIp& address) const {
+  return QString::fromStdString(list_.PlaceOf(IpText(address)));
+}
+
+void TOptionsDlg::GridToList() {
+  list_.rows.clear();
+  for (int r = 0; r < grid_->rowCount(); ++r) {
+    auto cell = [&](int c) { return grid_->item(r, c) ? grid_->item(r, c)->text().toStdString() : ""; };
+    list_.rows.push_back({cell(0), cell(1)});
+  }
+}
+
+void TOptionsDlg::ListToGrid(int current) {
+  grid_->setRowCount(static_cast<int>(list_.rows.size()));
+  for (int r = 0; r < grid_->rowCount(); ++r) {
+    grid_->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(list_.rows[r].address)));
+    grid_->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(list_.rows[r].place)));
+  }
+  if (current >= 0 && current < grid_->rowCount()) grid_->setCurrentCell(current, 0);
+}
+
+int TOptionsDlg::CurrentRow() const { return grid_->currentRow(); }
+
+void TOptionsDlg::ButtonGetIPClick() {
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0 || !host[0]) return;
+  labelHost_->setText("Имя ПЭВМ: " + QString::fromLocal8Bit(host));
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return;
+  const uint32_t v = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+  freeaddrinfo(found);
+  pcIp_ = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+  labelHostIp_->setText("IP адрес: " + QString::fromStdString(IpText(pcIp_)));
+}
+
+void TOptionsDlg::SpeedButtonSetClick() {
+  GridToList();
+  const int row = CurrentRow();
+  if (row < 0 || row >= static_cast<int>(list_.rows.size())) return;
+  const auto ip = ParseIp(list_.rows[row].address);
+  if (!ip) {
+    if (!list_.rows[row].address.empty())
+      ShowError("'" + list_.rows[row].address + "' не является IP-адресом");
+    return;
+  }
+  SetAddress(b_, *ip);
+  editPlace_->setText(QString::fromStdString(list_.rows[row].place));
+}
+
+void TOptionsDlg::SpeedButtonAddClick() {
+  GridToList();
+  QStringList parts;
+  for (auto* field : b_) parts << field->text();
+  list_.rows.push_back({parts.join('.').toStdString(), editPlace_->text().toStdString()});
+  ListToGrid(static_cast<int>(list_.rows.size()) - 1);
+}
+
+void TOptionsDlg::SpeedButtonDelClick() {
+  GridToList();
+  const int row = CurrentRow();
+  list_.Delete(row);
+  ListToGrid(std::min(row, static_cast<int>(list_.rows.size()) - 1));
+}
+
+void TOptionsDlg::SpeedButtonUpClick() {
+  GridToList();
+  ListToGrid(list_.MoveUp(CurrentRow()));
+}
+
+void TOptionsDlg::SpeedButtonDownClick() {
+  GridToList();
+  ListToGrid(list_.MoveDown(CurrentRow()));
+}
+
+void TOptionsDlg::SpeedButtonSaveClick() {
+  GridToList();
+  if (!list_.Save(ipListPath_)) ShowError("Не удалось записать файл " + ipListPath_.string());
+}
+
+void TOptionsDlg::SpeedButtonLoadClick() {
+  list_.Load(ipListPath_);
+  ListToGrid(list_.rows.empty() ? -1 : 0);
+}
+
+void TOptionsDlg::SpeedButtonHintClick() {
+  QMessageBox::information(this, kAppTitle, UiText(kProcessorHint));
+}
+
+}  // namespace vlm

@@ -1,0 +1,80 @@
+#pragma once
+// The settings dialog: link mode, COM port, the PC's and the controller's addresses, attempts,
+// wait time, the two switches and the list of known controllers ("IPList.ini").
+#include <QDialog>
+#include <filesystem>
+#include <string>
+
+#include "shell/ui/IpList.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace vlm {
+
+// What the dialog edits; the main window moves it to and from the program settings.
+struct TOptionValues {
+  int linkMode = 1;  // 1 Ethernet (UDP), 0 serial
+  int comPortNumber = 1;
+  TIp selfIp{};
+  TIp destIp{};
+  int attempts = 3;
+  int waitTime = 100;
+  bool showErrors = false;
+  bool backupEnable = true;
+  std::string place;  // place of the chosen controller (not kept in the settings file)
+};
+
+class TOptionsDlg : public QDialog {
+  Q_OBJECT
+ public:
+  TOptionsDlg(std::filesystem::path ipListPath, QWidget* parent = nullptr);
+  // Fills the controls, shows the dialog modally; true and the edited values on "Применить".
+  bool Run(TOptionValues& values);
+  // The two halves of Run, for tests that drive the controls themselves.
+  void FillFrom(const TOptionValues& values);
+  TOptionValues Values() const;
+
+  const TIpList& IpList() const { return list_; }
+  QString PlaceOf(const TIp& address) const;
+
+  void ButtonGetIPClick();
+  void SpeedButtonSetClick();
+  void SpeedButtonAddClick();
+  void SpeedButtonDelClick();
+  void SpeedButtonUpClick();
+  void SpeedButtonDownClick();
+  void SpeedButtonSaveClick();
+  void SpeedButtonLoadClick();
+  void SpeedButtonHintClick();
+
+ private:
+  QWidget* BuildLinkBox();
+  QWidget* BuildListBox();
+  QWidget* BuildExchangeBox();
+  void AddressFields(const char* prefix, QLineEdit* fields[4], QWidget* parent);
+  void SetAddress(QLineEdit* const fields[4], const TIp& ip);
+  TIp Address(QLineEdit* const fields[4]) const;
+  void GridToList();
+  void ListToGrid(int current);
+  int CurrentRow() const;
+
+  std::filesystem::path ipListPath_;
+  TIpList list_;
+  TIp pcIp_{};
+  QRadioButton *radioNet_, *radioCom_;
+  QSpinBox* comEdit_;
+  QLineEdit* a_[4];
+  QLineEdit* b_[4];
+  QLineEdit* editPlace_;
+  QLabel *labelHost_, *labelHostIp_;
+  QTableWidget* grid_;
+  QCheckBox *checkMess_, *checkBackup_;
+  QSpinBox *spinAttempts_, *spinWait_;
+};
+
+}  // namespace vlm

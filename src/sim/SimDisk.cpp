@@ -1,0 +1,231 @@
+#include "sim/SimDisk.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <system_error>
+#include <unistd.h>
+
+#include "sim/DosName.h"
+#include "sim/SimProtocol.h"
+
+namespace fs = std::filesystem;
+
+namespace vlm::sim {
+namespace {
+
+bool IsAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return s;
+}
+
+// Host names the controller can see: plain files and folders (never links) named in 8.3 ASCII.
+// Non-ASCII host names stay hidden: the controller's names are code page 866 bytes and a host
+// name must map back to exactly one of them.
+std::optional<std::string> VisibleName(const fs::directory_entry& entry) {
+  std::error_code ec;
+  if (entry.is_symlink(ec)) return std::nullopt;
+  if (!entry.is_regular_file(ec) && !entry.is_directory(ec)) return std::nullopt;
+  const std::string name = entry.path().filename().string();
+  if (!IsAscii(name) || !IsVisibleDosName(name)) return std::nullopt;
+  return NormalizeDosName(name, false);
+}
+
+uint32_t HostDosTime(const fs::path& path) {
+  std::error_code ec;
+  const auto stamp = fs::last_write_time(path, ec);
+  if (ec) return PackDosDateTime(0);
+  const auto system = std::chrono::file_clock::to_sys(stamp);
+  return PackDosDateTime(std::chrono::system_clock::to_time_t(
+      std::chrono::time_point_cast<std::chrono::system_clock::duration>(system)));
+}
+
+DosEntry EntryOf(const fs::path& path, std::string name) {
+  DosEntry e;
+  e.name = std::move(name);
+  e.dateTime = HostDosTime(path);
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    e.attribute = kAttrDirectory;
+    return e;
+  }
+  e.attribute = kAttrArchive;
+  if (access(path.c_str(), W_OK) != 0) e.attribute |= kAttrReadOnly;
+  const auto size = fs::file_size(path, ec);
+  e.size = ec ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX));
+  return e;
+}
+
+}  // namespace
+
+std::optional<fs::path> FindVisibleChild(const fs::path& hostDir, std::string_view canonicalName) {
+  std::error_code ec;
+  for (fs::directory_iterator it(hostDir, ec), end; !ec && it != end; it.increment(ec))
+    if (VisibleName(*it) == canonicalName) return it->path();
+  return std::nullopt;
+}
+
+SimDisk::SimDisk(fs::path root) : root_(std::move(root)) {}
+
+std::string SimDisk::CurrentDir() const {
+  std::string text = "C:\\";
+  for (const auto& dir : cwd_) text += dir + "\\";
+  return text;
+}
+
+SimDisk::ParsedPath SimDisk::Parse(std::string_view path) const {
+  ParsedPath parsed;
+  if (path.size() >= 2 && path[1] == ':') {
+    if (path[0] != 'c' && path[0] != 'C') return {kDosPathNotFound, {}, {}};
+    path.remove_prefix(2);
+  }
+  const bool absolute = !path.empty() && (path[0] == '\\' || path[0] == '/');
+  if (!absolute) parsed.dirs = cwd_;
+  std::vector<std::string_view> parts;
+  for (size_t start = 0;;) {
+    const size_t sep = path.find_first_of("\\/", start);
+    parts.push_back(path.substr(start, sep == std::string_view::npos ? sep : sep - start));
+    if (sep == std::string_view::npos) break;
+    start = sep + 1;
+  }
+  parsed.leaf = std::string(parts.back());
+  parts.pop_back();
+  if (parsed.leaf == "." || parsed.leaf == "..") {
+    parts.push_back(parsed.leaf == "." ? std::string_view(".") : std::string_view(".."));
+    parsed.leaf.clear();
+  }
+  for (std::string_view part : parts) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (parsed.dirs.empty()) return {kDosPathNotFound, {}, {}};
+      parsed.dirs.pop_back();
+      continue;
+    }
+    auto name = NormalizeDosName(part, false);
+    if (!name) return {kDosPathNotFound, {}, {}};
+    parsed.dirs.push_back(*name);
+  }
+  return parsed;
+}
+
+std::optional<fs::path> SimDisk::HostDir(const std::vector<std::string>& dirs) const {
+  fs::path host = root_;
+  for (const auto& dir : dirs) {
+    auto child = FindVisibleChild(host, dir);
+    std::error_code ec;
+    if (!child || !fs::is_directory(*child, ec)) return std::nullopt;
+    host = *child;
+  }
+  return host;
+}
+
+SimDisk::Target SimDisk::Locate(std::string_view dosName, uint16_t invalidNameError) const {
+  Target target;
+  ParsedPath parsed = Parse(dosName);
+  if (parsed.error) return {parsed.error, {}, {}, {}};
+  auto dir = HostDir(parsed.dirs);
+  if (!dir) return {kDosPathNotFound, {}, {}, {}};
+  target.hostDir = *dir;
+  auto name = NormalizeDosName(parsed.leaf, false);
+  if (!name || *name == "." || *name == "..") {
+    target.error = invalidNameError;
+    return target;
+  }
+  target.name = *name;
+  target.host = FindVisibleChild(*dir, *name);
+  return target;
+}
+
+uint16_t SimDisk::ChangeDir(std::string_view dosPath) {
+  ParsedPath parsed = Parse(dosPath);
+  if (parsed.error) return parsed.error;
+  if (!parsed.leaf.empty()) {
+    auto name = NormalizeDosName(parsed.leaf, false);
+    if (!name) return kDosPathNotFound;
+    parsed.dirs.push_back(*name);
+  }
+  if (!HostDir(parsed.dirs)) return kDosPathNotFound;
+  cwd_ = std::move(parsed.dirs);
+  return kDosOk;
+}
+
+uint16_t SimDisk::ReadBlock(std::string_view dosName, uint32_t offset, size_t maxCount,
+                            std::vector<uint8_t>& out) const {
+  out.clear();
+  const Target t = Locate(dosName, kDosFileNotFound);
+  if (t.error) return t.error;
+  if (!t.host) return kDosFileNotFound;
+  std::error_code ec;
+  if (fs::is_directory(*t.host, ec)) return kDosAccessDenied;
+  std::ifstream in(*t.host, std::ios::binary);
+  if (!in) return kDosAccessDenied;
+  const uintmax_t size = fs::file_size(*t.host, ec);
+  if (ec) return kDosAccessDenied;
+  if (offset >= size) return kDosOk;
+  out.resize(static_cast<size_t>(std::min<uintmax_t>(maxCount, size - offset)));
+  in.seekg(offset);
+  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  out.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return kDosOk;
+}
+
+uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::span<const uint8_t> data) {
+  const Target t = Locate(dosName, kDosAccessDenied);
+  if (t.error) return t.error;
+  std::error_code ec;
+  const fs::path host = t.host ? *t.host : t.hostDir / LowerAscii(t.name);
+  if (t.host && fs::is_directory(host, ec)) return kDosAccessDenied;
+  const uintmax_t size = t.host ? fs::file_size(host, ec) : 0;
+  if (ec || offset > size || offset + data.size() > kMaxFileSize) return kDosAccessDenied;
+  if (t.host && access(host.c_str(), W_OK) != 0) return kDosAccessDenied;
+  const auto mode = std::ios::binary | std::ios::out | (offset == 0 ? std::ios::trunc : std::ios::in);
+  std::fstream out(host, mode);
+  if (!out) return kDosAccessDenied;
+  out.seekp(offset);
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  out.flush();
+  return out ? kDosOk : kDosAccessDenied;
+}
+
+uint16_t SimDisk::Delete(std::string_view dosName) {
+  const Target t = Locate(dosName, kDosFileNotFound);
+  if (t.error) return t.error;
+  if (!t.host) return kDosFileNotFound;
+  std::error_code ec;
+  if (fs::is_directory(*t.host, ec)) return kDosAccessDenied;
+  if (access(t.host->c_str(), W_OK) != 0) return kDosAccessDenied;
+  return fs::remove(*t.host, ec) && !ec ? kDosOk : kDosAccessDenied;
+}
+
+uint16_t SimDisk::Search(std::string_view dosMask, std::vector<DosEntry>& out) const {
+  out.clear();
+  ParsedPath parsed = Parse(dosMask);
+  if (parsed.error) return parsed.error;
+  auto dir = HostDir(parsed.dirs);
+  if (!dir) return kDosPathNotFound;
+  const std::string leaf = parsed.leaf.empty() ? "*.*" : parsed.leaf;
+  auto mask = NormalizeDosName(leaf, true);
+  if (!mask) return kDosFileNotFound;
+  if (!parsed.dirs.empty()) {
+    for (const char* dots : {".", ".."})
+      if (MatchDosMask(*mask, dots)) out.push_back(EntryOf(*dir, dots));
+  }
+  std::vector<DosEntry> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec))
+    if (auto name = VisibleName(*it); name && MatchDosMask(*mask, *name))
+      found.push_back(EntryOf(it->path(), *name));
+  std::sort(found.begin(), found.end(), [](const DosEntry& a, const DosEntry& b) { return a.name < b.name; });
+  out.insert(out.end(), found.begin(), found.end());
+  if (out.empty()) return HasWildcard(leaf) ? kDosNoMoreFiles : kDosFileNotFound;
+  return kDosOk;
+}
+
+}  // namespace vlm::sim

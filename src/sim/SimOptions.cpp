@@ -1,0 +1,102 @@
+#include "sim/SimOptions.h"
+
+#include <arpa/inet.h>
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace vlm::sim {
+namespace {
+
+template <typename T>
+bool ParseNumber(const std::string& text, T& out) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc() && ptr == end;
+}
+
+bool ParseProbability(const std::string& text, double& out) {
+  size_t used = 0;
+  try {
+    out = std::stod(text, &used);
+  } catch (...) {
+    return false;
+  }
+  return used == text.size() && std::isfinite(out) && out >= 0 && out <= 1;
+}
+
+using Setter = std::function<bool(const std::string&, SimOptions&)>;
+
+const std::map<std::string, Setter>& ValueOptions() {
+  static const std::map<std::string, Setter> options = {
+      {"--ip", [](const std::string& v, SimOptions& o) {
+         in_addr a{};
+         o.ip = v;
+         return inet_pton(AF_INET, v.c_str(), &a) == 1;
+       }},
+      {"--port", [](const std::string& v, SimOptions& o) { return ParseNumber(v, o.port); }},
+      {"--disk", [](const std::string& v, SimOptions& o) { o.disk = v; return !v.empty(); }},
+      {"--seed", [](const std::string& v, SimOptions& o) { return ParseNumber(v, o.faults.seed); }},
+      {"--drop", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.drop); }},
+      {"--dup", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.dup); }},
+      {"--corrupt", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.corrupt); }},
+      {"--delay", [](const std::string& v, SimOptions& o) {
+         return ParseNumber(v, o.faults.delayMs) && o.faults.delayMs <= 60000;
+       }},
+  };
+  return options;
+}
+
+}  // namespace
+
+std::string ParseOptions(const std::vector<std::string>& args, SimOptions& options) {
+  bool udpAsked = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i], value;
+    const size_t eq = name.find('=');
+    const bool inlineValue = name.rfind("--", 0) == 0 && eq != std::string::npos;
+    if (inlineValue) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    if (name == "-v" || name == "--verbose") {
+      options.verbose = true;
+    } else if (name == "--serial") {
+      options.serial = true;
+    } else if (name == "-h" || name == "--help") {
+      options.help = true;
+    } else if (auto it = ValueOptions().find(name); it != ValueOptions().end()) {
+      if (!inlineValue) {
+        if (i + 1 >= args.size()) return name + " needs a value";
+        value = args[++i];
+      }
+      if (!it->second(value, options)) return "bad value for " + name + ": " + value;
+      udpAsked |= name == "--ip" || name == "--port";
+    } else {
+      return "unknown option " + args[i];
+    }
+  }
+  // --serial alone plays a controller on the serial line only; naming an address keeps UDP too.
+  options.udp = !options.serial || udpAsked;
+  return {};
+}
+
+const char* Usage() {
+  return "usage: velmor-sim [options]\n"
+         "  --ip IP        UDP address to listen on (default 127.0.0.2)\n"
+         "  --port N       UDP port (default 208; 0 = any free port)\n"
+         "  --serial       create a pseudo-terminal and serve the serial link on it\n"
+         "                 (UDP then only when --ip or --port is given as well)\n"
+         "  --disk DIR     folder holding the controller's drive c: (default ./velmor-disk)\n"
+         "  --seed N       seed of the fault injection (default 1)\n"
+         "  --drop P       probability that a request or its answer is lost\n"
+         "  --dup P        probability that an answer is sent twice\n"
+         "  --corrupt P    probability that one answer byte is changed\n"
+         "  --delay MS     delay of every answer in milliseconds\n"
+         "  -v             one line per request on stderr\n"
+         "Readiness lines on stdout: \"udp: IP:PORT\", then \"pty: PATH\" with --serial.\n";
+}
+
+}  // namespace vlm::sim

@@ -1,0 +1,27 @@
+#pragma once
+// Command line of velmor-sim.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/SimFaults.h"
+
+namespace vlm::sim {
+
+struct SimOptions {
+  std::string ip = "127.0.0.2";
+  uint16_t port = 208;  // 0 lets the system choose; the readiness line tells which
+  bool udp = true;      // off when only --serial was asked for
+  bool serial = false;
+  std::string disk = "velmor-disk";
+  FaultSettings faults;
+  bool verbose = false;
+  bool help = false;
+};
+
+// Fills options from the arguments (without the program name); returns an error text, empty when
+// the command line is good.
+std::string ParseOptions(const std::vector<std::string>& args, SimOptions& options);
+const char* Usage();
+
+}  // namespace vlm::sim

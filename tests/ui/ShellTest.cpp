@@ -1,0 +1,216 @@
+// Shell windows offscreen: the two boxes, the indicator ring and raster, the exchange log view
+// and its file, the address list and the settings dialog.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <thread>
+
+#include "common/DataFolder.h"
+#include "common/TextCodec.h"
+#include "shell/ui/Indicator.h"
+#include "shell/ui/IpList.h"
+#include "shell/ui/Options.h"
+#include "shell/ui/QtPrompt.h"
+#include "shell/ui/Traffic.h"
+
+using namespace vlm;
+
+class ShellTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void ErrorBoxHasTitleTextAndCloseButton();
+  void QuestionBoxButtonsAndRightClick();
+  void RingKeepsNewest256AndTwoWriters();
+  void IndicatorFillsRowsAndScrolls();
+  void TrafficShowsNewestLinesAndSavesHeader();
+  void IpParsingKeepsLowByte();
+  void IpListRowsAndFile();
+  void OptionsRoundTripAndCancel();
+};
+
+void ShellTest::ErrorBoxHasTitleTextAndCloseButton() {
+  TFormError box("строка 1\rстрока 2");
+  QCOMPARE(box.windowTitle(), QString("Конфигуратор ВЕЛМОР - Ошибка"));
+  QCOMPARE(box.findChild<QLabel*>("LabelText")->text(), QString("строка 1\nстрока 2"));
+  auto buttons = box.findChildren<QPushButton*>();
+  QCOMPARE(buttons.size(), 1);
+  QCOMPARE(buttons[0]->text(), QString("Закрыть"));
+}
+
+void ShellTest::QuestionBoxButtonsAndRightClick() {
+  TFormAsk two("Удалить?", false);
+  QCOMPARE(two.windowTitle(), QString("Конфигуратор ВЕЛМОР - Запрос"));
+  QCOMPARE(two.findChildren<QPushButton*>().size(), 2);
+  TFormAsk three("Удалить?", true);
+  QCOMPARE(three.findChild<QPushButton*>("ButtonCancel")->text(), QString("Отмена"));
+
+  // "Нет" answers 2; a right click anywhere answers 3 even without "Отмена".
+  QTimer::singleShot(0, &two, [&] { two.findChild<QPushButton*>("ButtonNo")->click(); });
+  QCOMPARE(two.exec(), 2);
+  QTimer::singleShot(0, &two, [&] {
+    QTest::mouseClick(two.findChild<QLabel*>("LabelText"), Qt::RightButton);
+  });
+  QCOMPARE(two.exec(), 3);
+}
+
+void ShellTest::RingKeepsNewest256AndTwoWriters() {
+  TIndicatorRing ring;
+  for (uint32_t i = 0; i < 300; ++i) ring.Add(i);
+  const auto drained = ring.Drain();
+  QCOMPARE(drained.size(), size_t(256));
+  QCOMPARE(drained.front(), 44u);
+  QCOMPARE(drained.back(), 299u);
+  QVERIFY(ring.Drain().empty());
+
+  // Two writers and a drainer: every point is either drained or overwritten, never torn.
+  size_t got = 0;
+  std::thread other([&] { for (int i = 0; i < 20000; ++i) ring.Add(PointColor::Red); });
+  for (int i = 0; i < 20000; ++i) {
+    ring.Add(PointColor::Green);
+    for (uint32_t c : ring.Drain()) {
+      QVERIFY(c == PointColor::Green || c == PointColor::Red);
+      ++got;
+    }
+  }
+  other.join();
+  got += ring.Drain().size();
+  QVERIFY(got > 20000 && got <= 40000);
+}
+
+void ShellTest::IndicatorFillsRowsAndScrolls() {
+  TIndicator ind(4, 2);
+  QVERIFY(ind.toolTip().contains("Количество точек: 4х2=8."));
+  const QColor background(0x0D, 0x1B, 0x33);
+  QCOMPARE(ind.Image().pixelColor(0, 0), background);
+  for (int i = 0; i < 5; ++i) ind.AddPoint(i < 3 ? PointColor::Green : PointColor::Red);
+  ind.DrawPending();
+  QCOMPARE(ind.Image().pixelColor(2, 0), QColor(0, 128, 0));
+  QCOMPARE(ind.Image().pixelColor(3, 0), QColor(255, 0, 0));
+  QCOMPARE(ind.Image().pixelColor(0, 1), QColor(255, 0, 0));
+  QCOMPARE(ind.Image().pixelColor(1, 1), background);
+  // Filling the second row scrolls it up and leaves a fresh bottom row.
+  for (int i = 0; i < 3; ++i) ind.AddPoint(PointColor::Lime);
+  ind.DrawPending();
+  QCOMPARE(ind.Image().pixelColor(0, 0), QColor(255, 0, 0));
+  QCOMPARE(ind.Image().pixelColor(3, 0), QColor(0, 255, 0));
+  QCOMPARE(ind.Image().pixelColor(0, 1), background);
+  ind.AddPoint(PointColor::Yellow);
+  ind.DrawPending();
+  QCOMPARE(ind.Image().pixelColor(0, 1), QColor(255, 255, 0));
+}
+
+void ShellTest::TrafficShowsNewestLinesAndSavesHeader() {
+  QCOMPARE(TrafficLineIndex(0, 20, 3), 0);
+  QCOMPARE(TrafficLineIndex(2, 20, 3), 2);
+  QCOMPARE(TrafficLineIndex(3, 20, 3), -1);
+  QCOMPARE(TrafficLineIndex(0, 20, 2000), 1980);
+  QCOMPARE(TrafficLineIndex(19, 20, 2000), 1999);
+
+  std::vector<std::string> log = {"<01.002 99999  03 11 00 11 ", ">01.010   8  03 11 00 11 1"};
+  TFormTraffic form([&] { return log; }, [] { return QString("127.0.0.2"); });
+  form.show();
+  QCOMPARE(form.windowTitle(), QString("Конфигуратор ВЕЛМОР - Трафик  IP=127.0.0.2"));
+  QCOMPARE(form.LabelCtr()->text(), QString("Строк: 2"));
+  QTemporaryDir dir;
+  const QString path = dir.filePath("Traffic.txt");
+  QVERIFY(form.SaveTo(path));
+  std::string bytes;
+  QVERIFY(ReadWholeFile(path.toStdString(), bytes));
+  const std::string expected =
+      "Файл данных программы Конфигуратор ВЕЛМОР Версия: 4.1.9\r\n"
+      "Обмен Конфигуратора (<) с контроллером ВЕЛМОР (>)\r\n" + std::string(99, '-') + "\r\n" +
+      log[0] + "\r\n" + log[1] + "\r\n";
+  QCOMPARE(Cp1251ToUtf8(bytes), expected);
+}
+
+void ShellTest::IpParsingKeepsLowByte() {
+  QCOMPARE(IpText(*ParseIp(" 10 . 0.300.7 ")), std::string("10.0.44.7"));
+  QVERIFY(!ParseIp("10.0.1"));
+  QVERIFY(!ParseIp("10.0.x.1"));
+}
+
+void ShellTest::IpListRowsAndFile() {
+  QTemporaryDir dir;
+  const std::filesystem::path ini = dir.filePath("IPList.ini").toStdString();
+  TIpList list;
+  list.Load(ini);
+  QVERIFY(list.rows.empty());
+  QVERIFY(list.Save(ini));
+  QVERIFY(!std::filesystem::exists(ini));  // nothing to save writes nothing
+
+  list.rows = {{"10.0.0.1", "ПС Южная"}, {"10.0.0.2", "ПС Северная"}, {"10.0.0.3", "ПС Южная"},
+               {"10.0.0.4", ""}, {"10.0.0.5", "a=b"}};
+  QCOMPARE(list.MoveUp(0), 0);
+  QCOMPARE(list.MoveDown(4), 4);
+  QCOMPARE(list.MoveDown(0), 1);
+  QCOMPARE(list.rows[1].address, std::string("10.0.0.1"));
+  QVERIFY(list.Save(ini));
+  TIpList again;
+  again.Load(ini);
+  // The same place twice is one line (the later address wins); an empty place is not saved; an
+  // "=" cannot survive in a key.
+  QCOMPARE(again.rows.size(), size_t(3));
+  QCOMPARE(again.PlaceOf("10.0.0.3"), std::string("ПС Южная"));
+  QCOMPARE(again.Find("10.0.0.5"), 2);
+  QCOMPARE(again.rows[2].place, std::string("ab"));
+
+  again.Delete(0);
+  QCOMPARE(again.rows.size(), size_t(2));
+  again.Delete(1);
+  again.Delete(0);
+  QCOMPARE(again.rows.size(), size_t(1));  // the last row is only cleared
+  QCOMPARE(again.rows[0].address, std::string());
+}
+
+void ShellTest::OptionsRoundTripAndCancel() {
+  QTemporaryDir dir;
+  const std::filesystem::path ini = dir.filePath("IPList.ini").toStdString();
+  TIpList seed;
+  seed.rows = {{"192.168.1.5", "Подстанция 7"}};
+  QVERIFY(seed.Save(ini));
+
+  TOptionsDlg dlg(ini);
+  QCOMPARE(dlg.windowTitle(), QString("Конфигуратор ВЕЛМОР - Настройка"));
+  TOptionValues v;
+  v.destIp = {192, 168, 1, 5};
+  v.attempts = 7;
+  dlg.FillFrom(v);
+  QCOMPARE(dlg.findChild<QLineEdit*>("EditPlace")->text(), QString("Подстанция 7"));
+  QCOMPARE(dlg.PlaceOf(v.destIp), QString("Подстанция 7"));
+  QVERIFY(dlg.findChild<QRadioButton*>("RadioButtonNet")->isChecked());
+
+  dlg.findChild<QLineEdit*>("b3")->setText("300");
+  dlg.findChild<QRadioButton*>("RadioButtonCom")->setChecked(true);
+  const TOptionValues edited = dlg.Values();
+  QCOMPARE(edited.destIp[2], uint8_t(44));
+  QCOMPARE(edited.linkMode, 0);
+  QCOMPARE(edited.attempts, 7);
+
+  // Add the edited address, save, and a new dialog (a restart) sees it.
+  dlg.findChild<QLineEdit*>("EditPlace")->setText("Новая");
+  dlg.SpeedButtonAddClick();
+  dlg.SpeedButtonSaveClick();
+  TOptionsDlg restarted(ini);
+  QCOMPARE(restarted.IpList().rows.size(), size_t(2));
+  // "Добавить в список" keeps the field texts as typed.
+  QCOMPARE(restarted.IpList().rows[1].address, std::string("192.168.300.5"));
+
+  // Cancel after "Выбрать из списка" leaves the values as they were.
+  TOptionValues kept = v;
+  QTimer::singleShot(0, &restarted, [&] {
+    restarted.findChild<QTableWidget*>("StringGridIP")->setCurrentCell(1, 0);
+    restarted.SpeedButtonSetClick();
+    restarted.findChild<QPushButton*>("CancelBtn")->click();
+  });
+  QVERIFY(!restarted.Run(kept));
+  QCOMPARE(kept.destIp, v.destIp);
+}
+
+QTEST_MAIN(ShellTest)
+#include "ShellTest.moc"
