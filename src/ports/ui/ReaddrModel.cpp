@@ -36,6 +36,7 @@ QVariant TReaddrModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags TReaddrModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   if (index.column() == 0) return Qt::ItemIsEnabled;
+  if (data_.Columns().at(static_cast<size_t>(index.column() - 1)).shownOnly) return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
