@@ -1,7 +1,7 @@
 #pragma once
 // Base of the editor frames shown beside the configuration tree. The main window calls Edit with
-// the selected object, Apply before it leaves the frame (nonzero refuses), and serves GoToNode
-// requests after the current handler has finished (queued).
+// the selected object and Apply before it leaves the frame (nonzero refuses). A frame that wants
+// another node selected calls RequestGoToNode; the main window serves it after the handler.
 #include <QWidget>
 
 #include "shell/ui/Binding.h"
@@ -21,9 +21,6 @@ class TFrame : public QWidget {
   // Takes pending edits into the object; nonzero keeps the frame (and stops a save or write).
   virtual int Apply();
   int HelpContext() const { return helpContext_; }
-
- signals:
-  void GoToNode(vlm::TObj* obj);
 
  protected:
   // The frame's binder over a two-column grid placed in the frame's top area.

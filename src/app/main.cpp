@@ -1,0 +1,45 @@
+// velmor: the desktop program of the Velmor Configurator.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+
+#include "common/DataFolder.h"
+#include "common/Prompt.h"
+#include "model/ui/AppContext.h"
+#include "model/ui/MainForm.h"
+#include "model/ui/ModelFrames.h"
+#include "ports/PortMenus.h"
+#include "shell/ui/AppInfo.h"
+#include "shell/ui/QtPrompt.h"
+
+int main(int argc, char** argv) {
+  QElapsedTimer started;
+  started.start();
+  vlm::SetProgramPath(argv[0]);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(vlm::kAppTitle);
+  QApplication::setApplicationDisplayName(vlm::kAppTitle);
+
+  vlm::TQtPrompt prompt;
+  vlm::PromptGuard promptGuard(prompt);
+  vlm::RegisterPortKinds();
+  vlm::RegisterModelFrames();
+
+  vlm::TAppContext context;
+  // While the link waits for an answer the window stays alive (the busy guard of the link keeps
+  // a timer or click from starting a second exchange).
+  context.Link.SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+  vlm::TFormVLM form(context);
+  form.show();
+  // Start-up time check for the tools: VELMOR_STARTUP_PROBE=1 prints the milliseconds from
+  // the start of main to the first shown main window and quits.
+  if (qEnvironmentVariableIsSet("VELMOR_STARTUP_PROBE")) {
+    QTimer::singleShot(0, &form, [&] {
+      std::printf("startup_ms %lld\n", static_cast<long long>(started.elapsed()));
+      std::fflush(stdout);
+      QApplication::quit();
+    });
+  }
+  return QApplication::exec();
+}

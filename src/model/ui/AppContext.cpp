@@ -1,0 +1,50 @@
+#include "model/ui/AppContext.h"
+
+#include "common/DataFolder.h"
+#include "common/IniFile.h"
+
+namespace vlm {
+
+namespace {
+constexpr std::string_view kSection = "Velmor";
+}
+
+TAppContext::TAppContext() { Link.AddObserver(&Log); }
+
+TAppContext::~TAppContext() {
+  Link.CloseLink();
+  Link.RemoveObserver(&Log);
+}
+
+std::filesystem::path TAppContext::IniPath() const { return SettingsIniPath(); }
+std::filesystem::path TAppContext::IpListPath() const { return IpListIniPath(); }
+
+void TAppContext::LoadSettings() {
+  const TIniFile ini(IniPath().string());
+  Link.Settings = LoadLinkSettings(ini);
+  TMainSettings d;
+  Main.FormTop = ini.ReadInteger(kSection, "FormTop", d.FormTop);
+  Main.FormLeft = ini.ReadInteger(kSection, "FormLeft", d.FormLeft);
+  Main.FormWidth = ini.ReadInteger(kSection, "FormWidth", d.FormWidth);
+  Main.FormHeight = ini.ReadInteger(kSection, "FormHeight", d.FormHeight);
+  Main.TreeWidth = ini.ReadInteger(kSection, "TreeWidth", d.TreeWidth);
+  Main.BackupEnable = ini.ReadBool(kSection, "BackupEnable", d.BackupEnable);
+  Main.RecentDirectory = ini.ReadString(kSection, "RecentDirectory", d.RecentDirectory);
+  Main.CloseReset = ini.ReadBool(kSection, "CloseReset", d.CloseReset);
+}
+
+bool TAppContext::SaveSettings() const {
+  TIniFile ini(IniPath().string());
+  ini.WriteInteger(kSection, "FormTop", Main.FormTop);
+  ini.WriteInteger(kSection, "FormLeft", Main.FormLeft);
+  ini.WriteInteger(kSection, "FormWidth", Main.FormWidth);
+  ini.WriteInteger(kSection, "FormHeight", Main.FormHeight);
+  ini.WriteInteger(kSection, "TreeWidth", Main.TreeWidth);
+  SaveLinkSettings(ini, Link.Settings);
+  ini.WriteBool(kSection, "BackupEnable", Main.BackupEnable);
+  ini.WriteString(kSection, "RecentDirectory", Main.RecentDirectory);
+  ini.WriteBool(kSection, "CloseReset", Main.CloseReset);
+  return ini.UpdateFile();
+}
+
+}  // namespace vlm

@@ -1,0 +1,45 @@
+#pragma once
+// The program-wide single instances: the image buffer and its cursor, the link with its state
+// and buffers, the exchange log and the settings. One context per program; tests make their own.
+#include <filesystem>
+#include <string>
+
+#include "link/ExchangeLog.h"
+#include "link/Velmor_PC.h"
+#include "model/Config.h"
+
+namespace vlm {
+
+class TIniFile;
+
+// The main window's own keys of section "Velmor" (the link's keys belong to the link).
+struct TMainSettings {
+  int FormTop = 60, FormLeft = 60, FormWidth = 900, FormHeight = 600;
+  int TreeWidth = 70;
+  bool BackupEnable = true;
+  std::string RecentDirectory;
+  bool CloseReset = true;
+};
+
+class TAppContext {
+ public:
+  // Settings and IPList live in the data folder (VELMOR_HOME in tests).
+  TAppContext();
+  ~TAppContext();
+  TAppContext(const TAppContext&) = delete;
+  TAppContext& operator=(const TAppContext&) = delete;
+
+  TConfig Image;
+  TControllerLink Link;
+  TExchangeLog Log;
+  TMainSettings Main;
+
+  std::filesystem::path IniPath() const;
+  std::filesystem::path IpListPath() const;
+  // Every key of section "Velmor": missing keys give the defaults.
+  void LoadSettings();
+  // False when the ini cannot be written (the old file stays).
+  bool SaveSettings() const;
+};
+
+}  // namespace vlm

@@ -1,0 +1,473 @@
+#include "model/ui/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "common/Prompt.h"
+#include "model/Kinds.h"
+#include "model/ui/AppContext.h"
+#include "model/ui/MainMenus.h"
+#include "model/ui/TreeIcons.h"
+#include "model/ui/TreeModel.h"
+#include "model/ui/TreeView.h"
+#include "shell/ui/AppInfo.h"
+#include "shell/ui/Frame.h"
+#include "shell/ui/FrameFactory.h"
+#include "shell/ui/HelpWindow.h"
+#include "shell/ui/Indicator.h"
+#include "shell/ui/IpList.h"
+#include "shell/ui/Options.h"
+#include "shell/ui/QtPrompt.h"
+#include "shell/ui/Traffic.h"
+
+namespace vlm {
+
+namespace {
+
+constexpr int kMinTreeWidth = 58, kMaxTreeWidth = 350;
+constexpr int kIndicatorWidth = 96, kIndicatorHeight = 28;
+
+}  // namespace
+
+bool CanDrop(const TTreeNode* dragged, const TTreeNode* target) {
+  if (!dragged || !target || dragged == target || !dragged->Parent()) return false;
+  if (dragged->Parent() != target->Parent()) return false;
+  auto isProcessor = [](const TTreeNode* n) { return dynamic_cast<const TProcessor*>(n->Object()) != nullptr; };
+  return !isProcessor(dragged) && !isProcessor(target);
+}
+
+TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx_(context) {
+  setObjectName("FormVLM");
+  setMinimumSize(600, 400);
+  QPalette p = palette();
+  p.setColor(QPalette::Window, QColor(192, 192, 192));
+  setPalette(p);
+  setAutoFillBackground(true);
+
+  model_ = new TTreeModel(tree_, this);
+  BuildActions();
+  BuildKindActions();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(BuildTopPanel());
+  splitter_ = new QSplitter(this);
+  treeView_ = new TConfigTreeView(model_, splitter_);
+  treeView_->MayDrop = [](TTreeNode* d, TTreeNode* t) { return CanDrop(d, t); };
+  treeView_->OnDrop = [this](TTreeNode* d, TTreeNode* t) { return DropNode(d, t); };
+  rightPanel_ = new QWidget(splitter_);
+  rightPanel_->setObjectName("PanelRight");
+  rightLayout_ = new QVBoxLayout(rightPanel_);
+  rightLayout_->setContentsMargins(4, 0, 0, 0);
+  splitter_->addWidget(treeView_);
+  splitter_->addWidget(rightPanel_);
+  splitter_->setStretchFactor(1, 1);
+  layout->addWidget(splitter_, 1);
+
+  connect(treeView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { TreeChange(model_->Node(current)); });
+  connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    TTreeNode* node = treeView_->NodeAt(pos);
+    if (!node) return;
+    if (node != SelectedNode() && (!currentFrame_ || ApplyFrame() == 0)) Select(node);
+    if (QMenu* menu = PopupMenuFor(SelectedNode() ? SelectedNode()->Object() : nullptr))
+      menu->popup(treeView_->viewport()->mapToGlobal(pos));
+  });
+  // Frames ask for another node from inside their handlers: serve it after them.
+  SetGoToNodeHandler([this](TTreeNode* node) {
+    QMetaObject::invokeMethod(this, [this, node] {
+      bool alive = false;
+      tree_.ForEach([&](TTreeNode& n) { alive = alive || &n == node; });
+      if (alive) Select(node);
+    }, Qt::QueuedConnection);
+  });
+
+  ctx_.LoadSettings();
+  ApplySettingsToWindow();
+  TIpList list;
+  list.Load(ctx_.IpListPath());
+  place_ = QString::fromStdString(list.PlaceOf(IPToStr(ctx_.Link.Settings.DestIP)));
+  UpdateTitle();
+  NewConfiguration();
+}
+
+TFormVLM::~TFormVLM() {
+  SetGoToNodeHandler({});
+  FreeFrame();
+  tree_.SetObserver(nullptr);
+}
+
+QAction* TFormVLM::AddAction(const QString& name, const QString& text, const std::function<void()>& run) {
+  auto* action = new QAction(text, this);
+  action->setObjectName(name);
+  action->setToolTip(text);
+  connect(action, &QAction::triggered, this, [this, run] { Guarded(run); });
+  actions_.insert(name, action);
+  addAction(action);
+  return action;
+}
+
+void TFormVLM::BuildActions() {
+  AddAction("ActionNew", "Создать новую конфигурацию", [this] { NewConfiguration(); })
+      ->setIcon(ToolIcon(TToolIcon::New));
+  QAction* open = AddAction("ActionOpen", "Читать конфигурацию из файла...", [this] {
+    const QString path = AskOpenPath();
+    if (!path.isEmpty()) OpenFile(path);
+  });
+  open->setShortcut(Qt::Key_F3);
+  open->setIcon(ToolIcon(TToolIcon::Open));
+  QAction* save = AddAction("ActionSave", "Сохранить конфигурацию в файле...", [this] {
+    if (ApplyFrame() != 0) return;
+    const QString path = AskSavePath();
+    if (!path.isEmpty()) SaveFile(path);
+  });
+  save->setShortcut(Qt::Key_F2);
+  save->setIcon(ToolIcon(TToolIcon::Save));
+  AddAction("ActionRead", "Читать конфигурацию из контроллера", [this] { ReadFromController(false); })
+      ->setIcon(ToolIcon(TToolIcon::Read));
+  AddAction("ActionWrite", "Записать конфигурацию в контроллер", [this] { WriteToController(false); })
+      ->setIcon(ToolIcon(TToolIcon::Write));
+  AddAction("ActionNewController", "Добавить контроллер", [this] {
+    TController* controller = AddController(*station_->Node);
+    treeView_->expand(model_->IndexOf(controller->Node));
+    Select(controller->Node);
+  });
+  AddAction("ActionDelete", "Удалить", [this] { DeleteSelected(); });
+  AddAction("ActionAbout", "О программе", [this] { ShowAbout(); })->setIcon(ToolIcon(TToolIcon::Logo));
+  AddAction("ActionSortCards", "Сортировать Платы по адресу", [this] { SortCards(); });
+  AddAction("ActionSortPorts", "Сортировать Порты по номеру", [this] { SortPorts(); });
+  AddAction("ActionCancel", "Отмена", [] {});
+  AddAction("ActionOptions", "Настроить программу", [this] { ShowOptions(); })
+      ->setIcon(ToolIcon(TToolIcon::Options));
+  QAction* help = AddAction("ActionHelp", "Вызвать справочную систему", [this] { ShowHelp(); });
+  help->setShortcut(Qt::Key_F1);
+  help->setShortcutContext(Qt::ApplicationShortcut);
+  help->setIcon(ToolIcon(TToolIcon::Help));
+}
+
+// One action per registered card, port and point kind: the image reader creates its objects by
+// the same kinds, so a node added by hand and one read from a file are built alike.
+void TFormVLM::BuildKindActions() {
+  for (TKindFamily family : {TKindFamily::Card, TKindFamily::Port, TKindFamily::Point})
+    for (const TKind* kind : Kinds().List(family)) {
+      const std::string className = kind->className;
+      AddAction(QString::fromStdString(kind->actionName), QString::fromStdString(kind->action),
+                [this, className] { CreateKind(className); });
+    }
+}
+
+void TFormVLM::CreateKind(const std::string& className) {
+  TTreeNode* parent = SelectedNode();
+  const TKind* kind = Kinds().FindByClass(className);
+  if (!parent || !kind) return;
+  TObj* obj = Kinds().Create(kind->family, kind->id, *parent);
+  if (!obj) return;
+  if (const char* point = CompanionPointOf(className.c_str()))
+    if (const TKind* pk = Kinds().FindByClass(point)) Kinds().Create(pk->family, pk->id, *obj->Node);
+  treeView_->expand(model_->IndexOf(parent));
+  Select(obj->Node);
+}
+
+QWidget* TFormVLM::BuildTopPanel() {
+  auto* panel = new QWidget(this);
+  panel->setObjectName("PanelTop");
+  auto* row = new QHBoxLayout(panel);
+  row->setContentsMargins(2, 2, 2, 2);
+  auto button = [&](const char* action, const char* name) {
+    auto* b = new QToolButton(panel);
+    b->setObjectName(name);
+    b->setDefaultAction(actions_.value(action));
+    b->setIconSize(QSize(28, 28));
+    b->setAutoRaise(true);
+    row->addWidget(b);
+  };
+  button("ActionNew", "ButtonNew");
+  button("ActionOpen", "ButtonOpen");
+  button("ActionSave", "ButtonSave");
+  row->addSpacing(8);
+  // The tool buttons of reading and writing move the labels; the menu entries do not.
+  auto* read = new QToolButton(panel);
+  read->setObjectName("ButtonRead");
+  read->setIcon(ToolIcon(TToolIcon::Read));
+  read->setIconSize(QSize(28, 28));
+  read->setAutoRaise(true);
+  read->setToolTip(actions_.value("ActionRead")->text());
+  connect(read, &QToolButton::clicked, this, [this] { Guarded([this] { ReadFromController(true); }); });
+  auto* write = new QToolButton(panel);
+  write->setObjectName("ButtonWrite");
+  write->setIcon(ToolIcon(TToolIcon::Write));
+  write->setIconSize(QSize(28, 28));
+  write->setAutoRaise(true);
+  write->setToolTip(actions_.value("ActionWrite")->text());
+  connect(write, &QToolButton::clicked, this, [this] { Guarded([this] { WriteToController(true); }); });
+  row->addWidget(read);
+  row->addWidget(write);
+  row->addSpacing(8);
+  button("ActionOptions", "ButtonOptions");
+  button("ActionHelp", "ButtonHelp");
+  auto* labels = new QVBoxLayout;
+  labelRead_ = new QLabel(panel);
+  labelRead_->setObjectName("LabelReadFrom");
+  labelWritten_ = new QLabel(panel);
+  labelWritten_->setObjectName("LabelWrittenTo");
+  labels->addWidget(labelRead_);
+  labels->addWidget(labelWritten_);
+  row->addLayout(labels, 1);
+  auto* logo = new QToolButton(panel);
+  logo->setObjectName("ImageLogo");
+  logo->setIcon(ToolIcon(TToolIcon::Logo));
+  logo->setIconSize(QSize(28, 28));
+  logo->setAutoRaise(true);
+  logo->setToolTip(kVersionText);
+  connect(logo, &QToolButton::clicked, actions_.value("ActionAbout"), &QAction::trigger);
+  row->addWidget(logo);
+  indicator_ = new TIndicator(kIndicatorWidth, kIndicatorHeight, panel);
+  connect(indicator_, &TIndicator::DoubleClicked, this, &TFormVLM::ShowTraffic);
+  row->addWidget(indicator_);
+  return panel;
+}
+
+void TFormVLM::Guarded(const std::function<void()>& body) {
+  if (busy_) return;  // a message pumped during a link wait must not start another operation
+  try {
+    body();
+  } catch (const EAbort&) {
+  }
+}
+
+TTreeNode* TFormVLM::SelectedNode() const { return model_->Node(treeView_->currentIndex()); }
+
+void TFormVLM::Select(TTreeNode* node) {
+  const QModelIndex index = model_->IndexOf(node);
+  treeView_->setCurrentIndex(index);
+  treeView_->scrollTo(index);
+}
+
+int TFormVLM::ApplyFrame() { return currentFrame_ ? currentFrame_->Apply() : 0; }
+
+void TFormVLM::FreeFrame() {
+  delete currentFrame_;
+  currentFrame_ = nullptr;
+}
+
+void TFormVLM::TreeChange(TTreeNode* node) {
+  if (reading_) return;
+  ApplyFrame();
+  FreeFrame();
+  TObj* obj = node ? node->Object() : nullptr;
+  if (!obj) return;
+  currentFrame_ = CreateFrame(*obj, rightPanel_);
+  if (!currentFrame_) return;
+  rightLayout_->addWidget(currentFrame_);
+  currentFrame_->Edit(obj);
+  currentFrame_->show();
+}
+
+QMenu* TFormVLM::PopupMenuFor(const TObj* obj) {
+  delete popup_;
+  popup_ = nullptr;
+  if (!obj) return nullptr;
+  const auto entries = PopupEntries(obj->PopupMenu);
+  if (entries.empty()) return nullptr;
+  popup_ = new QMenu(this);
+  popup_->setObjectName("PopupMenu");
+  for (const TMenuEntry& entry : entries) {
+    if (entry.IsSeparator()) {
+      popup_->addSeparator();
+      continue;
+    }
+    if (!entry.visible) continue;
+    // The menu may word an entry differently from its action (the PC ports), so it gets an
+    // entry of its own that runs the action.
+    QAction* target = actions_.value(entry.action);
+    QAction* item = popup_->addAction(QString::fromUtf8(entry.text));
+    item->setObjectName(entry.action);
+    item->setEnabled(entry.enabled && target && target->isEnabled());
+    if (target) connect(item, &QAction::triggered, target, &QAction::trigger);
+  }
+  return popup_;
+}
+
+void TFormVLM::ResetTree(bool withController) {
+  FreeFrame();
+  station_ = withController ? vlm::NewConfiguration(tree_) : NewEmptyStation(tree_);
+  treeView_->expand(model_->IndexOf(station_->Node));
+}
+
+void TFormVLM::NewConfiguration() {
+  ResetTree(true);
+  TTreeNode* controller = station_->Node->Child(0);
+  treeView_->expand(model_->IndexOf(controller));
+  Select(station_->Node);
+}
+
+void TFormVLM::ExpandAfterRead() {
+  treeView_->collapseAll();
+  treeView_->expand(model_->IndexOf(station_->Node));
+  for (const auto& controller : station_->Node->Children()) {
+    treeView_->expand(model_->IndexOf(controller.get()));
+    for (const auto& child : controller->Children())
+      if (dynamic_cast<TProcessor*>(child->Object())) treeView_->expand(model_->IndexOf(child.get()));
+  }
+  Select(station_->Node);
+}
+
+void TFormVLM::DeleteSelected() {
+  TTreeNode* node = SelectedNode();
+  if (!node || !node->Parent()) return;
+  if (dynamic_cast<TController*>(node->Object()) && station_->Node->Count() == 1) {
+    ShowError("Вы не можете удалить единственный контроллер.");
+    return;
+  }
+  if (AskYesNo("Вы действительно хотите удалить\r" + node->Text() + "?") != TAnswer::Yes) return;
+  FreeFrame();
+  node->Parent()->DeleteChild(node->Index());
+}
+
+bool TFormVLM::DropNode(TTreeNode* dragged, TTreeNode* target) {
+  if (!CanDrop(dragged, target)) return false;
+  return dragged->MoveBefore(*target);
+}
+
+void TFormVLM::SortCards() {
+  TTreeNode* node = SelectedNode();
+  if (!node || !dynamic_cast<TController*>(node->Object())) return;
+  // The processor stays in front: it is the first child and only cards are compared.
+  node->SortChildren(1, [](const TTreeNode& a, const TTreeNode& b) {
+    const auto* ca = dynamic_cast<const TCard*>(a.Object());
+    const auto* cb = dynamic_cast<const TCard*>(b.Object());
+    return ca && cb && ca->Address < cb->Address;
+  });
+}
+
+void TFormVLM::SortPorts() {
+  TTreeNode* node = SelectedNode();
+  if (!node || !dynamic_cast<TProcessor*>(node->Object())) return;
+  node->SortChildren(0, [](const TTreeNode& a, const TTreeNode& b) {
+    const auto* pa = dynamic_cast<const TSoftPort*>(a.Object());
+    const auto* pb = dynamic_cast<const TSoftPort*>(b.Object());
+    return pa && pb && pa->Number < pb->Number;
+  });
+}
+
+QString TFormVLM::ReadFromLabel() const { return labelRead_->text(); }
+QString TFormVLM::WrittenToLabel() const { return labelWritten_->text(); }
+
+void TFormVLM::UpdateLabels() {
+  if (!readFrom_.isEmpty()) labelRead_->setText("Считано из " + readFrom_);
+  if (!writtenTo_.isEmpty()) labelWritten_->setText("Записано в " + writtenTo_);
+}
+
+QString TFormVLM::Title() const {
+  QString title = kAppTitle + "  " + kVersionText + "  IP=" + QString::fromStdString(IPToStr(ctx_.Link.Settings.DestIP));
+  if (!place_.isEmpty()) title += " (" + place_ + ")";
+  return title;
+}
+
+void TFormVLM::UpdateTitle() { setWindowTitle(Title()); }
+
+void TFormVLM::ApplySettingsToWindow() {
+  const TMainSettings& s = ctx_.Main;
+  setGeometry(s.FormLeft, s.FormTop, std::max(s.FormWidth, 600), std::max(s.FormHeight, 400));
+  FitOnScreen(this);
+  const int tree = std::clamp(s.TreeWidth, kMinTreeWidth, kMaxTreeWidth);
+  splitter_->setSizes({tree, std::max(100, width() - tree)});
+}
+
+void TFormVLM::TakeWindowSettings() {
+  TMainSettings& s = ctx_.Main;
+  const QRect g = geometry();
+  s.FormLeft = g.left();
+  s.FormTop = g.top();
+  s.FormWidth = g.width();
+  s.FormHeight = g.height();
+  s.TreeWidth = std::clamp(splitter_->sizes().value(0, s.TreeWidth), kMinTreeWidth, kMaxTreeWidth);
+}
+
+void TFormVLM::closeEvent(QCloseEvent* event) {
+  ApplyFrame();
+  TakeWindowSettings();
+  if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + ctx_.IniPath().string());
+  if (traffic_) traffic_->close();
+  if (help_) help_->close();
+  event->accept();
+}
+
+void TFormVLM::ShowAbout() {
+  TRightClickDialog box(this, QDialog::Accepted);
+  box.setObjectName("FormAbout");
+  box.setWindowTitle(kAppTitle + " - О программе");
+  auto* layout = new QVBoxLayout(&box);
+  auto* top = new QHBoxLayout;
+  auto* icon = new QLabel(&box);
+  icon->setPixmap(ToolIcon(TToolIcon::Logo).pixmap(48, 48));
+  top->addWidget(icon);
+  auto* text = new QLabel("<b>" + kAppTitle + "</b><br>" + kVersionText +
+                              "<br><br>Конфигурирование, обслуживание и диагностика<br>"
+                              "контроллеров телемеханики ВЕЛМОР.",
+                          &box);
+  text->setObjectName("LabelInfo");
+  top->addWidget(text, 1);
+  layout->addLayout(top);
+  auto* close = new QPushButton("Закрыть", &box);
+  connect(close, &QPushButton::clicked, &box, &QDialog::accept);
+  layout->addWidget(close, 0, Qt::AlignHCenter);
+  box.exec();
+}
+
+void TFormVLM::ShowOptions() {
+  if (!options_) options_ = new TOptionsDlg(ctx_.IpListPath(), this);
+  ctx_.Link.CloseLink();
+  TOptionValues v;
+  const TLinkSettings& ls = ctx_.Link.Settings;
+  v.linkMode = ls.LinkMode;
+  v.comPortNumber = ls.ComPortNumber;
+  v.selfIp = ls.SelfIP;
+  v.destIp = ls.DestIP;
+  v.attempts = ls.Attempts;
+  v.waitTime = ls.WaitTime;
+  v.showErrors = ls.ShowErrors;
+  v.backupEnable = ctx_.Main.BackupEnable;
+  v.place = place_.toStdString();
+  if (!options_->Run(v)) return;
+  TLinkSettings& s = ctx_.Link.Settings;
+  s.LinkMode = static_cast<uint8_t>(v.linkMode);
+  s.ComPortNumber = v.comPortNumber;
+  s.SelfIP = v.selfIp;
+  s.DestIP = v.destIp;
+  s.Attempts = v.attempts;
+  s.WaitTime = v.waitTime;
+  s.ShowErrors = v.showErrors;
+  ctx_.Main.BackupEnable = v.backupEnable;
+  place_ = QString::fromStdString(v.place);
+  TakeWindowSettings();
+  if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + ctx_.IniPath().string());
+  UpdateTitle();
+}
+
+void TFormVLM::ShowTraffic() {
+  if (!traffic_)
+    traffic_ = new TFormTraffic([this] { return ctx_.Log.Lines(); },
+                                [this] { return QString::fromStdString(IPToStr(ctx_.Link.Settings.DestIP)); },
+                                this);
+  traffic_->show();
+  traffic_->raise();
+}
+
+void TFormVLM::ShowHelp() {
+  int context = currentFrame_ ? currentFrame_->HelpContext() : 0;
+  QWidget* active = QApplication::activeWindow();
+  if (active && active != this && active->property("helpContext").isValid())
+    context = active->property("helpContext").toInt();
+  if (!help_) help_ = new TFormHelp(this);
+  help_->ShowContext(context);
+}
+
+}  // namespace vlm

@@ -1,0 +1,126 @@
+#pragma once
+// The main window: the configuration tree, the editor frame of the selected node, the actions
+// that create, delete, reorder, open, save, read and write the configuration, and the settings.
+#include <QHash>
+#include <QWidget>
+#include <functional>
+
+#include "common/DateTime.h"
+#include "model/TreeNode.h"
+#include "model/VLM_Obj.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QVBoxLayout;
+
+namespace vlm {
+
+class TAppContext;
+class TConfigTreeView;
+class TFormHelp;
+class TFormTraffic;
+class TFrame;
+class TIndicator;
+class TOptionsDlg;
+class TTreeModel;
+
+// A name without extension gets ".cfg"; any other name stays as typed.
+QString WithCfgExtension(const QString& path);
+// "yyyy_mm_dd hh_nn_ss " + the place without the characters a file name cannot hold + ".cfg".
+QString BackupFileName(const std::string& place, TDateTime when);
+// A node may be dropped in front of a sibling; neither may hold the processor.
+bool CanDrop(const TTreeNode* dragged, const TTreeNode* target);
+
+class TFormVLM : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFormVLM(TAppContext& context, QWidget* parent = nullptr);
+  ~TFormVLM() override;
+
+  // --- state, for the program and its tests ---
+  TTree& Tree() { return tree_; }
+  TStation* Station() const { return station_; }
+  TFrame* CurrentFrame() const { return currentFrame_; }
+  TTreeNode* SelectedNode() const;
+  QAction* Action(const QString& name) const { return actions_.value(name); }
+  TIndicator* Indicator() const { return indicator_; }
+  TConfigTreeView* TreeView() const { return treeView_; }
+  QString ReadFromLabel() const;
+  QString WrittenToLabel() const;
+  bool Reading() const { return reading_; }
+  // The context menu of a node as the tree shows it.
+  QMenu* PopupMenuFor(const TObj* obj);
+  void Select(TTreeNode* node);
+
+  // --- operations behind the actions (dialogs already answered) ---
+  void NewConfiguration();
+  void OpenFile(const QString& path);
+  void SaveFile(const QString& path);
+  void ReadFromController(bool byButton);
+  void WriteToController(bool byButton);
+  void DeleteSelected();
+  bool DropNode(TTreeNode* dragged, TTreeNode* target);
+  void SortCards();
+  void SortPorts();
+  void ShowHelp();
+  QString Title() const;
+  // Runs an action body: a silent abort ends it quietly, as the event loop would.
+  void Guarded(const std::function<void()>& body);
+
+  // Offered after a successful write (the reset window of the services, when it exists).
+  std::function<void()> AfterWrite;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildActions();
+  void BuildKindActions();
+  QAction* AddAction(const QString& name, const QString& text, const std::function<void()>& run);
+  QWidget* BuildTopPanel();
+  void TreeChange(TTreeNode* node);
+  void FreeFrame();
+  int ApplyFrame();
+  void ResetTree(bool withController);
+  void ExpandAfterRead();
+  void UpdateLabels();
+  void UpdateTitle();
+  void ApplySettingsToWindow();
+  void TakeWindowSettings();
+  void ShowAbout();
+  void ShowOptions();
+  void ShowTraffic();
+  void CreateKind(const std::string& className);
+  void MakeBackup();
+  void LoadImageBytes(const std::string& bytes);
+  QString AskOpenPath();
+  QString AskSavePath();
+  void ReadControllerImage(std::vector<uint8_t>& bytes);
+
+  TAppContext& ctx_;
+  TTree tree_;
+  TStation* station_ = nullptr;
+  TTreeModel* model_ = nullptr;
+  TConfigTreeView* treeView_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QWidget* rightPanel_ = nullptr;
+  QVBoxLayout* rightLayout_ = nullptr;
+  TFrame* currentFrame_ = nullptr;
+  TIndicator* indicator_ = nullptr;
+  QLabel* labelRead_ = nullptr;
+  QLabel* labelWritten_ = nullptr;
+  QHash<QString, QAction*> actions_;
+  QMenu* popup_ = nullptr;
+  TOptionsDlg* options_ = nullptr;
+  TFormTraffic* traffic_ = nullptr;
+  TFormHelp* help_ = nullptr;
+  QString configFileName_;
+  QString readFrom_, writtenTo_;
+  QString place_;
+  bool reading_ = false;
+  bool busy_ = false;  // a link operation is running; its message pump must not start another
+};
+
+}  // namespace vlm
