@@ -94,10 +94,13 @@ std::string TReaddrData::SortKey(size_t row, TSortKind role) const {
   std::string key;
   for (size_t c = 0; c < columns_.size(); ++c) {
     if (columns_[c].sortRole != role) continue;
-    long v = 255;  // empty (or unreadable) cells sort last
-    if (!ParseTableInt(cells_[row][c], v) || v < 0) v = 255;
+    // 16-bit columns (Modbus registers, object addresses) take four digits, so that 0x100 does
+    // not sort before 0x20 in the string comparison, and their empty cells stay all "f" (last).
+    const bool wide = columns_[c].kind == TDataKind::Word;
+    long v = wide ? 0xFFFF : 255;  // empty (or unreadable) cells sort last
+    if (!ParseTableInt(cells_[row][c], v) || v < 0) v = wide ? 0xFFFF : 255;
     char buf[24];
-    std::snprintf(buf, sizeof buf, "%02lx", static_cast<unsigned long>(v));
+    std::snprintf(buf, sizeof buf, wide ? "%04lx" : "%02lx", static_cast<unsigned long>(v));
     key += buf;
   }
   return key;

@@ -231,6 +231,13 @@ TEST(ReaddrOwners, Pc4DuplicateAndOverflowingObjectAddresses) {
   EXPECT_FALSE(FindPc4Fault(Id::Pc4Ts, only, 5535).has_value());
 }
 
+TEST(ReaddrOwners, SixteenBitKeysSortByValue) {
+  TReaddrData data = Grid(Id::ModbusTs, {{"1", "256", "1"}, {"1", "32", "1"}, {"1", "", "1"}});
+  data.Sort(TSortKind::Local);
+  EXPECT_EQ(data.Cell(0, 1) + " " + data.Cell(1, 1) + " " + data.Cell(2, 1), "32 256 ");
+  EXPECT_EQ(data.SortKey(0, TSortKind::Local), "0020");
+}
+
 TEST(ReaddrOwners, JunctionsKeepTheirOrderWhenSorted) {
   TReaddrData data = Grid(Id::LampJunction, {{"3", "1", "1"}, {"1", "1", "1"}});
   data.Sort(TSortKind::Local);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>

@@ -53,6 +53,12 @@ TReaddrPage* TReaddrFrame::AddTablePage(const QString& title, TOwnerTableId id, 
   return page;
 }
 
+bool TReaddrFrame::IsTableTop(const TBinder& binder) const {
+  for (const TTablePage& t : tablePages_)
+    if (binder.Grid()->parentWidget() == t.page->Top()) return true;
+  return false;
+}
+
 TReaddrPage* TReaddrFrame::TablePage(TOwnerTableId id) const {
   for (const TTablePage& t : tablePages_)
     if (t.page->Id() == id) return t.page;
@@ -113,7 +119,17 @@ QGroupBox* TReaddrFrame::Radio(TBinder& binder, const QString& title, const char
     const QSignalBlocker block(value);
     value->setValue(INT32_MIN);  // no choice has it: the first fill always sets a button
   }
-  binder.Grid()->addWidget(box, binder.Grid()->rowCount(), 0, 1, 2, Qt::AlignLeft);
+  // Above a table the groups stand side by side, leaving the height to the grid.
+  if (QHBoxLayout*& row = radioRows_[&binder]; row || IsTableTop(binder)) {
+    if (!row) {
+      row = new QHBoxLayout;
+      row->addStretch(1);
+      binder.Grid()->addLayout(row, binder.Grid()->rowCount(), 0, 1, 3);
+    }
+    row->insertWidget(row->count() - 1, box);
+  } else {
+    binder.Grid()->addWidget(box, binder.Grid()->rowCount(), 0, 1, 2, Qt::AlignLeft);
+  }
   // value -> buttons (on fill); buttons -> value (on a click, which also runs the live reaction)
   connect(value, &QSpinBox::valueChanged, box, [group, choices](int v) {
     for (size_t i = 0; i < choices.size(); ++i)

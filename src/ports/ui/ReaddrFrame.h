@@ -5,6 +5,7 @@
 // the object untouched unless every table converts and passes its owner's checks.
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <span>
 #include <vector>
 
@@ -14,6 +15,7 @@
 
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
@@ -72,11 +74,13 @@ class TReaddrFrame : public TFrame {
   const TItemDef& Def(uint8_t id) const;
   int StoreTables();
   void Reveal(QWidget* page);
+  bool IsTableTop(const TBinder& binder) const;
 
   int& remembered_;
   std::span<const TItemDef> items_;
   QTabWidget* tabs_;
   std::vector<TBinder*> binders_;
+  std::map<const TBinder*, QHBoxLayout*> radioRows_;
   std::vector<TTablePage> tablePages_;
   TItemValues* values_ = nullptr;
   std::vector<TRowTable>* tables_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ports/RowTable.h"
 #include "ports/ui/ReaddrModel.h"
@@ -48,6 +49,12 @@ TReaddrPage::TReaddrPage(TOwnerTableId id, QWidget* parent)
     : QWidget(parent), id_(id), def_(OwnerTable(id)) {
   table_ = new TReaddrTable(QString::fromStdString(def_.title), def_.columns, this);
   table_->Model().SetRowNumberTitle(QString::fromStdString(def_.rowTitle));
+  // Every column wide enough for its title ("АдрОбъекта (справочное)").
+  const QFontMetrics metrics = table_->horizontalHeader()->fontMetrics();
+  for (size_t c = 0; c < def_.columns.size(); ++c) {
+    const int width = metrics.horizontalAdvance(QString::fromStdString(def_.columns[c].title)) + 20;
+    table_->setColumnWidth(static_cast<int>(c) + 1, std::max(table_->horizontalHeader()->defaultSectionSize(), width));
+  }
   top_ = new QWidget(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
