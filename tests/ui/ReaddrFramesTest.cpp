@@ -1,6 +1,8 @@
 // The frames of the kinds with readdressing tables, offscreen: loading and storing their grids,
 // the owners' refusals and warnings, and a picture of every table page.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -258,6 +260,45 @@ class ReaddrFramesTest : public QObject {
     QCOMPARE(pc->Tables[0].Count(), size_t(2));
     QCOMPARE(pc->Values.Get(165), int64_t{15000});
     Shoot(*frame, "FramePointPC4");
+  }
+
+  void BoardGridsReopenAtTheirTopRowsAndTheHardPortBinds() {
+    auto* port = AddPortOf<TPortL>(5);
+    auto* controller = static_cast<TController*>(station_->Node->Child(0)->Object());
+    Kinds().Create(TKindFamily::Card, 3, *controller->Node);
+    std::vector<uint8_t> rows;
+    for (uint8_t i = 0; i < 60; ++i) rows.insert(rows.end(), {1, 1, 1, 0x80, i, 1, 1, 1});
+    QVERIFY(port->Tables[0].SetRows(rows));
+    port->TsTopRow = 30;
+    auto frame = Open<TFramePortLamp>(port);
+    frame->Tabs()->setCurrentIndex(1);
+    QTest::qWait(20);
+    QCOMPARE(frame->TablePage(TOwnerTableId::LampTs)->Table()->rowAt(0), 29);
+    auto* combo = frame->findChild<QComboBox*>("ComboBoxHardPort");
+    QVERIFY(combo->count() > 0);
+    QCOMPARE(combo->currentIndex(), -1);
+    QVERIFY(!frame->findChild<QPushButton*>("ButtonHardPort")->isEnabled());
+    combo->setCurrentIndex(0);
+    emit combo->activated(0);
+    QVERIFY(controller->HardPortOf(port) != nullptr);
+    QVERIFY(frame->findChild<QPushButton*>("ButtonHardPort")->isEnabled());
+    QCOMPARE(frame->Apply(), 0);
+    QCOMPARE(port->TsTopRow, 30);
+  }
+
+  void ACellErrorOnAHiddenPageIsShown() {
+    TDataPort* port = AddPortOf(9);
+    auto frame = Open<TFramePortMKT3T>(port);
+    TReaddrPage* ti = frame->TablePage(TOwnerTableId::Mkt3Ti);
+    Type(ti, {{"1", "1", "1", "1", "1", "0", "1", "9", "1", "4"}});  // external group 9 of 8
+    frame->Tabs()->setCurrentIndex(0);
+    prompt_.errors.clear();
+    QCOMPARE(frame->Apply(), 1);
+    QCOMPARE(frame->Tabs()->currentWidget(), static_cast<QWidget*>(ti));
+    QCOMPARE(ti->Table()->currentIndex(), ti->Table()->Model().index(0, 8));
+    QCOMPARE(prompt_.errors.size(), size_t(1));
+    QVERIFY(prompt_.errors[0].find("Допустимый диапазон значений: 1..8.") != std::string::npos);
+    QCOMPARE(port->Tables[1].Count(), size_t(0));
   }
 
   void ExportedTableImportsBack() {

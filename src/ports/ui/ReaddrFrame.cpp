@@ -198,6 +198,7 @@ void TReaddrFrame::FillAll(TItemValues* values, std::vector<TRowTable>* tables, 
 }
 
 int TReaddrFrame::Apply() {
+  if (!values_) return 0;  // never filled: nothing of an object to take over
   TFrame::Apply();
   for (TBinder* b : binders_) b->Apply();
   return tables_ ? StoreTables() : 0;
