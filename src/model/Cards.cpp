@@ -19,14 +19,6 @@ void ShowCardNode(TCard& card) {
   card.Node->SetText(card.GetCaption());
   card.Node->SetImage(icon::kCard);
 }
-
-// Release, then take one address; a refusal leaves the card without address.
-void TakeSingleAddress(TCard& card, uint8_t address) {
-  if (!card.Controller) return;
-  card.Controller->ReleaseAddress(&card);
-  card.Address = address;
-  if (!card.Controller->TakeAddress(address, &card)) card.Address = kNoAddress;
-}
 }  // namespace
 
 const TCardRSKind kCard5554Kind{"TCard5554", "Плата 5554", 2, 2, 4, 4, false, 130};
@@ -100,70 +92,51 @@ void TCardRS::ReadConfig(TConfig& cfg) {
   UpdateNode();
 }
 
-// --- PVS card ---
+// --- PVS and UNIO cards ---
 
-TCardPVS::TCardPVS(TTreeNode* node) : TCard(node) {
-  TypeName = "Плата ПВС";
-  TypeId = 1;
+TSingleAddressCard::TSingleAddressCard(TTreeNode* node, const char* typeName, uint8_t typeId,
+                                       uint8_t addressShift)
+    : TCard(node), addressShift_(addressShift) {
+  TypeName = typeName;
+  TypeId = typeId;
+  UpdateNode();
+}
+
+std::string TSingleAddressCard::GetCaption() const { return CardCaption(*this); }
+
+void TSingleAddressCard::UpdateNode() { ShowCardNode(*this); }
+
+void TSingleAddressCard::SetAddress(uint8_t address) {
+  if (Controller) {
+    Controller->ReleaseAddress(this);
+    Address = address;
+    if (!Controller->TakeAddress(address, this)) Address = kNoAddress;
+  }
+  UpdateNode();
+  UpdatePorts();
+}
+
+void TSingleAddressCard::WriteConfig(TConfig& cfg) {
+  const size_t start = cfg.OpenContainer(TypeId);
+  cfg.WriteU8(kVersionItem, Version);
+  cfg.WriteU8(kAddressItem, static_cast<uint8_t>(Address << addressShift_));
+  cfg.CloseContainer(start);
+}
+
+void TSingleAddressCard::ReadConfig(TConfig& cfg) {
+  uint8_t stored = 0;
+  SetAddress(cfg.ReadU8(kAddressItem, stored) ? static_cast<uint8_t>(stored >> addressShift_) : kNoAddress);
+  UpdateNode();
+}
+
+TCardPVS::TCardPVS(TTreeNode* node) : TSingleAddressCard(node, "Плата ПВС", 1, 4) {
   Modem = AddObject<TModem>(*Node);
   Modem->Card = this;
   Modem->UpdateNode();
-  UpdateNode();
 }
 
-std::string TCardPVS::GetCaption() const { return CardCaption(*this); }
-
-void TCardPVS::UpdateNode() { ShowCardNode(*this); }
-
-void TCardPVS::SetAddress(uint8_t address) {
-  TakeSingleAddress(*this, address);
-  UpdateNode();
-  Modem->UpdateNode();
-}
-
-// The controller reads this card's address from the high nibble.
-void TCardPVS::WriteConfig(TConfig& cfg) {
-  const size_t start = cfg.OpenContainer(TypeId);
-  cfg.WriteU8(kVersionItem, Version);
-  cfg.WriteU8(kAddressItem, static_cast<uint8_t>(Address << 4));
-  cfg.CloseContainer(start);
-}
-
-void TCardPVS::ReadConfig(TConfig& cfg) {
-  uint8_t stored = 0;
-  SetAddress(cfg.ReadU8(kAddressItem, stored) ? static_cast<uint8_t>(stored >> 4) : kNoAddress);
-  UpdateNode();
-}
-
-// --- UNIO card ---
-
-TCardUNIO::TCardUNIO(TTreeNode* node) : TCard(node) {
-  TypeName = "Плата UNIO96";
-  TypeId = 4;
-  UpdateNode();
-}
-
-std::string TCardUNIO::GetCaption() const { return CardCaption(*this); }
-
-void TCardUNIO::UpdateNode() { ShowCardNode(*this); }
-
-void TCardUNIO::SetAddress(uint8_t address) {
-  TakeSingleAddress(*this, address);
-  UpdateNode();
-}
-
-void TCardUNIO::WriteConfig(TConfig& cfg) {
-  const size_t start = cfg.OpenContainer(TypeId);
-  cfg.WriteU8(kVersionItem, Version);
-  cfg.WriteU8(kAddressItem, Address);
-  cfg.CloseContainer(start);
-}
-
-void TCardUNIO::ReadConfig(TConfig& cfg) {
-  uint8_t address = Address;
-  cfg.ReadU8(kAddressItem, address);
-  SetAddress(address);
-  UpdateNode();
+void TCardPVS::UpdatePorts() {
+  if (Modem) Modem->UpdateNode();
 }
 
 // --- serial port ---

@@ -62,32 +62,45 @@ class TCardPPI : public TCardRS {
 
 class TModem;
 
-class TCardPVS : public TCard {
+// A card on one base address without serial ports (PVS, UNIO96).
+class TSingleAddressCard : public TCard {
+ public:
+  // addressShift: how far the address is shifted left in item 1 (the PVS card keeps it in the
+  // high nibble).
+  TSingleAddressCard(TTreeNode* node, const char* typeName, uint8_t typeId, uint8_t addressShift);
+
+  std::string GetCaption() const override;
+  void UpdateNode() override;
+  void SetAddress(uint8_t address) override;
+  void SetIRQ(uint8_t) override {}
+  void ReadConfig(TConfig& cfg) override;
+  void WriteConfig(TConfig& cfg) override;
+
+ protected:
+  // Ports whose captions show the card address.
+  virtual void UpdatePorts() {}
+
+ private:
+  uint8_t addressShift_;
+};
+
+class TCardPVS : public TSingleAddressCard {
  public:
   explicit TCardPVS(TTreeNode* node);
 
   TModem* Modem = nullptr;
 
   const char* ClassName() const override { return "TCardPVS"; }
-  std::string GetCaption() const override;
-  void UpdateNode() override;
-  void SetAddress(uint8_t address) override;
-  void SetIRQ(uint8_t) override {}
-  void ReadConfig(TConfig& cfg) override;
-  void WriteConfig(TConfig& cfg) override;
+
+ protected:
+  void UpdatePorts() override;
 };
 
-class TCardUNIO : public TCard {
+class TCardUNIO : public TSingleAddressCard {
  public:
-  explicit TCardUNIO(TTreeNode* node);
+  explicit TCardUNIO(TTreeNode* node) : TSingleAddressCard(node, "Плата UNIO96", 4, 0) {}
 
   const char* ClassName() const override { return "TCardUNIO"; }
-  std::string GetCaption() const override;
-  void UpdateNode() override;
-  void SetAddress(uint8_t address) override;
-  void SetIRQ(uint8_t) override {}
-  void ReadConfig(TConfig& cfg) override;
-  void WriteConfig(TConfig& cfg) override;
 };
 
 inline constexpr uint8_t kComPortContainer = 128;

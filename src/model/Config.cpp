@@ -84,6 +84,7 @@ void TConfig::Clear() {
   Position = 0;
   ConfigSize = 0;
   overflow_ = false;
+  countError_.clear();
   recordsEnd_ = containerEnd_ = 0;
 }
 
@@ -118,6 +119,13 @@ void TConfig::WriteItem(uint8_t id, size_t size, const void* data) {
     overflow_ = true;
   }
   Position += size + 4;
+}
+
+void TConfig::WriteCount(uint8_t id, size_t count) {
+  if (count > 255 && countError_.empty())
+    countError_ = Format("Слишком много объектов в одном узле конфигурации: %u\rНаибольшее число 255",
+                         {count});
+  WriteU8(id, static_cast<uint8_t>(std::min<size_t>(count, 255)));
 }
 
 void TConfig::WriteU16(uint8_t id, uint16_t value) {

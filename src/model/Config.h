@@ -55,6 +55,11 @@ class TConfig {
   void WriteString(uint8_t id, std::string_view utf8);
   // A string item of a fixed size (length byte, characters, zero padding), e.g. 256 bytes.
   void WriteStringPadded(uint8_t id, std::string_view utf8, size_t size);
+  // A count item (controllers, cards, ports, points): one byte. More than 255 objects cannot be
+  // stored, so the image is then refused rather than written with a wrong count.
+  void WriteCount(uint8_t id, size_t count);
+  // Why the configuration cannot be stored as an image ("" while it can).
+  const std::string& CountError() const { return countError_; }
   // True once a record did not fit: the image is then refused.
   bool Overflowed() const { return overflow_; }
   // Bytes the configuration needs (also past the capacity), checksum included.
@@ -101,6 +106,7 @@ class TConfig {
 
   std::vector<uint8_t> buffer_;
   bool overflow_ = false;
+  std::string countError_;
   size_t recordsEnd_ = 0;    // reading: end of the records (size - 2)
   size_t containerEnd_ = 0;  // reading: end of the current container
 };

@@ -64,6 +64,7 @@ void TController::RemoveHardPort(THardPort* port) {
 }
 
 void TController::LinkPorts(TSoftPort* soft, THardPort* hard) {
+  if (!soft) return;
   RemoveSoftPort(soft);
   TLink* link = hard ? LinkOfHard(hard) : nullptr;
   if (!link) {
@@ -173,8 +174,7 @@ void TController::WriteConfig(TConfig& cfg) {
   const size_t start = cfg.OpenContainer(TypeId);
   TProcessor* processor = Processor();
   cfg.WriteU8(105, processor ? processor->Number : 0);
-  const size_t cards = ChildCount() - (processor ? 1 : 0);
-  cfg.WriteU8(103, static_cast<uint8_t>(cards));
+  cfg.WriteCount(103, ChildCount() - (processor ? 1 : 0));
   for (size_t i = 0; i < ChildCount(); ++i) {
     TObj* child = ChildObject(i);
     if (child && child != processor) child->WriteConfig(cfg);
@@ -186,15 +186,7 @@ void TController::WriteConfig(TConfig& cfg) {
 void TController::ReadConfig(TConfig& cfg) {
   uint8_t cards = 0;
   cfg.ReadU8(103, cards);
-  for (int i = 0; i < cards; ++i) {
-    const uint8_t id = cfg.NextContainer();
-    TObj* card = Kinds().Create(TKindFamily::Card, id, *Node);
-    if (!card) {
-      ShowError(Format("Ошибка идентификатора платы\rid=%d", {id}));
-      Abort();
-    }
-    card->ReadConfig(cfg);
-  }
+  for (int i = 0; i < cards; ++i) ReadChild(cfg, TKindFamily::Card, *Node, "Ошибка идентификатора платы\rid=");
   const uint8_t id = cfg.NextContainer();
   if (id != 153 && id != 105) {
     ShowError(Format("Ошибка идентификатора процессора\rid=%d", {id}));

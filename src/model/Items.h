@@ -28,6 +28,7 @@ struct TItem {
   int64_t def;          // numbers: the constructor default; Bytes: the value of every byte
   int64_t min, max;     // editor range (numbers)
   const char* caption;  // editor label; "" when the item has no editor
+  const char* page = "";  // frame page that shows the editor ("" = the first or only page)
   int64_t (*get)(const TObj&) = nullptr;
   void (*set)(TObj&, int64_t) = nullptr;
   std::string (*getText)(const TObj&) = nullptr;
@@ -52,10 +53,10 @@ struct IsByteArray<std::array<uint8_t, N>> : std::true_type {};
 // Item<&TComPort::Speed>(6, 4, "Speed", 9600, 1200, 200000, "Скорость обмена, бит/с")
 template <auto Member>
 constexpr TItem Item(uint8_t id, uint16_t width, const char* field, int64_t def, int64_t min,
-                     int64_t max, const char* caption = "") {
+                     int64_t max, const char* caption = "", const char* page = "") {
   using C = typename detail::MemberOf<Member>::Class;
   using T = typename detail::MemberOf<Member>::Type;
-  TItem item{id, width, TItemType::Unsigned, field, def, min, max, caption};
+  TItem item{id, width, TItemType::Unsigned, field, def, min, max, caption, page};
   if constexpr (std::is_same_v<T, std::string>) {
     item.type = TItemType::Text;
     item.getText = [](const TObj& o) { return static_cast<const C&>(o).*Member; };

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "common/Prompt.h"
 #include "model/Cards.h"
+#include "model/Config.h"
 
 namespace vlm {
 
@@ -43,6 +45,19 @@ TObj* TKindRegistry::Create(TKindFamily family, uint8_t id, TTreeNode& parent) c
   TObj* raw = object.get();
   node->SetObject(std::move(object));
   return raw;
+}
+
+TObj* ReadChild(TConfig& cfg, TKindFamily family, TTreeNode& parent, const std::string& errorText,
+                std::span<const uint8_t> accepted) {
+  const uint8_t id = cfg.NextContainer();
+  const bool allowed = accepted.empty() || std::find(accepted.begin(), accepted.end(), id) != accepted.end();
+  TObj* child = allowed ? Kinds().Create(family, id, parent) : nullptr;
+  if (!child) {
+    ShowError(errorText + std::to_string(id));
+    Abort();
+  }
+  child->ReadConfig(cfg);
+  return child;
 }
 
 TKindRegistry& Kinds() {

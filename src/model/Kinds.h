@@ -5,6 +5,7 @@
 // identical nodes and a new kind is one registration.
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ class TKindRegistry {
  private:
   std::vector<TKind> kinds_;
 };
+
+// The reading step every container with children repeats: NextContainer, create the child of
+// that id under parent and read it. An id that is not registered in the family, or not among
+// accepted when that is given, shows errorText followed by the id in decimal and aborts.
+TObj* ReadChild(TConfig& cfg, TKindFamily family, TTreeNode& parent, const std::string& errorText,
+                std::span<const uint8_t> accepted = {});
 
 // The program-wide registry; the card kinds of the model are registered on first use. Port and
 // point kinds are registered by their library at start-up (before any image is read).

@@ -27,15 +27,17 @@ void TStation::WriteConfig(TConfig& cfg) {
   cfg.Position = kHeaderSize;
   const size_t start = cfg.OpenContainer(kStationContainer);
   cfg.WriteString(149, Place);
-  cfg.WriteU8(147, static_cast<uint8_t>(ChildCount()));
+  cfg.WriteCount(147, ChildCount());
   for (size_t i = 0; i < ChildCount(); ++i)
     if (TObj* controller = ChildObject(i)) controller->WriteConfig(cfg);
   cfg.CloseContainer(start);
-  if (cfg.Overflowed()) {
-    const size_t needed = cfg.NeededSize();
+  if (cfg.Overflowed() || !cfg.CountError().empty()) {
+    const std::string why = cfg.Overflowed()
+        ? Format("Конфигурация слишком велика: %u байт\rНаибольший размер конфигурации %u байт",
+                 {cfg.NeededSize(), kImageCapacity})
+        : cfg.CountError();
     cfg.Clear();
-    ShowError(Format("Конфигурация слишком велика: %u байт\rНаибольший размер конфигурации %u байт",
-                     {needed, kImageCapacity}));
+    ShowError(why);
     Abort();
   }
   cfg.FinishImage();
@@ -86,7 +88,7 @@ void TProcessor::WriteConfig(TConfig& cfg) {
   cfg.WriteU32(1, IPAddress);
   cfg.WriteU32(186, NetMask);
   cfg.WriteU32(187, Gateway);
-  cfg.WriteU8(104, static_cast<uint8_t>(ChildCount()));
+  cfg.WriteCount(104, ChildCount());
   for (size_t i = 0; i < ChildCount(); ++i)
     if (TObj* port = ChildObject(i)) port->WriteConfig(cfg);
   cfg.CloseContainer(start);
@@ -100,15 +102,7 @@ void TProcessor::ReadConfig(TConfig& cfg) {
   cfg.ReadU32(187, Gateway);
   uint8_t count = 0;
   cfg.ReadU8(104, count);
-  for (int i = 0; i < count; ++i) {
-    const uint8_t id = cfg.NextContainer();
-    TObj* port = Kinds().Create(TKindFamily::Port, id, *Node);
-    if (!port) {
-      ShowError(Format("Ошибка идентификатора порта.\rid=%d", {id}));
-      Abort();
-    }
-    port->ReadConfig(cfg);
-  }
+  for (int i = 0; i < count; ++i) ReadChild(cfg, TKindFamily::Port, *Node, "Ошибка идентификатора порта.\rid=");
 }
 
 // --- creating the fixed nodes ---

@@ -79,7 +79,7 @@ void TSoftPort::WriteHardNumberConst(TConfig& cfg, uint8_t value) {
 void TSoftPort::WriteChildCountItem(TConfig& cfg, const char* noneText) const {
   const size_t count = ChildCount();
   if (count == 0 && noneText) ShowError(GetCaption() + noneText);
-  cfg.WriteU8(108, static_cast<uint8_t>(count));
+  cfg.WriteCount(108, count);
 }
 
 void TSoftPort::WriteChildren(TConfig& cfg) const {
