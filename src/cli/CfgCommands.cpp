@@ -2,11 +2,13 @@
 //   cfg new OUT.cfg [--place TEXT] [--stamp "dd.mm.yyyy hh:nn:ss"]
 //   cfg dump FILE.cfg [--records]
 //   cfg rewrite IN.cfg OUT.cfg [--stamp ...]
+//   cfg check FILE.cfg          (CfgCheck.cpp)
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/CfgCheck.h"
 #include "cli/CfgSupport.h"
 #include "cli/Commands.h"
 #include "common/DataFolder.h"
@@ -26,7 +28,8 @@ int Usage() {
   std::fputs(
       "usage: velmorctl cfg new OUT.cfg [--place TEXT] [--stamp \"dd.mm.yyyy hh:nn:ss\"]\n"
       "       velmorctl cfg dump FILE.cfg [--records]\n"
-      "       velmorctl cfg rewrite IN.cfg OUT.cfg [--stamp \"dd.mm.yyyy hh:nn:ss\"]\n",
+      "       velmorctl cfg rewrite IN.cfg OUT.cfg [--stamp \"dd.mm.yyyy hh:nn:ss\"]\n"
+      "       velmorctl cfg check FILE.cfg\n",
       stderr);
   return kBadInput;
 }
@@ -92,10 +95,7 @@ int RunCfgCommand(const std::vector<std::string>& args) {
   if (command == "new") return New(parsed);
   if (command == "dump") return Dump(parsed);
   if (command == "rewrite") return Rewrite(parsed);
-  if (command == "check") {
-    std::fputs("velmorctl: cfg check is not built yet\n", stderr);
-    return kFailure;
-  }
+  if (command == "check") return RunCfgCheck(parsed.files);
   return Usage();
 }
 

@@ -5,6 +5,7 @@
 #include "common/DataFolder.h"
 #include "common/Format.h"
 #include "model/Kinds.h"
+#include "ports/PortMenus.h"
 
 namespace vlm::cli {
 
@@ -68,9 +69,9 @@ int ReadConfigFile(const std::string& path, TTree& tree, TConfig& cfg) {
 }
 
 void InstallCfgKinds() {
-  // The card kinds are registered by the model itself; port and point kinds are added here by
-  // their library's registration function once it exists.
+  // The card kinds are registered by the model itself; port and point kinds by their library.
   Kinds();
+  RegisterPortKinds();
 }
 
 }  // namespace vlm::cli

@@ -88,12 +88,21 @@ void TItemValues::SetText(uint8_t id, std::string_view text) {
     texts_[i] = std::move(bytes);
     return;
   }
-  // Cut by whole characters so the stored string never exceeds 255 bytes in the image.
+  // Cut by whole characters so the stored string never exceeds 255 bytes in the image: every
+  // character becomes one byte there, so at most 255 characters are kept.
   std::string cut(text);
+  size_t characters = 0;
+  for (size_t pos = 0; pos < cut.size(); ++pos) {
+    if ((static_cast<uint8_t>(cut[pos]) & 0xC0) == 0x80) continue;
+    if (++characters > 255) {
+      cut.resize(pos);
+      break;
+    }
+  }
   while (Utf8ToDos(cut).size() > 255) {
-    cut.pop_back();
-    while (!cut.empty() && (static_cast<uint8_t>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
-    if (!cut.empty() && static_cast<uint8_t>(cut.back()) >= 0xC0) cut.pop_back();
+    size_t last = cut.size() - 1;
+    while (last > 0 && (static_cast<uint8_t>(cut[last]) & 0xC0) == 0x80) --last;
+    cut.resize(last);
   }
   texts_[i] = std::move(cut);
 }

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "model/Kinds.h"
+#include "ports/KindList.h"
 #include "ports/PointKind.h"
 #include "ports/VLM_PointModem.h"
 
@@ -239,101 +240,72 @@ constexpr uint8_t kTkrTemplate[] = {183, 151, 6, 115, 116, 117, 114, 118, 119, 1
 }  // namespace
 
 // clang-format off
-const TPointKind kPointSIRIUS{.className = "TPointSIRIUS", .typeId = 100, .version = 3, .typeName = "КП",
+constexpr TPointKind kPointSIRIUS{.className = "TPointSIRIUS", .typeId = 100, .version = 3, .typeName = "КП",
     .action = "ActionNewPointSIRIUS", .actionText = "Добавить КП СИРИУС", .frameClass = "TFramePointSIRIUS",
     .items = kSiriusItems, .templateItems = kSiriusTemplate};
-const TPointKind kPointTM120{.className = "TPointTM120", .typeId = 102, .version = 3, .typeName = "ТМ-120",
+constexpr TPointKind kPointTM120{.className = "TPointTM120", .typeId = 102, .version = 3, .typeName = "ТМ-120",
     .action = "ActionNewPointTM120", .actionText = "Добавить КП ТМ120", .frameClass = "TFramePointTM120",
     .items = kTm120Items, .templateItems = kSiriusTemplate, .nodeFormat = "№%d КП ТМ120 %s"};
-const TPointKind kPointPCE{.className = "TPointPCE", .typeId = 104, .version = 1, .typeName = "ЭВМ",
+constexpr TPointKind kPointPCE{.className = "TPointPCE", .typeId = 104, .version = 1, .typeName = "ЭВМ",
     .action = "ActionNewPointPCE", .actionText = "Добавить ПЭВМ", .frameClass = "TFramePointPCE",
     .image = 11, .items = kPceItems};
-const TPointKind kPoint101{.className = "TPoint101", .typeId = 105, .version = 3, .typeName = "КП  МЭК101",
+constexpr TPointKind kPoint101{.className = "TPoint101", .typeId = 105, .version = 3, .typeName = "КП  МЭК101",
     .action = "ActionNewPoint101", .actionText = "Добавить КП МЭК101", .frameClass = "TFramePoint101",
     .items = k101Items, .templateItems = k101Template};
-const TPointKind kPointPC4{.className = "TPointPC4", .typeId = 106, .version = 2, .typeName = "ЭВМ",
+constexpr TPointKind kPointPC4{.className = "TPointPC4", .typeId = 106, .version = 2, .typeName = "ЭВМ",
     .action = "ActionNewPointPC4", .actionText = "Добавить ПЭВМ", .frameClass = "TFramePointPC4",
     .image = 11, .items = kPc4Items, .tables = kPc4Tables};
-const TPointKind kPointTKR{.className = "TPointTKR", .typeId = 107, .version = 1, .typeName = "\"КП-1\"",
+constexpr TPointKind kPointTKR{.className = "TPointTKR", .typeId = 107, .version = 1, .typeName = "\"КП-1\"",
     .action = "ActionNewPointTKR", .actionText = "Добавить КП ТК РЭС", .frameClass = "TFramePointTKR",
     .items = kTkrItems, .templateItems = kTkrTemplate};
-const TPointKind kPointGranit{.className = "TPointGranit", .typeId = 108, .version = 3, .typeName = "КП ГРАНИТ",
+constexpr TPointKind kPointGranit{.className = "TPointGranit", .typeId = 108, .version = 3, .typeName = "КП ГРАНИТ",
     .action = "ActionNewPointGranit", .actionText = "Добавить КП ГРАНИТ", .frameClass = "TFramePointGranit",
     .items = kGranitItems, .nodeFormat = "№%d КП Гранит %s", .baseCaption = true};
-const TPointKind kPoint104{.className = "TPoint104", .typeId = 109, .version = 1, .typeName = "КП МЭК104",
+constexpr TPointKind kPoint104{.className = "TPoint104", .typeId = 109, .version = 1, .typeName = "КП МЭК104",
     .action = "ActionNewPoint104", .actionText = "Добавить КП МЭК104", .frameClass = "TFramePoint104",
     .items = k104Items};
-const TPointKind kPointLisnaC{.className = "TPointLisnaC", .typeId = 110, .version = 3, .typeName = "КП",
+constexpr TPointKind kPointLisnaC{.className = "TPointLisnaC", .typeId = 110, .version = 3, .typeName = "КП",
     .action = "ActionNewPointLisnaC", .actionText = "Добавить КП Лисна-Ч", .frameClass = "TFramePointLisnaC",
     .menu = TPopupMenu::HardPort, .items = kLisnaCItems};
-const TPointKind kPointLisnaM{.className = "TPointLisnaM", .typeId = 111, .version = 3, .typeName = "КП",
+constexpr TPointKind kPointLisnaM{.className = "TPointLisnaM", .typeId = 111, .version = 3, .typeName = "КП",
     .action = "ActionNewPointLisnaM", .actionText = "Добавить КП Лисна-M", .frameClass = "TFramePointLisnaM",
     .items = kLisnaMItems};
-const TPointKind kPointLisnaV{.className = "TPointLisnaV", .typeId = 112, .version = 3, .typeName = "КП",
+constexpr TPointKind kPointLisnaV{.className = "TPointLisnaV", .typeId = 112, .version = 3, .typeName = "КП",
     .action = "ActionNewPointLisnaV", .actionText = "Добавить КП Лисна-В", .frameClass = "TFramePointLisnaV",
     .items = kLisnaVItems};
-const TPointKind kPointVLM{.className = "TPointVLM", .typeId = 113, .version = 1, .typeName = "ВЕЛМОР",
+constexpr TPointKind kPointVLM{.className = "TPointVLM", .typeId = 113, .version = 1, .typeName = "ВЕЛМОР",
     .action = "ActionNewPointVLM", .actionText = "ActionNewPointVLM", .frameClass = "TFramePointVLM",
     .menu = TPopupMenu::None, .items = kVlmItems};
-const TPointKind kPointModbus{.className = "TPointModbus", .typeId = 114, .version = 1, .typeName = "RTU",
+constexpr TPointKind kPointModbus{.className = "TPointModbus", .typeId = 114, .version = 1, .typeName = "RTU",
     .action = "ActionNewPointModbus", .actionText = "Добавить Устройство Modbus", .frameClass = "TFramePointModbus",
     .items = kModbusItems, .tables = kModbusTables};
 // clang-format on
 
 namespace {
 
-template <class T, const TPointKind& K>
-std::unique_ptr<TObj> CreatePoint(TTreeNode* node) {
-  return std::make_unique<T>(node, K);
-}
-
-struct TPointEntry {
-  const TPointKind* kind;
-  std::unique_ptr<TObj> (*create)(TTreeNode*);
+constexpr TKindEntry<TPointKind> kPointEntries[] = {
+    {&kPointSIRIUS, CreateKindObject<TPointSIRIUS, kPointSIRIUS>},
+    {&kPointTM120, CreateKindObject<TPointTM120, kPointTM120>},
+    {&kPointPCE, CreateKindObject<TDataPoint, kPointPCE>},
+    {&kPoint101, CreateKindObject<TDataPoint, kPoint101>},
+    {&kPointPC4, CreateKindObject<TDataPoint, kPointPC4>},
+    {&kPointTKR, CreateKindObject<TPointTKR, kPointTKR>},
+    {&kPointGranit, CreateKindObject<TPointGranit, kPointGranit>},
+    {&kPoint104, CreateKindObject<TDataPoint, kPoint104>},
+    {&kPointLisnaC, CreateKindObject<TDataPoint, kPointLisnaC>},
+    {&kPointLisnaM, CreateKindObject<TDataPoint, kPointLisnaM>},
+    {&kPointLisnaV, CreateKindObject<TDataPoint, kPointLisnaV>},
+    {&kPointVLM, CreateKindObject<TDataPoint, kPointVLM>},
+    {&kPointModbus, CreateKindObject<TDataPoint, kPointModbus>},
 };
 
-const TPointEntry kPointEntries[] = {
-    {&kPointSIRIUS, CreatePoint<TPointSIRIUS, kPointSIRIUS>},
-    {&kPointTM120, CreatePoint<TPointTM120, kPointTM120>},
-    {&kPointPCE, CreatePoint<TDataPoint, kPointPCE>},
-    {&kPoint101, CreatePoint<TDataPoint, kPoint101>},
-    {&kPointPC4, CreatePoint<TDataPoint, kPointPC4>},
-    {&kPointTKR, CreatePoint<TPointTKR, kPointTKR>},
-    {&kPointGranit, CreatePoint<TPointGranit, kPointGranit>},
-    {&kPoint104, CreatePoint<TDataPoint, kPoint104>},
-    {&kPointLisnaC, CreatePoint<TDataPoint, kPointLisnaC>},
-    {&kPointLisnaM, CreatePoint<TDataPoint, kPointLisnaM>},
-    {&kPointLisnaV, CreatePoint<TDataPoint, kPointLisnaV>},
-    {&kPointVLM, CreatePoint<TDataPoint, kPointVLM>},
-    {&kPointModbus, CreatePoint<TDataPoint, kPointModbus>},
-};
-
-const std::array<const TPointKind*, std::size(kPointEntries)> kPointKindList = [] {
-  std::array<const TPointKind*, std::size(kPointEntries)> list{};
-  for (size_t i = 0; i < list.size(); ++i) list[i] = kPointEntries[i].kind;
-  return list;
-}();
+constexpr TKindList kPointList(kPointEntries);
 
 }  // namespace
 
-std::span<const TPointKind* const> PointKinds() { return kPointKindList; }
-
-const TPointKind* FindPointKind(uint8_t typeId) {
-  for (const TPointKind* kind : kPointKindList)
-    if (kind->typeId == typeId) return kind;
-  return nullptr;
-}
-
-const TPointKind* FindPointKindByClass(std::string_view className) {
-  for (const TPointKind* kind : kPointKindList)
-    if (className == kind->className) return kind;
-  return nullptr;
-}
-
-void RegisterPointKindsOnly(TKindRegistry& registry) {
-  for (const TPointEntry& entry : kPointEntries)
-    registry.Register({TKindFamily::Point, entry.kind->typeId, entry.kind->className,
-                       entry.kind->actionText, entry.kind->action, entry.create});
-}
+std::span<const TPointKind* const> PointKinds() { return kPointList.Kinds(); }
+const TPointKind* FindPointKind(uint8_t typeId) { return kPointList.Find(typeId); }
+const TPointKind* FindPointKindByClass(std::string_view className) { return kPointList.FindByClass(className); }
+void RegisterPointKindsOnly(TKindRegistry& registry) { kPointList.Register(registry, TKindFamily::Point); }
 
 }  // namespace vlm

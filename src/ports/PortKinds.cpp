@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/Kinds.h"
+#include "ports/KindList.h"
 #include "ports/PortKind.h"
 #include "ports/VLM_PortAct.h"
 #include "ports/VLM_PortRows.h"
@@ -233,167 +234,138 @@ using H = THardRule;
 }  // namespace
 
 // clang-format off
-const TPortKind kPortActive{.className = "TPortActive", .typeId = 2, .version = 1, .typeName = "Порт Активный",
+constexpr TPortKind kPortActive{.className = "TPortActive", .typeId = 2, .version = 1, .typeName = "Порт Активный",
     .action = "ActionNewPortActive", .actionText = "Добавить Порт Активный", .frameClass = "TFramePortActive",
     .menu = P::PortActive, .items = kActiveItems, .childIds = kActiveChildren,
     .noneAdded = "\rНе добавлено ни одного КП", .childErrorWithCaption = true};
-const TPortKind kPortPassive{.className = "TPortPassive", .typeId = 3, .version = 1, .typeName = "Порт Пассивный",
+constexpr TPortKind kPortPassive{.className = "TPortPassive", .typeId = 3, .version = 1, .typeName = "Порт Пассивный",
     .action = "ActionNewPortPassive", .actionText = "Добавить Порт Пассивный", .frameClass = "TFramePortPas",
     .menu = P::Delete, .items = kPassiveItems, .tables = kPassiveTables};
-const TPortKind kPortPC{.className = "TPortPC", .typeId = 7, .version = 1, .typeName = "Порт ЭВМ",
+constexpr TPortKind kPortPC{.className = "TPortPC", .typeId = 7, .version = 1, .typeName = "Порт ЭВМ",
     .action = "ActionNewPortPC", .actionText = "Добавить Порт ЭВМ (RS-232/485)", .frameClass = "TFramePortPC",
     .menu = P::Delete, .items = kPcItems};
-const TPortKind kPortPCE{.className = "TPortPCE", .typeId = 17, .version = 1, .typeName = "Порт ПЭВМ (Ethernet, UDP)",
+constexpr TPortKind kPortPCE{.className = "TPortPCE", .typeId = 17, .version = 1, .typeName = "Порт ПЭВМ (Ethernet, UDP)",
     .action = "ActionNewPortPCE", .actionText = "Добавить Порт ЭВМ (Ethernet, UDP)", .frameClass = "TFramePortPCE",
     .menu = P::PortPCE, .hard = H::Constant, .writesComment = false, .items = kPceItems,
     .childIds = kPceChildren, .noneAdded = "\rНе добавлено ни одной ПЭВМ"};
-const TPortKind kPortPC4{.className = "TPortPC4", .typeId = 19, .version = 1, .typeName = "Порт ЭВМ (Ethernet, МЭК104)",
+constexpr TPortKind kPortPC4{.className = "TPortPC4", .typeId = 19, .version = 1, .typeName = "Порт ЭВМ (Ethernet, МЭК104)",
     .action = "ActionNewPortPC4", .actionText = "Добавить Порт ЭВМ (Ethernet, МЭК104)", .frameClass = "TFramePortPC4",
     .menu = P::PortPC4, .hard = H::Constant, .writesComment = false, .items = kPc4Items,
     .childIds = kPc4Children, .noneAdded = "\rНе добавлено ни одной ЭВМ"};
-const TPortKind kPortL{.className = "TPortL", .typeId = 5, .version = 3, .typeName = "Порт Щита",
+constexpr TPortKind kPortL{.className = "TPortL", .typeId = 5, .version = 3, .typeName = "Порт Щита",
     .action = "ActionNewPortLamp", .actionText = "Добавить Порт Щита", .frameClass = "TFramePortLamp",
     .menu = P::Delete, .items = kBoardItems, .tables = kBoardTables};
-const TPortKind kPortOldPU{.className = "TPortOldPU", .typeId = 8, .version = 1, .typeName = "Порт Старого ПУ",
+constexpr TPortKind kPortOldPU{.className = "TPortOldPU", .typeId = 8, .version = 1, .typeName = "Порт Старого ПУ",
     .action = "ActionNewPortOldPU", .actionText = "Добавить Порт Старого ПУ", .frameClass = "TFramePortPC",
     .menu = P::Delete, .items = kPcItems};
-const TPortKind kPortMKT2R{.className = "TPortMKT2R", .typeId = 10, .version = 1, .typeName = "Порт приёма MKT2",
+constexpr TPortKind kPortMKT2R{.className = "TPortMKT2R", .typeId = 10, .version = 1, .typeName = "Порт приёма MKT2",
     .action = "ActionNewPortMKT2R", .actionText = "Добавить Порт приёма МКТ2", .frameClass = "TFramePortMKT2R",
     .menu = P::Delete, .items = kMkt2rItems, .placeInNodeText = true};
-const TPortKind kPortMKT3R{.className = "TPortMKT3R", .typeId = 11, .version = 1, .typeName = "Порт приёма MKT3",
+constexpr TPortKind kPortMKT3R{.className = "TPortMKT3R", .typeId = 11, .version = 1, .typeName = "Порт приёма MKT3",
     .action = "ActionNewPortMKT3R", .actionText = "Добавить Порт приёма МКТ3", .frameClass = "TFramePortMKT3R",
     .menu = P::Delete, .items = kMkt3rItems};
-const TPortKind kPortMKT3T{.className = "TPortMKT3T", .typeId = 9, .version = 2, .typeName = "Порт передачи МКТ3",
+constexpr TPortKind kPortMKT3T{.className = "TPortMKT3T", .typeId = 9, .version = 2, .typeName = "Порт передачи МКТ3",
     .action = "ActionNewPortMKT3T", .actionText = "Добавить Порт передачи МКТ3", .frameClass = "TFramePortMKT3T",
     .menu = P::Delete, .items = kMkt3tItems, .tables = kMkt3tTables};
-const TPortKind kPortRPT80R{.className = "TPortRPT80R", .typeId = 12, .version = 1, .typeName = "Порт приёма РПT80",
+constexpr TPortKind kPortRPT80R{.className = "TPortRPT80R", .typeId = 12, .version = 1, .typeName = "Порт приёма РПT80",
     .action = "ActionNewPortRPT80R", .actionText = "Добавить Порт приёма РПТ80", .frameClass = "TFramePortRPT80R",
     .menu = P::Delete, .items = kRpt80rItems, .placeInNodeText = true};
-const TPortKind kPortRPT80T{.className = "TPortRPT80T", .typeId = 13, .version = 1, .typeName = "Порт передачи РПT80",
+constexpr TPortKind kPortRPT80T{.className = "TPortRPT80T", .typeId = 13, .version = 1, .typeName = "Порт передачи РПT80",
     .action = "ActionNewPortRPT80T", .actionText = "Добавить Порт передачи РПТ80", .frameClass = "TFramePortRPT80T",
     .menu = P::Delete, .items = kRpt80tItems, .tables = kRpt80tTables, .placeInNodeText = true};
-const TPortKind kPortAd{.className = "TPortAd", .typeId = 15, .version = 1, .typeName = "Порт Канальн. адаптеров",
+constexpr TPortKind kPortAd{.className = "TPortAd", .typeId = 15, .version = 1, .typeName = "Порт Канальн. адаптеров",
     .action = "ActionNewPortAd", .actionText = "Добавить Порт Канальн.адаптеров", .frameClass = "TFramePortAd",
     .menu = P::Delete, .hard = H::BoundNoCheck, .numberReport = TNumberReport::None, .writesComment = false,
     .items = kSharedOnly, .hiddenInMenu = true};
-const TPortKind kPortLisnaV{.className = "TPortLisnaV", .typeId = 21, .version = 1, .typeName = "Порт Лисна-В",
+constexpr TPortKind kPortLisnaV{.className = "TPortLisnaV", .typeId = 21, .version = 1, .typeName = "Порт Лисна-В",
     .action = "ActionNewPortLisnaV", .actionText = "Добавить Порт Лисна-В", .frameClass = "TFramePortLisnaV",
     .menu = P::PortLisnaV, .items = kLisnaVItems, .childIds = kLisnaVChildren,
     .noneAdded = "\rНе добавлено ни одного КП"};
-const TPortKind kPortLisnaM{.className = "TPortLisnaM", .typeId = 25, .version = 1, .typeName = "Порт Лисна-М",
+constexpr TPortKind kPortLisnaM{.className = "TPortLisnaM", .typeId = 25, .version = 1, .typeName = "Порт Лисна-М",
     .action = "ActionNewPortLisnaM", .actionText = "Добавить Порт Лисна-М", .frameClass = "TFramePortLisnaM",
     .menu = P::PortLisnaM, .items = kLisnaMItems, .childIds = kLisnaMChildren,
     .noneAdded = "\rНе добавлено ни одного КП"};
-const TPortKind kPortLisnaC{.className = "TPortLisnaC", .typeId = 20, .version = 1, .typeName = "Порт Лисна-Ч",
+constexpr TPortKind kPortLisnaC{.className = "TPortLisnaC", .typeId = 20, .version = 1, .typeName = "Порт Лисна-Ч",
     .action = "ActionNewPortLisnaC", .actionText = "Добавить Порт Лисна-Ч", .frameClass = "TFramePortLisnaC",
     .menu = P::PortLisnaC, .items = kLisnaCItems, .childIds = kLisnaCChildren, .singleChild = true};
-const TPortKind kPortMkR{.className = "TPortMkR", .typeId = 18, .version = 1, .typeName = "Порт МКТ<->RS232",
+constexpr TPortKind kPortMkR{.className = "TPortMkR", .typeId = 18, .version = 1, .typeName = "Порт МКТ<->RS232",
     .action = "ActionNewPortMkR", .actionText = "Добавить Порт МКТ<->RS-232", .frameClass = "TFramePortMkR",
     .menu = P::Delete, .items = kSharedOnly};
-const TPortKind kPortTime{.className = "TPortTime", .typeId = 22, .version = 1, .typeName = "Порт Времени (Ethernet, UDP)",
+constexpr TPortKind kPortTime{.className = "TPortTime", .typeId = 22, .version = 1, .typeName = "Порт Времени (Ethernet, UDP)",
     .action = "ActionNewPortTime", .actionText = "Добавить Порт Времени", .frameClass = "TFramePortTime",
     .menu = P::Delete, .hard = H::Constant, .writesComment = false, .items = kTimeItems};
-const TPortKind kPortTKR{.className = "TPortTKR", .typeId = 23, .version = 1, .typeName = "Порт ТК РЭС",
+constexpr TPortKind kPortTKR{.className = "TPortTKR", .typeId = 23, .version = 1, .typeName = "Порт ТК РЭС",
     .action = "ActionNewPortTKR", .actionText = "Добавить Порт ТК РЭС", .frameClass = "TFramePortTKR",
     .menu = P::PortTKR, .items = kTkrItems, .childIds = kTkrChildren,
     .noneAdded = "\rНе добавлено ни одного КП"};
-const TPortKind kPort104{.className = "TPort104", .typeId = 24, .version = 1, .typeName = "Порт 104 (Ethernet, МЭК104)",
+constexpr TPortKind kPort104{.className = "TPort104", .typeId = 24, .version = 1, .typeName = "Порт 104 (Ethernet, МЭК104)",
     .action = "ActionNewPort104", .actionText = "Добавить Порт 104 (Ethernet, МЭК104)", .frameClass = "TFramePort104",
     .menu = P::Port104, .hard = H::Constant, .writesComment = false, .items = k104Items,
     .childIds = k104Children, .noneAdded = "\rНе добавлено ни одного КП МЭК104", .hiddenInMenu = true};
-const TPortKind kPortVLM{.className = "TPortVLM", .typeId = 27, .version = 1, .typeName = "Порт ВЛМ (Ethernet, UDP)",
+constexpr TPortKind kPortVLM{.className = "TPortVLM", .typeId = 27, .version = 1, .typeName = "Порт ВЛМ (Ethernet, UDP)",
     .action = "ActionNewPortVLM", .actionText = "Добавить Порт связи с ВЕЛМОР", .frameClass = "TFramePortVLM",
     .menu = P::Delete, .hard = H::Constant, .writesComment = false, .items = kVlmItems,
     .childIds = kVlmChildren, .singleChild = true};
-const TPortKind kPortModbus{.className = "TPortModbus", .typeId = 28, .version = 1, .typeName = "Порт Modbus RTU",
+constexpr TPortKind kPortModbus{.className = "TPortModbus", .typeId = 28, .version = 1, .typeName = "Порт Modbus RTU",
     .action = "ActionNewPortModbus", .actionText = "Добавить Порт Modbus", .frameClass = "TFramePortModbus",
     .menu = P::PortModbus, .items = kModbusItems, .childIds = kModbusChildren,
     .noneAdded = "\rНе добавлено ни одного RTU", .childIdError = "Ошибка идентификатора RTU\rid="};
-const TPortKind kPortLamD{.className = "TPortLamD", .typeId = 29, .version = 1, .typeName = "Порт Щита Д",
+constexpr TPortKind kPortLamD{.className = "TPortLamD", .typeId = 29, .version = 1, .typeName = "Порт Щита Д",
     .action = "ActionNewPortLamD", .actionText = "Добавить Порт Щита Д", .frameClass = "TFramePortLamD",
     .menu = P::Delete, .hard = H::BoundNoCheck, .numberReport = TNumberReport::None, .writesComment = false,
     .items = kSharedOnly, .hiddenInMenu = true};
-const TPortKind kPortLamI{.className = "TPortLamI", .typeId = 30, .version = 1, .typeName = "Порт Имитатора Щита",
+constexpr TPortKind kPortLamI{.className = "TPortLamI", .typeId = 30, .version = 1, .typeName = "Порт Имитатора Щита",
     .action = "ActionNewPortLamI", .actionText = "Добавить Порт Имитатора Щита", .frameClass = "TFramePortLamI",
     .menu = P::Delete, .items = kLamIItems};
-const TPortKind kPortSNTP{.className = "TPortSNTP", .typeId = 26, .version = 1,
+constexpr TPortKind kPortSNTP{.className = "TPortSNTP", .typeId = 26, .version = 1,
     .typeName = "Порт Времени SNTP (Ethernet, UDP)", .action = "ActionNewPortSNTP",
     .actionText = "Добавить Порт Времени SNTP", .frameClass = "TFramePortSNTP", .menu = P::Delete,
     .hard = H::Constant, .hardConst = 1, .numberReport = TNumberReport::TypeName, .writesComment = false,
     .items = kSntpItems, .inMenu = false};
-const TPortKind kPortTr{.className = "TPortTr", .typeId = 16, .version = 1, .typeName = "Порт Трансляции",
+constexpr TPortKind kPortTr{.className = "TPortTr", .typeId = 16, .version = 1, .typeName = "Порт Трансляции",
     .action = "ActionNewPortTr", .actionText = "Добавить Порт Трансляции", .frameClass = "TFramePortTr",
     .menu = P::Delete, .items = kTrItems, .inMenu = false};
 // clang-format on
 
 namespace {
 
-template <class T, const TPortKind& K>
-std::unique_ptr<TObj> CreatePort(TTreeNode* node) {
-  return std::make_unique<T>(node, K);
-}
-
-struct TPortEntry {
-  const TPortKind* kind;
-  std::unique_ptr<TObj> (*create)(TTreeNode*);
-};
-
 // The processor's menu order, then the kinds that only the reader creates.
-const TPortEntry kPortEntries[] = {
-    {&kPortActive, CreatePort<TPortActive, kPortActive>},
-    {&kPortPassive, CreatePort<TDataPort, kPortPassive>},
-    {&kPortPC, CreatePort<TDataPort, kPortPC>},
-    {&kPortPCE, CreatePort<TDataPort, kPortPCE>},
-    {&kPortPC4, CreatePort<TDataPort, kPortPC4>},
-    {&kPortL, CreatePort<TPortL, kPortL>},
-    {&kPortOldPU, CreatePort<TDataPort, kPortOldPU>},
-    {&kPortMKT2R, CreatePort<TDataPort, kPortMKT2R>},
-    {&kPortMKT3R, CreatePort<TDataPort, kPortMKT3R>},
-    {&kPortMKT3T, CreatePort<TPortMKT3T, kPortMKT3T>},
-    {&kPortRPT80R, CreatePort<TDataPort, kPortRPT80R>},
-    {&kPortRPT80T, CreatePort<TDataPort, kPortRPT80T>},
-    {&kPortAd, CreatePort<TDataPort, kPortAd>},
-    {&kPortLisnaV, CreatePort<TDataPort, kPortLisnaV>},
-    {&kPortLisnaM, CreatePort<TDataPort, kPortLisnaM>},
-    {&kPortLisnaC, CreatePort<TDataPort, kPortLisnaC>},
-    {&kPortMkR, CreatePort<TDataPort, kPortMkR>},
-    {&kPortTime, CreatePort<TDataPort, kPortTime>},
-    {&kPortTKR, CreatePort<TPortTKR, kPortTKR>},
-    {&kPort104, CreatePort<TDataPort, kPort104>},
-    {&kPortVLM, CreatePort<TDataPort, kPortVLM>},
-    {&kPortModbus, CreatePort<TDataPort, kPortModbus>},
-    {&kPortLamD, CreatePort<TDataPort, kPortLamD>},
-    {&kPortLamI, CreatePort<TDataPort, kPortLamI>},
-    {&kPortSNTP, CreatePort<TDataPort, kPortSNTP>},
-    {&kPortTr, CreatePort<TDataPort, kPortTr>},
+constexpr TKindEntry<TPortKind> kPortEntries[] = {
+    {&kPortActive, CreateKindObject<TPortActive, kPortActive>},
+    {&kPortPassive, CreateKindObject<TDataPort, kPortPassive>},
+    {&kPortPC, CreateKindObject<TDataPort, kPortPC>},
+    {&kPortPCE, CreateKindObject<TDataPort, kPortPCE>},
+    {&kPortPC4, CreateKindObject<TDataPort, kPortPC4>},
+    {&kPortL, CreateKindObject<TPortL, kPortL>},
+    {&kPortOldPU, CreateKindObject<TDataPort, kPortOldPU>},
+    {&kPortMKT2R, CreateKindObject<TDataPort, kPortMKT2R>},
+    {&kPortMKT3R, CreateKindObject<TDataPort, kPortMKT3R>},
+    {&kPortMKT3T, CreateKindObject<TPortMKT3T, kPortMKT3T>},
+    {&kPortRPT80R, CreateKindObject<TDataPort, kPortRPT80R>},
+    {&kPortRPT80T, CreateKindObject<TDataPort, kPortRPT80T>},
+    {&kPortAd, CreateKindObject<TDataPort, kPortAd>},
+    {&kPortLisnaV, CreateKindObject<TDataPort, kPortLisnaV>},
+    {&kPortLisnaM, CreateKindObject<TDataPort, kPortLisnaM>},
+    {&kPortLisnaC, CreateKindObject<TDataPort, kPortLisnaC>},
+    {&kPortMkR, CreateKindObject<TDataPort, kPortMkR>},
+    {&kPortTime, CreateKindObject<TDataPort, kPortTime>},
+    {&kPortTKR, CreateKindObject<TPortTKR, kPortTKR>},
+    {&kPort104, CreateKindObject<TDataPort, kPort104>},
+    {&kPortVLM, CreateKindObject<TDataPort, kPortVLM>},
+    {&kPortModbus, CreateKindObject<TDataPort, kPortModbus>},
+    {&kPortLamD, CreateKindObject<TDataPort, kPortLamD>},
+    {&kPortLamI, CreateKindObject<TDataPort, kPortLamI>},
+    {&kPortSNTP, CreateKindObject<TDataPort, kPortSNTP>},
+    {&kPortTr, CreateKindObject<TDataPort, kPortTr>},
 };
 
-const std::array<const TPortKind*, std::size(kPortEntries)> kPortKindList = [] {
-  std::array<const TPortKind*, std::size(kPortEntries)> list{};
-  for (size_t i = 0; i < list.size(); ++i) list[i] = kPortEntries[i].kind;
-  return list;
-}();
+constexpr TKindList kPortList(kPortEntries);
 
 }  // namespace
 
-std::span<const TPortKind* const> PortKinds() { return kPortKindList; }
-
-const TPortKind* FindPortKind(uint8_t typeId) {
-  for (const TPortKind* kind : kPortKindList)
-    if (kind->typeId == typeId) return kind;
-  return nullptr;
-}
-
-const TPortKind* FindPortKindByClass(std::string_view className) {
-  for (const TPortKind* kind : kPortKindList)
-    if (className == kind->className) return kind;
-  return nullptr;
-}
-
-void RegisterPortKindsOnly(TKindRegistry& registry) {
-  for (const TPortEntry& entry : kPortEntries)
-    registry.Register({TKindFamily::Port, entry.kind->typeId, entry.kind->className,
-                       entry.kind->actionText, entry.kind->action, entry.create});
-}
+std::span<const TPortKind* const> PortKinds() { return kPortList.Kinds(); }
+const TPortKind* FindPortKind(uint8_t typeId) { return kPortList.Find(typeId); }
+const TPortKind* FindPortKindByClass(std::string_view className) { return kPortList.FindByClass(className); }
+void RegisterPortKindsOnly(TKindRegistry& registry) { kPortList.Register(registry, TKindFamily::Port); }
 
 }  // namespace vlm

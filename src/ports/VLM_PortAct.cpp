@@ -53,6 +53,66 @@ void TPortTKR::ReadSpecial(TConfig& cfg) {
   for (size_t i = 0; i < Steps.size(); ++i) Steps[i] = {block[2 * i], block[2 * i + 1]};
 }
 
+void TPollSequence::Load(const TPortActive& port) {
+  Steps.clear();
+  for (size_t i = 0; i < port.StepCount; ++i) Steps.push_back({port.Steps[i], 0});
+  Selected = Steps.empty() ? -1 : 0;
+}
+
+void TPollSequence::Store(TPortActive& port) const {
+  port.Steps.fill(0);
+  port.StepCount = static_cast<uint8_t>(Steps.size());
+  for (size_t i = 0; i < Steps.size(); ++i) port.Steps[i] = Steps[i].Point;
+}
+
+void TPollSequence::Load(const TPortTKR& port) {
+  Steps.assign(port.Steps.begin(), port.Steps.begin() + port.StepCount);
+  Selected = Steps.empty() ? -1 : 0;
+  CurrentPoint = port.CurrentPoint;
+}
+
+void TPollSequence::Store(TPortTKR& port) const {
+  port.Steps.fill({});
+  port.StepCount = static_cast<uint8_t>(Steps.size());
+  std::copy(Steps.begin(), Steps.end(), port.Steps.begin());
+  port.CurrentPoint = CurrentPoint;
+}
+
+bool TPollSequence::Insert(TTkrStep step) {
+  if (Steps.size() >= kMaxPollSteps) return false;
+  const bool inside = Selected >= 0 && Selected + 1 < static_cast<int>(Steps.size());
+  Selected = inside ? Selected + 1 : static_cast<int>(Steps.size());
+  Steps.insert(Steps.begin() + Selected, step);
+  return true;
+}
+
+bool TPollSequence::AddActive(uint8_t value) {
+  if (!Insert({value, 0})) return false;
+  CurrentPoint = value;
+  return true;
+}
+
+bool TPollSequence::AddTkr(TTkrStepKind kind) {
+  const uint8_t point = kind == TTkrStepKind::Pause ? kTkrPausePoint : CurrentPoint;
+  return Insert({point, static_cast<uint8_t>(kind)});
+}
+
+void TPollSequence::Select(int index) {
+  if (index < 0 || index >= static_cast<int>(Steps.size())) return;
+  Selected = index;
+  CurrentPoint = Steps[index].Point;
+}
+
+void TPollSequence::DeleteSelected() {
+  if (Selected < 0 || Selected >= static_cast<int>(Steps.size())) return;
+  Steps.erase(Steps.begin() + Selected);
+  if (Steps.empty()) {
+    Selected = -1;
+  } else if (Selected > 0) {
+    Select(Selected - 1);
+  }
+}
+
 const char* TkrStepText(uint8_t kind) {
   static constexpr const char* kTexts[] = {"зс", "тс", "ти", "П"};
   return kind < 4 ? kTexts[kind] : "?";

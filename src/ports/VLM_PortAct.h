@@ -3,6 +3,7 @@
 // controller repeats cyclically.
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "ports/PortKind.h"
 
@@ -42,6 +43,39 @@ class TPortTKR : public TDataPort {
  protected:
   void WriteMarker(TConfig& cfg, const TItemDef& def) override;
   void ReadSpecial(TConfig& cfg) override;
+};
+
+// The editing state behind both ring editors: the steps, the selected step and the current
+// point. The frames draw it and route their buttons here.
+inline constexpr const char* kMaxStepsMessage = "Достигнуто максимальное число шагов опроса.";
+
+class TPollSequence {
+ public:
+  // Active port steps use only `Point` (0 = TI request); TK RES steps use both bytes.
+  std::vector<TTkrStep> Steps;
+  int Selected = -1;         // -1: none
+  uint8_t CurrentPoint = 1;  // the point whose steps are highlighted
+
+  void Load(const TPortActive& port);
+  void Store(TPortActive& port) const;
+  void Load(const TPortTKR& port);
+  void Store(TPortTKR& port) const;
+
+  // Inserts after the selected step, or appends when none or the last is selected; the new step
+  // becomes the selected one. False (nothing added) when 255 steps are there already.
+  // Active port: the step's point becomes the current point.
+  bool AddActive(uint8_t value);
+  // TK RES port: a step of the current point, or a pause (point 31) that leaves it unchanged.
+  bool AddTkr(TTkrStepKind kind);
+  void Select(int index);
+  // Removes the selected step; the previous one becomes selected (and its point current), or
+  // after removing the first one the new first step, the current point unchanged.
+  void DeleteSelected();
+  bool Highlighted(int index) const { return Steps.at(index).Point == CurrentPoint; }
+  bool CanDelete() const { return !Steps.empty(); }
+
+ private:
+  bool Insert(TTkrStep step);
 };
 
 // Texts of the TK RES step kinds in the ring ("зс", "тс", "ти", "П").

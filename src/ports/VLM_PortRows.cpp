@@ -39,7 +39,7 @@ void TPortMKT3T::ReadTable(TConfig& cfg, size_t index) {
 }
 
 void TPortL::AfterRead() {
-  // The controller takes 0 as "no function"; the program has always shown it as 241.
+  // 0 is no output function: such an image opens with the usual 241 (ТСКН).
   if (Values.Get(219) == 0) Values.Set(219, 241);
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/DateTime.h"
 #include "common/Numbers.h"
+#include "ports/VLM_PortAct.h"
 
 namespace vlm::test {
 
@@ -89,6 +90,100 @@ Bytes PortsFixture::PortRecord(const Bytes& image, uint8_t typeId) const {
   const size_t processorEnd = pos + GetU16(&image[pos + 2]);
   pos = skipItems(pos + 4);
   return FindRecord(image, pos, processorEnd, 0xF0, typeId);
+}
+
+namespace {
+
+int64_t OffDefault(const TItemDef& d) {
+  const auto choices = ItemChoices(d);
+  for (const TChoice& c : choices)
+    if (c.value != d.def) return c.value;
+  return d.def + 1 <= ItemMax(d) ? d.def + 1 : d.def - 1;
+}
+
+void FillValues(TItemValues& values, int salt) {
+  for (const TItemDef& d : values.Table()) {
+    if (d.IsMarker() || (d.kind == TItemKind::Num && ItemMin(d) == ItemMax(d))) continue;
+    switch (d.kind) {
+      case TItemKind::Ip: values.Set(d.id, 0xC0A80100 + salt); break;
+      case TItemKind::Text:
+      case TItemKind::Text256: values.SetText(d.id, "Место Ёж " + std::to_string(salt)); break;
+      case TItemKind::Blob: {
+        std::string bytes(d.width, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + salt);
+        values.SetText(d.id, bytes);
+        break;
+      }
+      default: values.Set(d.id, OffDefault(d)); break;
+    }
+  }
+}
+
+void FillGroups(TDataPoint& point) {
+  if (!point.Groups) return;
+  for (int number : {1, 7, 255}) {
+    TTIGroup& g = (*point.Groups)[number];
+    g.Used = true;
+    g.PollMode = 1;
+    g.TimerPeriod = 60000 * number;
+    g.UseMask = static_cast<uint8_t>(0xA5 ^ number);
+    g.Deltas = {1, 2, 3, 4, 5, 6, 7, static_cast<uint8_t>(number)};
+  }
+}
+
+}  // namespace
+
+// Every port kind with one point of every kind it accepts, all off their defaults.
+void PortsFixture::BuildEverything() {
+  std::vector<TComPort*> free;
+  for (uint8_t address : {0, 4, 8})
+    for (TComPort* p : AddCard(address)->Ports)
+      if (p) free.push_back(p);
+  int salt = 1;
+  for (const TPortKind* kind : PortKinds()) {
+    TDataPort* port = AddPortOf(kind->typeId);
+    ASSERT_NE(port, nullptr);
+    port->Number = static_cast<uint8_t>(salt);
+    port->Comment = kind->writesComment ? "Порт {" + std::to_string(salt) + "}" : "";
+    if (port->NeedsHardPort()) {
+      ASSERT_FALSE(free.empty());
+      port->SetHardPort(free.back());
+      free.pop_back();
+    }
+    FillValues(port->Values, salt);
+    FillTables(port->Tables, salt);
+    if (auto* active = dynamic_cast<TPortActive*>(port)) {
+      active->StepCount = 3;
+      active->Steps[0] = 1, active->Steps[1] = 0, active->Steps[2] = 2;
+    }
+    if (auto* tkr = dynamic_cast<TPortTKR*>(port)) {
+      tkr->StepCount = 2;
+      tkr->Steps[0] = {4, 1}, tkr->Steps[1] = {kTkrPausePoint, 3};
+    }
+    for (uint8_t id : kind->childIds) {
+      TDataPoint* point = kind->singleChild ? dynamic_cast<TDataPoint*>(port->ChildObject(0))
+                                            : AddPointOf(*port, id);
+      ASSERT_NE(point, nullptr);
+      FillValues(point->Values, salt + id);
+      if (id == 108) point->Values.Set(112, 16);  // the ГРАНИТ protocol code is fixed
+      FillTables(point->Tables, salt + id);
+      FillGroups(*point);
+      point->UpdateNode();
+    }
+    port->UpdateNode();
+    ++salt;
+  }
+}
+
+
+void FillTables(std::vector<TRowTable>& tables, int salt) {
+  for (TRowTable& table : tables) {
+    for (int r = 3; r >= 1; --r) {
+      std::vector<uint8_t> row(table.Def().rowSize);
+      for (size_t b = 0; b < row.size(); ++b) row[b] = static_cast<uint8_t>(r * 16 + b + salt);
+      ASSERT_TRUE(table.AddRow(row));
+    }
+  }
 }
 
 Bytes FindRecord(const Bytes& image, size_t begin, size_t end, uint8_t tag, uint8_t id) {

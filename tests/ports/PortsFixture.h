@@ -34,6 +34,9 @@ class PortsFixture : public ::testing::Test {
   TDataPort* AddPortOf(uint8_t typeId);
   TDataPoint* AddPointOf(TDataPort& port, uint8_t typeId);
 
+  // Every port kind with one point of every kind it accepts, every field off its default, rows
+  // in every table, TI groups and poll steps, all ports bound where they take a hardware port.
+  void BuildEverything();
   // The whole image as written now (fixed stamp).
   Bytes WriteImage();
   // Reads an image into a fresh tree (replacing the current one).
@@ -49,6 +52,9 @@ class PortsFixture : public ::testing::Test {
   TStation* station = nullptr;
   TConfig cfg;
 };
+
+// Three rows in descending key order in every table, so the sorts while writing have work to do.
+void FillTables(std::vector<TRowTable>& tables, int salt);
 
 // Record builders for expected bytes, written out item by item from the documented layouts.
 Bytes U8(uint8_t id, uint8_t v);

@@ -1,6 +1,9 @@
 // A configuration with every port and point kind, every field off its default and rows in every
 // table, must come back byte for byte through write -> read -> write.
+#include <cstdlib>
 #include <set>
+
+#include "common/DataFolder.h"
 
 #include "PortsFixture.h"
 #include "ports/VLM_PortAct.h"
@@ -8,98 +11,8 @@
 namespace vlm::test {
 namespace {
 
-int64_t OffDefault(const TItemDef& d) {
-  const auto choices = ItemChoices(d);
-  for (const TChoice& c : choices)
-    if (c.value != d.def) return c.value;
-  return d.def + 1 <= ItemMax(d) ? d.def + 1 : d.def - 1;
-}
-
-void FillValues(TItemValues& values, int salt) {
-  for (const TItemDef& d : values.Table()) {
-    if (d.IsMarker()) continue;
-    switch (d.kind) {
-      case TItemKind::Ip: values.Set(d.id, 0xC0A80100 + salt); break;
-      case TItemKind::Text:
-      case TItemKind::Text256: values.SetText(d.id, "Место Ёж " + std::to_string(salt)); break;
-      case TItemKind::Blob: {
-        std::string bytes(d.width, '\0');
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + salt);
-        values.SetText(d.id, bytes);
-        break;
-      }
-      default: values.Set(d.id, OffDefault(d)); break;
-    }
-  }
-}
-
-void FillTables(std::vector<TRowTable>& tables, int salt) {
-  for (TRowTable& table : tables) {
-    // Three rows in descending key order, so the sorts while writing have work to do.
-    for (int r = 3; r >= 1; --r) {
-      std::vector<uint8_t> row(table.Def().rowSize);
-      for (size_t b = 0; b < row.size(); ++b) row[b] = static_cast<uint8_t>(r * 16 + b + salt);
-      ASSERT_TRUE(table.AddRow(row));
-    }
-  }
-}
-
-void FillGroups(TDataPoint& point) {
-  if (!point.Groups) return;
-  for (int number : {1, 7, 255}) {
-    TTIGroup& g = (*point.Groups)[number];
-    g.Used = true;
-    g.PollMode = 1;
-    g.TimerPeriod = 60000 * number;
-    g.UseMask = static_cast<uint8_t>(0xA5 ^ number);
-    g.Deltas = {1, 2, 3, 4, 5, 6, 7, static_cast<uint8_t>(number)};
-  }
-}
-
 class RoundTrip : public PortsFixture {
  protected:
-  // Every port kind with one point of every kind it accepts, all off their defaults.
-  void BuildEverything() {
-    std::vector<TComPort*> free;
-    for (uint8_t address : {0, 2, 4})
-      for (TComPort* p : AddCard(address)->Ports)
-        if (p) free.push_back(p);
-    int salt = 1;
-    for (const TPortKind* kind : PortKinds()) {
-      TDataPort* port = AddPortOf(kind->typeId);
-      ASSERT_NE(port, nullptr);
-      port->Number = static_cast<uint8_t>(salt);
-      port->Comment = kind->writesComment ? "Порт {" + std::to_string(salt) + "}" : "";
-      if (port->NeedsHardPort()) {
-        ASSERT_FALSE(free.empty());
-        port->SetHardPort(free.back());
-        free.pop_back();
-      }
-      FillValues(port->Values, salt);
-      FillTables(port->Tables, salt);
-      if (auto* active = dynamic_cast<TPortActive*>(port)) {
-        active->StepCount = 3;
-        active->Steps[0] = 1, active->Steps[1] = 0, active->Steps[2] = 2;
-      }
-      if (auto* tkr = dynamic_cast<TPortTKR*>(port)) {
-        tkr->StepCount = 2;
-        tkr->Steps[0] = {4, 1}, tkr->Steps[1] = {kTkrPausePoint, 3};
-      }
-      for (uint8_t id : kind->childIds) {
-        TDataPoint* point = kind->singleChild ? dynamic_cast<TDataPoint*>(port->ChildObject(0))
-                                              : AddPointOf(*port, id);
-        ASSERT_NE(point, nullptr);
-        FillValues(point->Values, salt + id);
-        if (id == 108) point->Values.Set(112, 16);  // the ГРАНИТ protocol code is fixed
-        FillTables(point->Tables, salt + id);
-        FillGroups(*point);
-        point->UpdateNode();
-      }
-      port->UpdateNode();
-      ++salt;
-    }
-  }
-
   std::set<std::string> ClassesInTree() const {
     std::set<std::string> classes;
     tree.ForEach([&](TTreeNode& n) {
@@ -152,6 +65,57 @@ TEST_F(RoundTrip, ReadingRestoresFieldsTablesGroupsAndBindings) {
     auto* port = dynamic_cast<TDataPort*>(ProcessorNode().Child(i)->Object());
     EXPECT_EQ(Controller()->HardPortOf(port) != nullptr, port->NeedsHardPort()) << port->ClassName();
   }
+}
+
+// VELMOR_WRITE_TEST_DATA=1 stores this configuration as tests/data/ports/all_kinds.cfg (after a
+// deliberate change of the layout); otherwise the stored file is checked in CfgCheckTest.
+TEST_F(RoundTrip, StoreEveryKindImageOnRequest) {
+  if (!std::getenv("VELMOR_WRITE_TEST_DATA")) GTEST_SKIP() << "stored image not requested";
+  BuildEverything();
+  const Bytes image = WriteImage();
+  ASSERT_TRUE(WriteFileAtomically(VELMOR_TEST_DATA "/ports/all_kinds.cfg", std::string(image.begin(), image.end())));
+}
+
+// With VELMOR_WRITE_TEST_DATA=1 also the seed corpus of the ports image fuzz target: one small
+// image per port kind with its points.
+TEST_F(RoundTrip, StoreFuzzSeedsOnRequest) {
+  if (!std::getenv("VELMOR_WRITE_TEST_DATA")) GTEST_SKIP() << "seeds not requested";
+  for (const TPortKind* kind : PortKinds()) {
+    station = NewConfiguration(tree);
+    TDataPort* port = AddPortOf(kind->typeId);
+    port->Number = 1;
+    for (uint8_t id : kind->childIds)
+      if (!kind->singleChild) AddPointOf(*port, id);
+    FillTables(port->Tables, 1);
+    const Bytes image = WriteImage();
+    const std::string name = std::string(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/") + kind->className;
+    ASSERT_TRUE(WriteFileAtomically(name, std::string(image.begin(), image.end())));
+  }
+  // Old record versions and a foreign child.
+  const Bytes old = ImageWithPorts(2, [](TConfig& c) {
+    size_t start = c.OpenContainer(9);
+    c.WriteU8(101, 1);
+    c.WriteU16(131, 2);
+    const uint8_t rows[] = {1, 2, 3, 4, 5, 0, 6, 4, 9, 9, 9, 9, 9, 9, 9, 9};
+    c.WriteItem(139, sizeof rows, rows);
+    c.CloseContainer(start);
+    start = c.OpenContainer(2);
+    c.WriteU8(108, 2);
+    c.WriteU8(109, 2);
+    c.WriteItem(110, 2, rows);
+    const size_t point = c.OpenContainer(100);
+    c.WriteU8(101, 2);
+    c.WriteU16(198, 1000);
+    c.WriteU8(124, 1);
+    const size_t group = c.OpenContainer(200);
+    c.WriteU8(128, 0);
+    c.CloseContainer(group);
+    c.CloseContainer(point);
+    c.CloseContainer(c.OpenContainer(104));
+    c.CloseContainer(start);
+  });
+  ASSERT_TRUE(WriteFileAtomically(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/old_versions",
+                                  std::string(old.begin(), old.end())));
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+#include "cli/CfgCheck.h"
+
+#include <cstdio>
+
+#include "cli/CfgSupport.h"
+#include "common/Prompt.h"
+#include "model/Config.h"
+#include "model/VLM_Obj.h"
+#include "ports/PortMenus.h"
+
+namespace vlm::cli {
+
+namespace {
+
+constexpr int kOk = 0, kFailure = 1, kBadInput = 2;
+
+std::string TrimRight(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+std::string ReportLine(const std::string& report) {
+  std::string line;
+  size_t start = 0;
+  while (start <= report.size()) {
+    const size_t end = report.find('\r', start);
+    const std::string part = TrimRight(report.substr(start, end - start));
+    if (!part.empty()) line += (line.empty() ? "" : ": ") + part;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return line;
+}
+
+int RunCfgCheck(const std::vector<std::string>& files) {
+  RegisterPortKinds();
+  if (files.size() != 1) {
+    std::fputs("usage: velmorctl cfg check FILE.cfg\n", stderr);
+    return kBadInput;
+  }
+  TTree tree;
+  TConfig cfg;
+  if (int status = ReadConfigFile(files[0], tree, cfg)) return status;
+  // Reading may have asked questions (address conflicts); only the reports of writing count.
+  ScriptedPrompt reports;
+  {
+    PromptGuard guard(reports);
+    try {
+      static_cast<TStation*>(tree.Root()->Object())->WriteConfig(cfg);
+    } catch (const EAbort&) {
+      // The refusal of an oversized image is itself a report, already recorded.
+    }
+  }
+  for (const std::string& report : reports.errors) std::printf("%s\n", ReportLine(report).c_str());
+  return reports.errors.empty() ? kOk : kFailure;
+}
+
+}  // namespace vlm::cli
