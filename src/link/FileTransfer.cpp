@@ -62,19 +62,19 @@ bool ReadBlocks(TControllerLink& link, const std::string& name, std::vector<uint
 
 }  // namespace
 
-bool ReadWholeFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
+bool ReadControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
                    const TTransferProgress& progress) {
   return ReadBlocks(link, name, out, progress, TReadMode::Short);
 }
 
-bool CopyRemoteFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
+bool CopyControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
                     const TTransferProgress& progress) {
   // Over a serial line the expected length is one byte wide: a long block cannot be awaited.
   const TReadMode mode = link.Settings.LinkMode == kLinkUdp ? TReadMode::Undecided : TReadMode::Short;
   return ReadBlocks(link, name, out, progress, mode);
 }
 
-bool WriteWholeFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
+bool WriteControllerFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
                     const TTransferProgress& progress) {
   link.File.FileName = name;
   link.File.FileSize = uint32_t(data.size());
@@ -90,7 +90,7 @@ bool WriteWholeFile(TControllerLink& link, const std::string& name, std::span<co
   return true;
 }
 
-bool ListDirectory(TControllerLink& link, const std::string& mask, std::vector<TDirEntry>& entries) {
+bool ListControllerDir(TControllerLink& link, const std::string& mask, std::vector<TDirEntry>& entries) {
   link.File.PathMask = mask;
   bool complete = false;
   for (int block = 0; block < kMaxListBlocks; ++block) {

@@ -14,16 +14,16 @@ namespace vlm {
 using TTransferProgress = std::function<void(uint64_t done, uint64_t total)>;
 
 // Looks the file up for its size, then reads it in 230-byte blocks (the configuration read).
-bool ReadWholeFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
+bool ReadControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
                    const TTransferProgress& progress = {});
 // As ReadWholeFile, but over UDP the first block tries the long read (1420 bytes); when the
 // controller does not deliver it the rest goes in 230-byte blocks (the file exchange service).
-bool CopyRemoteFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
+bool CopyControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
                     const TTransferProgress& progress = {});
 // Writes the file in 230-byte blocks (the configuration write).
-bool WriteWholeFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
+bool WriteControllerFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
                     const TTransferProgress& progress = {});
 // Lists PathMask block by block until the controller reports the end of the list.
-bool ListDirectory(TControllerLink& link, const std::string& mask, std::vector<TDirEntry>& entries);
+bool ListControllerDir(TControllerLink& link, const std::string& mask, std::vector<TDirEntry>& entries);
 
 }  // namespace vlm

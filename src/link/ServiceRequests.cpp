@@ -55,6 +55,12 @@ bool DosFailure(TControllerLink& link, uint16_t code) {
   return false;
 }
 
+// The controller repeats the command in byte 1 of its answer. An answer to some other request (a
+// late one that outlived its own wait) must not be read with this request's layout.
+bool EchoesCommand(const TControllerLink& link, const TReply& a) {
+  return a.Has(2) && a.U8(1) == link.RequestBuffer[1];
+}
+
 std::string ControllerText(const std::string& utf8, size_t max) {
   std::string dos = Utf8ToDos(utf8);
   if (dos.size() > max) dos.resize(max);
@@ -102,7 +108,7 @@ bool Find(TControllerLink& link, bool first, const std::string& dosName, const s
   TDirEntry entry;
   size_t next = 0;
   bool ok = false;
-  if (!a.Has(5)) BadAnswer(link);
+  if (!a.Has(5) || !EchoesCommand(link, a)) BadAnswer(link);
   else if (const uint16_t code = a.U16(3); code != 0) DosFailure(link, code);
   else if (!ParseEntry(a, 26, kFileNameMax, entry, next)) BadAnswer(link);
   else ok = true;
@@ -119,7 +125,7 @@ bool Find(TControllerLink& link, bool first, const std::string& dosName, const s
 bool ExchangeForCode(TControllerLink& link, uint8_t mode, uint8_t expected, size_t errorPos) {
   if (!link.Exchange(mode, expected)) return false;
   const TReply a{link.Response()};
-  if (!a.Has(errorPos + 2)) return BadAnswer(link);
+  if (!a.Has(errorPos + 2) || !EchoesCommand(link, a)) return BadAnswer(link);
   if (const uint16_t code = a.U16(errorPos); code != 0) return DosFailure(link, code);
   return true;
 }
@@ -132,6 +138,7 @@ struct TBlockLayout {
 };
 
 bool ReadBlockOnce(TControllerLink& link, const TBlockLayout& layout, std::span<uint8_t> destination) {
+  link.DropLateAnswers();  // block answers carry no offset: a stray copy would pass for data
   if (!ExchangeForCode(link, kExchangeAnswer, layout.expected, layout.errorPos)) return false;
   const TReply a{link.Response()};
   if (!a.Has(layout.countPos + layout.countBytes)) return BadAnswer(link);
@@ -277,6 +284,7 @@ bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source) {
   rb[23] = uint8_t(length);
   std::memcpy(&rb[24], source.data(), length);
   for (int i = 0; i < Tries(link); ++i) {
+    link.DropLateAnswers();  // every good write answer looks the same
     if (ExchangeForCode(link, kExchangeAnswer2, 5, 2)) return true;
     if (link.LastFailure == TLinkFailure::Busy) return false;
   }
@@ -323,7 +331,7 @@ bool ListDirBlock(TControllerLink& link, bool first, std::vector<TDirEntry>& ent
   PutShort(&rb[6], dos);
   if (!link.Exchange(kExchangeAnswer, 49)) return false;
   const TReply a{link.Response()};
-  if (!a.Has(8)) return BadAnswer(link);
+  if (!a.Has(8) || !EchoesCommand(link, a)) return BadAnswer(link);
   const uint16_t code = a.U16(5);
   if (a.U8(4) != 1 || (code != 0 && code != kDosNoMoreFiles)) {
     if (code != 0) DosFailure(link, code);

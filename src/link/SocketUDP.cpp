@@ -1,5 +1,6 @@
 #include "link/SocketUDP.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -63,7 +64,11 @@ bool TSocketUdp::Send(std::span<const uint8_t> data) {
 bool TSocketUdp::Receive() {
   received_ = -1;
   if (fd_ < 0) return false;
-  const ssize_t n = ::recv(fd_, buffer_, sizeof buffer_, MSG_TRUNC);
+  sockaddr_in from{};
+  socklen_t fromLength = sizeof from;
+  const ssize_t n =
+      ::recvfrom(fd_, buffer_, sizeof buffer_, MSG_TRUNC, reinterpret_cast<sockaddr*>(&from), &fromLength);
+  std::memcpy(senderIP_.data(), &from.sin_addr.s_addr, 4);
   if (n < 0) {
     lastResult_ = errno;
     return false;
@@ -75,18 +80,18 @@ bool TSocketUdp::Receive() {
 }
 
 bool TSocketUdp::WaitReadable(int timeoutMs) const {
-  if (fd_ < 0) return false;
-  pollfd p{fd_, POLLIN, 0};
-  int r;
-  do r = ::poll(&p, 1, timeoutMs < 0 ? 0 : timeoutMs);
-  while (r < 0 && errno == EINTR);
-  return r > 0 && (p.revents & POLLIN);
+  return WaitReadable(std::chrono::milliseconds(timeoutMs));
 }
 
-void TSocketUdp::Discard() {
-  uint8_t scrap[1];
-  while (fd_ >= 0 && ::recv(fd_, scrap, sizeof scrap, MSG_TRUNC) >= 0) {
-  }
+bool TSocketUdp::WaitReadable(std::chrono::microseconds timeout) const {
+  if (fd_ < 0) return false;
+  const long long us = std::max<long long>(timeout.count(), 0);
+  const timespec ts{time_t(us / 1000000), long(us % 1000000) * 1000};
+  pollfd p{fd_, POLLIN, 0};
+  int r;
+  do r = ::ppoll(&p, 1, &ts, nullptr);
+  while (r < 0 && errno == EINTR);
+  return r > 0 && (p.revents & POLLIN);
 }
 
 }  // namespace vlm

@@ -2,6 +2,7 @@
 // Small UDP socket of the link and the oscilloscope. Plain POSIX sockets rather than Asio: the
 // link needs one non-blocking datagram socket and poll() with a time-out, which is fewer lines and
 // fewer surprises than an io_context per exchange.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -31,13 +32,13 @@ class TSocketUdp {
   // True when one datagram of at most 1500 bytes was waiting; it is then in ReceiveBuffer().
   // A longer datagram is read and dropped (false), so it cannot block the queue.
   bool Receive();
-  // Waits up to timeoutMs for something to read; false on time-out.
+  // Waits up to the time-out for something to read; false on time-out.
   bool WaitReadable(int timeoutMs) const;
-  // Throws away datagrams already queued (late answers to earlier requests).
-  void Discard();
+  bool WaitReadable(std::chrono::microseconds timeout) const;
 
   std::span<const uint8_t> ReceiveBuffer() const { return {buffer_, size_t(received_ > 0 ? received_ : 0)}; }
   int ReceivedLength() const { return received_; }
+  const TIPAddress& SenderIP() const { return senderIP_; }  // of the last datagram read
   int LastResult() const { return lastResult_; }  // last call result or errno after a failure
   uint16_t Port() const { return port_; }
 
@@ -47,6 +48,7 @@ class TSocketUdp {
   TIPAddress self_, dest_;
   uint8_t buffer_[kMaxDatagram + 1] = {};
   int received_ = -1;
+  TIPAddress senderIP_{};
   int lastResult_ = 0;
 };
 

@@ -10,8 +10,10 @@ namespace vlm {
 TControllerLink::TControllerLink() : factory_(MakeDefaultTransport) {}
 TControllerLink::~TControllerLink() { CloseLink(); }
 
+static bool KnownMode(uint8_t mode) { return mode == kLinkUdp || mode == kLinkSerial; }
+
 bool TControllerLink::OpenLink() {
-  if (transport_) return false;
+  if (transport_ || !KnownMode(Settings.LinkMode)) return false;
   auto transport = factory_ ? factory_(Settings) : nullptr;
   if (!transport || !transport->Open()) return false;
   transport_ = std::move(transport);
@@ -44,8 +46,7 @@ bool TControllerLink::SendRequest() {
   const std::span<const uint8_t> frame(RequestBuffer.data(), size_t(RequestBuffer[0]) + 2);
   // A UDP link opens itself on first use; a serial one must have been opened by the caller.
   if (Settings.LinkMode == kLinkUdp) OpenLink();
-  const bool sent = transport_ && (Settings.LinkMode == kLinkUdp || Settings.LinkMode == kLinkSerial) &&
-                    transport_->Send(frame);
+  const bool sent = transport_ && KnownMode(Settings.LinkMode) && transport_->Send(frame);
   for (auto* o : observers_) o->FrameSent(frame);
   return sent;
 }

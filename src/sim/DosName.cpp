@@ -14,7 +14,29 @@ bool IsDosNameChar(unsigned char c) {
   return std::strchr("!#$%&'()-@^_`{}~", c) != nullptr && c != 0;
 }
 
-char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+// Code page 866: а..п are A0..AF, р..я E0..EF, ё F1; their capitals 80..8F, 90..9F, F0.
+char ToUpperDos(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (b >= 'a' && b <= 'z') return char(b - 'a' + 'A');
+  if (b >= 0xA0 && b <= 0xAF) return char(b - 0x20);
+  if (b >= 0xE0 && b <= 0xEF) return char(b - 0x50);
+  if (b == 0xF1) return char(0xF0);
+  return c;
+}
+
+char ToLowerDos(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (b >= 'A' && b <= 'Z') return char(b - 'A' + 'a');
+  if (b >= 0x80 && b <= 0x8F) return char(b + 0x20);
+  if (b >= 0x90 && b <= 0x9F) return char(b + 0x50);
+  if (b == 0xF0) return char(0xF1);
+  return c;
+}
+
+namespace {
 
 // One part (base or extension) cut to its width; false on a forbidden character.
 bool NormalizePart(std::string_view part, size_t width, bool allowWildcards, std::string& out) {
@@ -23,7 +45,7 @@ bool NormalizePart(std::string_view part, size_t width, bool allowWildcards, std
     if (!(IsDosNameChar(static_cast<unsigned char>(c)) || (allowWildcards && wildcard))) return false;
   }
   part = part.substr(0, std::min(part.size(), width));
-  for (char c : part) out += ToUpperAscii(c);
+  for (char c : part) out += ToUpperDos(c);
   return true;
 }
 
@@ -71,19 +93,19 @@ bool IsVisibleDosName(std::string_view hostName) {
   if (!normal || normal->size() != hostName.size()) return false;
   // A trailing dot would be dropped by the normal form; the lengths above catch that too.
   for (size_t i = 0; i < hostName.size(); ++i)
-    if (ToUpperAscii(hostName[i]) != (*normal)[i]) return false;
+    if (ToUpperDos(hostName[i]) != (*normal)[i]) return false;
   return true;
 }
 
 bool MatchDosMask(std::string_view mask, std::string_view name) {
-  if (name == "." || name == "..") {
-    const auto fcb = FcbForm(mask);
-    for (size_t i = 0; i < 8; ++i)
-      if (fcb[i] != '?') return mask == name;
-    return true;
-  }
+  if (mask == name) return true;
   const auto fcbMask = FcbForm(mask);
-  const auto fcbName = FcbForm(name);
+  auto fcbName = FcbForm(name);
+  if (name == "." || name == "..") {
+    // DOS keeps the dots in the name positions, with a blank extension.
+    fcbName.fill(' ');
+    for (size_t i = 0; i < name.size(); ++i) fcbName[i] = '.';
+  }
   for (size_t i = 0; i < fcbMask.size(); ++i)
     if (fcbMask[i] != '?' && fcbMask[i] != fcbName[i]) return false;
   return true;

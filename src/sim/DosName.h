@@ -15,9 +15,13 @@ namespace vlm::sim {
 // are returned unchanged.
 std::optional<std::string> NormalizeDosName(std::string_view name, bool allowWildcards);
 
-// Whether a host file name is itself a valid 8.3 name (no cutting needed), so the controller can
-// see it. Case does not matter: the file system is case-insensitive.
-bool IsVisibleDosName(std::string_view hostName);
+// Whether a name (code page 866) is itself a valid 8.3 name (no cutting needed), so the controller
+// can see a host file of that name. Case does not matter: the file system is case-insensitive.
+bool IsVisibleDosName(std::string_view name);
+
+// Case mapping of code page 866 (Latin and Cyrillic letters).
+char ToUpperDos(char c);
+char ToLowerDos(char c);
 
 // Whether the canonical name matches the canonical mask ("*.*" matches everything, "." and ".."
 // included; "*" alone matches names without extension, as in DOS).

@@ -231,7 +231,7 @@ void SimController::Find(Request& r) {
   AppendEntry(r.answer, entry);
   r.answer.Name(entry.name);
   r.detail = Printf("%s %s -> %u %s", first ? "first" : "next", Printable(mask).c_str(), error,
-                    entry.name.c_str());
+                    Printable(entry.name).c_str());
 }
 
 void SimController::ReadFileBlock(Request& r) {
@@ -273,7 +273,8 @@ void SimController::ChangeDir(Request& r) {
   const std::string path = r.Text(4, 80);
   const uint16_t error = disk_.ChangeDir(path);
   r.answer.U16(error);
-  r.detail = Printf("%s -> %u %s", Printable(path).c_str(), error, disk_.CurrentDir().c_str());
+  r.detail = Printf("%s -> %u %s", Printable(path).c_str(), error,
+                    Printable(disk_.CurrentDir()).c_str());
 }
 
 void SimController::DeleteFile(Request& r) {

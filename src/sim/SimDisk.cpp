@@ -4,8 +4,10 @@
 #include <chrono>
 #include <fstream>
 #include <system_error>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include "common/TextCodec.h"
 #include "sim/DosName.h"
 #include "sim/SimProtocol.h"
 
@@ -14,28 +16,33 @@ namespace fs = std::filesystem;
 namespace vlm::sim {
 namespace {
 
-bool IsAscii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return s;
+// Host name (UTF-8) of a file the controller creates: its name in lower case.
+std::string HostNameOf(const std::string& dosName) {
+  std::string lower = dosName;
+  for (char& c : lower) c = ToLowerDos(c);
+  return DosToUtf8(lower);
 }
 
-// Host names the controller can see: plain files and folders (never links) named in 8.3 ASCII.
-// Non-ASCII host names stay hidden: the controller's names are code page 866 bytes and a host
-// name must map back to exactly one of them.
+// Host names the controller can see: plain files and folders (never links) whose name in code
+// page 866 is an 8.3 name and converts back to the same host name, so each visible name stands
+// for exactly one host entry.
 std::optional<std::string> VisibleName(const fs::directory_entry& entry) {
   std::error_code ec;
   if (entry.is_symlink(ec)) return std::nullopt;
   if (!entry.is_regular_file(ec) && !entry.is_directory(ec)) return std::nullopt;
   const std::string name = entry.path().filename().string();
-  if (!IsAscii(name) || !IsVisibleDosName(name)) return std::nullopt;
-  return NormalizeDosName(name, false);
+  const std::string dos = Utf8ToDos(name);
+  if (DosToUtf8(dos) != name || !IsVisibleDosName(dos)) return std::nullopt;
+  return NormalizeDosName(dos, false);
+}
+
+// The DOS read-only attribute is the host's owner write permission, so it holds for every user.
+bool IsReadOnly(const fs::path& path) {
+  std::error_code ec;
+  const auto perms = fs::status(path, ec).permissions();
+  return !ec && (perms & fs::perms::owner_write) == fs::perms::none;
 }
 
 uint32_t HostDosTime(const fs::path& path) {
@@ -57,7 +64,7 @@ DosEntry EntryOf(const fs::path& path, std::string name) {
     return e;
   }
   e.attribute = kAttrArchive;
-  if (access(path.c_str(), W_OK) != 0) e.attribute |= kAttrReadOnly;
+  if (IsReadOnly(path)) e.attribute |= kAttrReadOnly;
   const auto size = fs::file_size(path, ec);
   e.size = ec ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX));
   return e;
@@ -179,19 +186,20 @@ uint16_t SimDisk::ReadBlock(std::string_view dosName, uint32_t offset, size_t ma
 uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::span<const uint8_t> data) {
   const Target t = Locate(dosName, kDosAccessDenied);
   if (t.error) return t.error;
+  const fs::path host = t.host ? *t.host : t.hostDir / HostNameOf(t.name);
+  // A new name must not meet anything hidden from the controller (a link above all).
   std::error_code ec;
-  const fs::path host = t.host ? *t.host : t.hostDir / LowerAscii(t.name);
-  if (t.host && fs::is_directory(host, ec)) return kDosAccessDenied;
+  if (!t.host && fs::symlink_status(host, ec).type() != fs::file_type::not_found) return kDosAccessDenied;
+  ec.clear();
+  if (t.host && (fs::is_directory(host, ec) || IsReadOnly(host))) return kDosAccessDenied;
   const uintmax_t size = t.host ? fs::file_size(host, ec) : 0;
   if (ec || offset > size || offset + data.size() > kMaxFileSize) return kDosAccessDenied;
-  if (t.host && access(host.c_str(), W_OK) != 0) return kDosAccessDenied;
-  const auto mode = std::ios::binary | std::ios::out | (offset == 0 ? std::ios::trunc : std::ios::in);
-  std::fstream out(host, mode);
-  if (!out) return kDosAccessDenied;
-  out.seekp(offset);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  out.flush();
-  return out ? kDosOk : kDosAccessDenied;
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (offset == 0 ? O_TRUNC : 0);
+  const int fd = open(host.c_str(), flags, 0644);
+  if (fd < 0) return kDosAccessDenied;
+  const ssize_t written = data.empty() ? 0 : pwrite(fd, data.data(), data.size(), off_t(offset));
+  const bool closed = close(fd) == 0;
+  return written == ssize_t(data.size()) && closed ? kDosOk : kDosAccessDenied;
 }
 
 uint16_t SimDisk::Delete(std::string_view dosName) {
@@ -200,7 +208,7 @@ uint16_t SimDisk::Delete(std::string_view dosName) {
   if (!t.host) return kDosFileNotFound;
   std::error_code ec;
   if (fs::is_directory(*t.host, ec)) return kDosAccessDenied;
-  if (access(t.host->c_str(), W_OK) != 0) return kDosAccessDenied;
+  if (IsReadOnly(*t.host)) return kDosAccessDenied;
   return fs::remove(*t.host, ec) && !ec ? kDosOk : kDosAccessDenied;
 }
 

@@ -152,7 +152,7 @@ void TFormVLM::WriteToController(bool byButton) {
   {
     TFlagScope busy(busy_);
     TLinkSession session(ctx_.Link);
-    const bool ok = WriteWholeFile(ctx_.Link, kControllerFile, ctx_.Image.Image(),
+    const bool ok = WriteControllerFile(ctx_.Link, kControllerFile, ctx_.Image.Image(),
                                    [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); });
     if (!ok) {
       indicator_->AddPoint(PointColor::Red);

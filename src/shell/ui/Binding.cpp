@@ -41,6 +41,7 @@ QSpinBox* TBinder::Spin(const QString& label, const char* name, int min, int max
   TBinding b{spin, nullptr, [spin, access] { spin->setValue(access.get()); },
              [spin, access] { access.set(spin->value()); }};
   AddRow(label, spin, &b.label);
+  b.live = bool(live);
   bindings_.push_back(b);
   if (live)
     connect(spin, &QSpinBox::valueChanged, this, [this, b, live] { Changed(b, live); });
@@ -59,6 +60,7 @@ QComboBox* TBinder::Combo(const QString& label, const char* name, const TChoices
                if (combo->currentIndex() >= 0) access.set(combo->currentData().toInt());
              }};
   AddRow(label, combo, &b.label);
+  b.live = bool(live);
   bindings_.push_back(b);
   if (live)
     connect(combo, &QComboBox::currentIndexChanged, this, [this, b, live] { Changed(b, live); });
@@ -72,6 +74,7 @@ QCheckBox* TBinder::Check(const QString& text, const char* name, TIntAccess acce
   TBinding b{check, nullptr, [check, access] { check->setChecked(access.get() != 0); },
              [check, access] { access.set(check->isChecked() ? 1 : 0); }};
   AddRow(QString(), check, &b.label);
+  b.live = bool(live);
   bindings_.push_back(b);
   if (live) connect(check, &QCheckBox::toggled, this, [this, b, live] { Changed(b, live); });
   return check;
@@ -86,6 +89,7 @@ QLineEdit* TBinder::Edit(const QString& label, const char* name, int maxLength,
   TBinding b{edit, nullptr, [edit, access] { edit->setText(QString::fromStdString(access.get())); },
              [edit, access] { access.set(edit->text().toStdString()); }};
   AddRow(label, edit, &b.label);
+  b.live = bool(live);
   bindings_.push_back(b);
   if (live) connect(edit, &QLineEdit::textChanged, this, [this, b, live] { Changed(b, live); });
   return edit;
@@ -112,7 +116,8 @@ void TBinder::Fill() {
 }
 
 void TBinder::Apply() {
-  for (const auto& b : bindings_) b.apply();
+  for (const auto& b : bindings_)
+    if (!b.live) b.apply();
 }
 
 }  // namespace vlm

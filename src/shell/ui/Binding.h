@@ -72,6 +72,7 @@ class TBinder : public QObject {
     QWidget* control;
     QLabel* label;
     std::function<void()> fill, apply;
+    bool live = false;  // stored at every change already; Apply leaves it alone
   };
   int AddRow(const QString& label, QWidget* control, QLabel** labelOut);
   void Changed(const TBinding& b, const std::function<void()>& live);

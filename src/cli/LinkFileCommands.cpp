@@ -1,0 +1,119 @@
+// velmorctl commands on the controller's disk: ls, get, put, rm, read-config, write-config.
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/LinkCli.h"
+#include "common/DataFolder.h"
+#include "common/DateTime.h"
+#include "common/TextCodec.h"
+#include "link/ServiceRequests.h"
+
+namespace vlm::cli {
+namespace {
+
+constexpr const char* kConfigName = "c:\\vlm.cfg";
+
+// The mask a listing sends: a folder gets "*.*" appended.
+std::string ListMask(std::string path) {
+  if (path.empty()) return "c:\\*.*";
+  if (path.find_first_of("*?") != std::string::npos) return path;
+  if (path.back() != '\\' && path.back() != ':') path += '\\';
+  return path + "*.*";
+}
+
+// The last component of a controller path, made safe as a PC file name.
+std::string LocalNameFor(const std::string& remote) {
+  const size_t cut = remote.find_last_of("\\/:");
+  return SanitizeFileName(cut == std::string::npos ? remote : remote.substr(cut + 1));
+}
+
+// The name as the controller will hold it: DOS code page, at most 12 characters.
+std::string ControllerName(const std::string& name) {
+  std::string dos = Utf8ToDos(name);
+  if (dos.size() > kFileNameMax) dos.resize(kFileNameMax);
+  return DosToUtf8(dos);
+}
+
+bool ReadLocal(const std::string& path, std::string& bytes) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec) && ReadWholeFile(path, bytes);
+}
+
+int SaveLocal(const std::string& command, const std::string& path, const std::vector<uint8_t>& data) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+  if (!WriteFileAtomically(path, bytes)) return BadInput(command, "cannot write " + path);
+  return kExitOk;
+}
+
+std::string EntryLine(const TDirEntry& e) {
+  const std::string size = e.IsDirectory() ? "<DIR>" : std::to_string(e.Size);
+  const std::string stamp = FormatDateTime("dd.mm.yyyy hh:nn:ss", DosToDateTime(e.DateTime));
+  char line[128];
+  std::snprintf(line, sizeof line, "%-12s %10s  %s\n", e.Name.c_str(), size.c_str(), stamp.c_str());
+  return line;
+}
+
+int WriteFileTo(TControllerLink& link, const std::string& command, const std::string& path, const std::string& name) {
+  std::string bytes;
+  if (!ReadLocal(path, bytes)) return BadInput(command, "cannot read " + path);
+  if (bytes.size() > UINT32_MAX) return BadInput(command, path + " is too large for the controller");
+  const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  const bool ok = WriteControllerFile(link, name, data, StderrProgress(command + " " + name));
+  EndProgress();
+  return ok ? kExitOk : LinkFailed(link, command, name);
+}
+
+int ReadFileFrom(TControllerLink& link, const std::string& command, const std::string& name, const std::string& path,
+                 bool longBlocks) {
+  std::vector<uint8_t> data;
+  const auto progress = StderrProgress(command + " " + name);
+  const bool ok = longBlocks ? CopyControllerFile(link, name, data, progress)
+                             : ReadControllerFile(link, name, data, progress);
+  EndProgress();
+  if (!ok) return LinkFailed(link, command, name);
+  return SaveLocal(command, path, data);
+}
+
+}  // namespace
+
+int RunLs(TControllerLink& link, const TArgs& args) {
+  const std::string mask = ListMask(args.empty() ? "" : args[0]);
+  std::vector<TDirEntry> entries;
+  if (!ListControllerDir(link, mask, entries)) return LinkFailed(link, "ls", mask);
+  for (const auto& e : entries)
+    if (e.Name != ".") std::fputs(EntryLine(e).c_str(), stdout);
+  return kExitOk;
+}
+
+int RunGet(TControllerLink& link, const TArgs& args) {
+  std::string out;
+  if (args.size() == 3 && args[1] == "-o") out = args[2];
+  else if (args.size() != 1) return BadInput("get", "usage: velmorctl [options] get NAME [-o FILE]");
+  else out = LocalNameFor(args[0]);
+  if (out.empty()) return BadInput("get", "no PC file name can be made of " + args[0] + "; give -o FILE");
+  return ReadFileFrom(link, "get", args[0], out, true);
+}
+
+int RunPut(TControllerLink& link, const TArgs& args) {
+  std::string name = args.size() > 1 ? args[1] : std::filesystem::path(args[0]).filename().string();
+  if (name.empty()) return BadInput("put", "no controller file name given");
+  const std::string kept = ControllerName(name);
+  if (kept != name) std::fprintf(stderr, "velmorctl: put: the controller keeps 12 characters: %s\n", kept.c_str());
+  return WriteFileTo(link, "put", args[0], kept);
+}
+
+int RunRm(TControllerLink& link, const TArgs& args) {
+  link.File.FileName = args[0];
+  return DeleteRemoteFile(link) ? kExitOk : LinkFailed(link, "rm", args[0]);
+}
+
+int RunReadConfig(TControllerLink& link, const TArgs& args) {
+  if (args[0] != "-o") return BadInput("read-config", "usage: velmorctl [options] read-config -o FILE.cfg");
+  return ReadFileFrom(link, "read-config", kConfigName, args[1], false);
+}
+
+int RunWriteConfig(TControllerLink& link, const TArgs& args) {
+  return WriteFileTo(link, "write-config", args[0], kConfigName);
+}
+
+}  // namespace vlm::cli

@@ -1,0 +1,135 @@
+// velmorctl commands on the controller's memory and the reset; the progress line of transfers.
+#include <cctype>
+#include <cstdio>
+#include <string_view>
+#include <unistd.h>
+
+#include "cli/LinkCli.h"
+#include "link/ServiceRequests.h"
+
+namespace vlm::cli {
+namespace {
+
+// Fits the one-byte expected length of a serial line (count + 8 <= 255) with room to spare.
+constexpr size_t kPeekChunk = 240;
+constexpr size_t kMaxPeek = 1 << 20;
+
+bool ParseHex16(std::string_view text, uint16_t& out) {
+  if (!text.empty() && (text.back() == 'h' || text.back() == 'H')) text.remove_suffix(1);
+  if (text.empty() || text.size() > 4) return false;
+  unsigned value = 0;
+  for (char c : text) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    value = value * 16 + unsigned(std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10);
+  }
+  out = uint16_t(value);
+  return true;
+}
+
+bool ParseHexBytes(const TArgs& args, size_t from, std::vector<uint8_t>& out) {
+  std::string digits;
+  for (size_t i = from; i < args.size(); ++i)
+    for (char c : args[i])
+      if (c != ' ' && c != ',') digits += c;
+  if (digits.empty() || digits.size() % 2) return false;
+  for (size_t i = 0; i < digits.size(); i += 2) {
+    uint16_t byte = 0;
+    if (!ParseHex16(std::string_view(digits).substr(i, 2), byte)) return false;
+    out.push_back(uint8_t(byte));
+  }
+  return true;
+}
+
+// The address `advance` bytes on, carrying offset overflow into the segment.
+void Advance(uint16_t& segment, uint16_t& offset, size_t advance) {
+  const uint32_t next = uint32_t(offset) + uint32_t(advance);
+  segment = uint16_t(segment + ((next >> 16) << 12));
+  offset = uint16_t(next);
+}
+
+void PrintDump(uint16_t segment, uint16_t offset, const std::vector<uint8_t>& data) {
+  for (size_t i = 0; i < data.size(); i += 16) {
+    uint16_t s = segment, o = offset;
+    Advance(s, o, i);
+    std::printf("%04X:%04X ", s, o);
+    for (size_t k = i; k < std::min(data.size(), i + 16); ++k) std::printf(" %02X", data[k]);
+    std::printf("\n");
+  }
+}
+
+size_t gProgressWidth = 0;
+
+}  // namespace
+
+bool ParseAddress(const std::string& text, uint16_t& segment, uint16_t& offset) {
+  const size_t colon = text.find(':');
+  return colon != std::string::npos && ParseHex16(std::string_view(text).substr(0, colon), segment) &&
+         ParseHex16(std::string_view(text).substr(colon + 1), offset);
+}
+
+int RunPeek(TControllerLink& link, const TArgs& args) {
+  uint16_t segment = 0, offset = 0;
+  size_t count = 0;
+  if (!ParseAddress(args[0], segment, offset)) return BadInput("peek", "bad address " + args[0] + " (SEG:OFF in hex)");
+  try {
+    count = std::stoul(args[1]);
+  } catch (const std::exception&) {
+    count = 0;
+  }
+  if (count == 0 || count > kMaxPeek) return BadInput("peek", "bad byte count " + args[1]);
+  std::vector<uint8_t> data(count);
+  for (size_t done = 0; done < count; done += kPeekChunk) {
+    uint16_t s = segment, o = offset;
+    Advance(s, o, done);
+    const std::span<uint8_t> chunk(data.data() + done, std::min(kPeekChunk, count - done));
+    if (!ReadMemory(link, s, o, chunk)) return LinkFailed(link, "peek", args[0]);
+  }
+  PrintDump(segment, offset, data);
+  return kExitOk;
+}
+
+int RunPoke(TControllerLink& link, const TArgs& args) {
+  uint16_t segment = 0, offset = 0;
+  std::vector<uint8_t> data;
+  if (!ParseAddress(args[0], segment, offset)) return BadInput("poke", "bad address " + args[0] + " (SEG:OFF in hex)");
+  if (!ParseHexBytes(args, 1, data)) return BadInput("poke", "bad bytes (pairs of hex digits expected)");
+  for (size_t done = 0; done < data.size(); done += kMemoryChunkMax) {
+    uint16_t s = segment, o = offset;
+    Advance(s, o, done);
+    const std::span<const uint8_t> chunk(data.data() + done, std::min(kMemoryChunkMax, data.size() - done));
+    if (!WriteMemory(link, s, o, chunk)) return LinkFailed(link, "poke", args[0]);
+  }
+  return kExitOk;
+}
+
+int RunReset(TControllerLink& link, const TArgs&) {
+  // The reset is never answered, so a missing controller would look like a done reset: ask it
+  // for one byte of memory first.
+  if (!ReadMemory(link, 0, 0, 1)) return LinkFailed(link, "reset", "controller check");
+  return ResetController(link) ? kExitOk : LinkFailed(link, "reset", "reset request");
+}
+
+TTransferProgress StderrProgress(const std::string& label) {
+  // Short transfers finish before a progress line could help.
+  constexpr uint64_t kWorthShowing = 4 * 230;
+  // A terminal gets one line rewritten per percent; a log file a line per tenth.
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  return [label, terminal, lastStep = -1](uint64_t done, uint64_t total) mutable {
+    if (total < kWorthShowing) return;
+    const int percent = int(done * 100 / total);
+    const int step = terminal ? percent : percent / 10;
+    if (step == lastStep) return;
+    lastStep = step;
+    const int n = std::fprintf(stderr, "%s%s: %3d%% (%llu/%llu bytes)%s", terminal ? "\r" : "", label.c_str(),
+                               percent, static_cast<unsigned long long>(done),
+                               static_cast<unsigned long long>(total), terminal ? "" : "\n");
+    gProgressWidth = terminal && n > 0 ? size_t(n) : 0;
+  };
+}
+
+void EndProgress() {
+  if (gProgressWidth) std::fputc('\n', stderr);
+  gProgressWidth = 0;
+}
+
+}  // namespace vlm::cli

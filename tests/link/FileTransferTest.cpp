@@ -1,0 +1,133 @@
+// Whole files in blocks and listings in blocks.
+#include <gtest/gtest.h>
+
+#include "FakeTransport.h"
+#include "common/Numbers.h"
+#include "common/Prompt.h"
+#include "link/FileTransfer.h"
+
+namespace vlm {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Transfers : ::testing::Test {
+  TControllerLink link;
+  test::TFakeWire wire;
+  test::TFakeController controller;
+  ScriptedPrompt prompt;
+  PromptGuard guard{prompt};
+  void SetUp() override {
+    test::UseFake(link, wire);
+    wire.controller = &controller;
+    ASSERT_TRUE(link.OpenLink());
+  }
+  std::vector<uint32_t> SentOffsets(uint8_t cmd, size_t at) const {
+    std::vector<uint32_t> out;
+    for (const auto& f : wire.sent)
+      if (f[1] == cmd) out.push_back(GetU32(&f[at]));
+    return out;
+  }
+};
+
+Bytes Pattern(size_t n) {
+  Bytes b(n);
+  for (size_t i = 0; i < n; ++i) b[i] = uint8_t(i * 31 + i / 256);
+  return b;
+}
+
+TEST_F(Transfers, FilesAroundTheBlockSizeGoUpAndComeBackExactly) {
+  for (size_t size : {0u, 1u, 229u, 230u, 231u, 460u, 461u, 65536u}) {
+    SCOPED_TRACE(size);
+    const Bytes data = Pattern(size);
+    ASSERT_TRUE(WriteControllerFile(link, "f.bin", data));
+    EXPECT_EQ(controller.files["f.bin"], data);
+    Bytes back, copied;
+    ASSERT_TRUE(ReadControllerFile(link, "f.bin", back));
+    EXPECT_EQ(back, data);
+    ASSERT_TRUE(CopyControllerFile(link, "f.bin", copied));
+    EXPECT_EQ(copied, data);
+  }
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST_F(Transfers, BlocksAt230ByteStepsTheLastOneShort) {
+  controller.files["a"] = Pattern(461);
+  Bytes out;
+  ASSERT_TRUE(ReadControllerFile(link, "a", out));
+  EXPECT_EQ(SentOffsets(0x95, 2), (std::vector<uint32_t>{0, 230, 460}));
+  EXPECT_EQ(link.File.BlockGot, 1);
+
+  wire.sent.clear();
+  ASSERT_TRUE(WriteControllerFile(link, "b", Pattern(460)));
+  EXPECT_EQ(SentOffsets(0x96, 15), (std::vector<uint32_t>{0, 230}));
+  EXPECT_EQ(wire.sent.back()[23], 230);
+
+  wire.sent.clear();
+  ASSERT_TRUE(WriteControllerFile(link, "empty", Bytes{}));  // still creates the file
+  ASSERT_EQ(wire.sent.size(), 1u);
+  EXPECT_EQ(wire.sent[0][23], 0);
+  EXPECT_TRUE(controller.files.count("empty"));
+}
+
+TEST_F(Transfers, LongReadsFallBackToShortBlocksWhenTheControllerHasNone) {
+  controller.longBlocks = false;
+  controller.files["a"] = Pattern(3000);
+  link.Settings.Attempts = 1;
+  Bytes out;
+  ASSERT_TRUE(CopyControllerFile(link, "a", out));
+  EXPECT_EQ(out, controller.files["a"]);
+  EXPECT_EQ(SentOffsets(0xA4, 5).size(), 1u);
+}
+
+TEST_F(Transfers, ProgressAndFailureStopTheTransfer) {
+  controller.files["a"] = Pattern(1000);
+  std::vector<uint64_t> progress;
+  Bytes out;
+  ASSERT_TRUE(ReadControllerFile(link, "a", out, [&](uint64_t done, uint64_t total) {
+    EXPECT_EQ(total, 1000u);
+    progress.push_back(done);
+  }));
+  EXPECT_EQ(progress, (std::vector<uint64_t>{230, 460, 690, 920, 1000}));
+
+  EXPECT_FALSE(ReadControllerFile(link, "missing", out));
+  EXPECT_EQ(link.LastFailure, TLinkFailure::DosError);
+}
+
+TEST_F(Transfers, SearchOfATransferIsRepeatedWhenOnlyTheAnswerWasLost) {
+  controller.files["a"] = Pattern(10);
+  link.Settings.Attempts = 3;
+  wire.answers = {Bytes{}, Bytes{}};
+  Bytes out;
+  ASSERT_TRUE(ReadControllerFile(link, "a", out));
+  EXPECT_EQ(out, controller.files["a"]);
+}
+
+TEST_F(Transfers, ABlockWithoutBytesIsAFailureNotAHole) {
+  controller.files["a"] = Pattern(500);
+  Bytes empty = {4, 0x95, 0, 0, 0, 0x99};
+  wire.answers = {};
+  Bytes out;
+  // The search comes from the controller, the first block is an empty one.
+  wire.duringWait = [&] {
+    if (wire.sent.back()[1] == 0x95 && wire.answers.empty() && wire.sent.size() == 2) wire.answers = {empty};
+  };
+  EXPECT_FALSE(ReadControllerFile(link, "a", out));
+  EXPECT_EQ(link.LastFailure, TLinkFailure::BadAnswer);
+}
+
+TEST_F(Transfers, ListingRunsUntilTheEndCodeWithoutAMessage) {
+  link.Settings.ShowErrors = true;
+  std::vector<TDirEntry> entries;
+  ASSERT_TRUE(ListControllerDir(link, "c:\\*.*", entries));
+  ASSERT_EQ(entries.size(), controller.listing.size());
+  EXPECT_EQ(entries.back().Name, "x");
+  EXPECT_EQ(link.LastDosError, 18);
+  EXPECT_EQ(wire.sent.size(), 3u);
+  EXPECT_EQ(wire.sent[0][5], 1);  // first, then next
+  EXPECT_EQ(wire.sent[1][5], 0);
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+}  // namespace
+}  // namespace vlm

@@ -1,0 +1,142 @@
+// The link over real loopback UDP: a controller that answers, one that does not, and the pump.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "FakeController.h"
+#include "UdpResponder.h"
+#include "common/Prompt.h"
+#include "link/ExchangeLog.h"
+#include "link/FileTransfer.h"
+#include "link/ServiceRequests.h"
+#include "link/SocketUDP.h"
+
+namespace vlm {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct UdpLink : ::testing::Test {
+  test::TFakeController controller;
+  std::mutex mutex;
+  test::TUdpResponder responder{"127.0.0.2", [this](std::span<const uint8_t> req) {
+                                  std::lock_guard lock(mutex);
+                                  return controller.Answer(req);
+                                }};
+  TControllerLink link;
+  TExchangeLog log;
+  ScriptedPrompt prompt;
+  PromptGuard guard{prompt};
+  void SetUp() override {
+    ASSERT_TRUE(responder.Ok());
+    // The program on every address shares the port with the controller on 127.0.0.2.
+    link.Settings.SelfIP = {0, 0, 0, 0};
+    link.Settings.DestIP = {127, 0, 0, 2};
+    link.Settings.UdpPort = responder.Port();
+    link.AddObserver(&log);
+  }
+};
+
+TEST_F(UdpLink, ReadsAndWritesMemoryAndFilesOverLoopback) {
+  ASSERT_TRUE(link.OpenLink());
+  const std::vector<uint8_t> data{1, 2, 3, 4, 5};
+  ASSERT_TRUE(WriteMemory(link, 0, 0x100, data));
+  std::vector<uint8_t> back(5);
+  ASSERT_TRUE(ReadMemory(link, 0, 0x100, back));
+  EXPECT_EQ(back, data);
+
+  std::vector<uint8_t> file(5000);
+  for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i * 7);
+  ASSERT_TRUE(WriteControllerFile(link, "data.bin", file));
+  std::vector<uint8_t> got;
+  ASSERT_TRUE(CopyControllerFile(link, "data.bin", got));
+  EXPECT_EQ(got, file);
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST_F(UdpLink, NoAnswerFailsAfterAboutTheWaitTimeAndLogsAnEmptyReply) {
+  link.Settings.DestIP = {127, 0, 0, 9};  // nobody there
+  link.Settings.WaitTime = 100;
+  int pumps = 0;
+  link.SetPump([&] { ++pumps; });
+  link.RequestBuffer[0] = 1;
+  link.RequestBuffer[1] = 0x80;
+  const auto start = Clock::now();
+  EXPECT_FALSE(link.Exchange(1, 8));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  EXPECT_GE(ms, 95);
+  EXPECT_LT(ms, 2000);
+  EXPECT_GE(pumps, 1);  // 100 ms of waiting pump at least once
+  const auto lines = log.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  std::string zeros;
+  for (int i = 0; i < 32; ++i) zeros += "00 ";
+  EXPECT_EQ(lines[1][0], '>');
+  EXPECT_EQ(lines[1][3], '.');
+  EXPECT_TRUE(lines[1].ends_with("  " + zeros + "0")) << lines[1];
+  EXPECT_EQ(lines[0].substr(0, 1), "<");
+  EXPECT_EQ(lines[0].substr(7, 8), " 99999  ");
+}
+
+TEST_F(UdpLink, DropsALateAnswerBeforeTheNextRequest) {
+  ASSERT_TRUE(link.OpenLink());
+  ASSERT_TRUE(ReadMemory(link, 0, 0, 4));
+  // A stray copy of an answer arrives between two requests.
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(responder.Port());
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const uint8_t stale[] = {10, 0x80, 0, 0, 0, 0, 4, 9, 9, 9, 9, 0};
+  ::sendto(fd, stale, sizeof stale, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  ::close(fd);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  controller.memory[0x10] = 0x42;
+  std::vector<uint8_t> out(1);
+  ASSERT_TRUE(ReadMemory(link, 0, 0x10, out));
+  EXPECT_EQ(out[0], 0x42);
+}
+
+TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
+  // Every answer comes twice and every third write request is lost: a copy of the previous
+  // answer must not be taken as the lost request's answer, or the file gets a hole.
+  responder.copies = 2;
+  int writes = 0;
+  test::TUdpResponder lossy("127.0.0.3", [&](std::span<const uint8_t> req) {
+    std::lock_guard lock(mutex);
+    if (req[1] == 0x96 && ++writes % 3 == 0) return std::vector<uint8_t>();
+    return controller.Answer(req);
+  });
+  lossy.copies = 2;
+  link.Settings.DestIP = {127, 0, 0, 3};
+  link.Settings.UdpPort = lossy.Port();
+  link.Settings.WaitTime = 40;
+  link.Settings.Attempts = 3;
+  std::vector<uint8_t> file(230 * 12);
+  for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
+  ASSERT_TRUE(WriteControllerFile(link, "dup.bin", file));
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(controller.files["dup.bin"], file);
+}
+
+TEST(SocketUdp, BindFailureIsReportedAndADatagramOver1500BytesIsNothing) {
+  EXPECT_FALSE(TSocketUdp(1, {192, 0, 2, 1}, {0, 0, 0, 0}).Open());  // not our address
+
+  test::TUdpResponder sink("127.0.0.3", [](std::span<const uint8_t>) { return std::vector<uint8_t>(); });
+  TSocketUdp a(sink.Port(), {127, 0, 0, 4}, {127, 0, 0, 5});
+  TSocketUdp b(sink.Port(), {127, 0, 0, 5}, {127, 0, 0, 4});
+  ASSERT_TRUE(a.Open());
+  ASSERT_TRUE(b.Open());
+  ASSERT_TRUE(a.Send(std::vector<uint8_t>(1501, 1)));
+  ASSERT_TRUE(a.Send(std::vector<uint8_t>(1500, 2)));
+  ASSERT_TRUE(b.WaitReadable(1000));
+  EXPECT_FALSE(b.Receive());
+  EXPECT_EQ(b.ReceivedLength(), -1);
+  ASSERT_TRUE(b.WaitReadable(1000));
+  ASSERT_TRUE(b.Receive());
+  EXPECT_EQ(b.ReceivedLength(), 1500);
+  EXPECT_EQ(b.ReceiveBuffer()[1499], 2);
+}
+
+}  // namespace
+}  // namespace vlm

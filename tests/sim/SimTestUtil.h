@@ -1,0 +1,106 @@
+#pragma once
+// Helpers of the simulator tests: a scratch disk folder and request frames built by hand.
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace simtest {
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh folder under the system temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velmor-sim-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline Bytes Hex(const std::string& text) {
+  Bytes out;
+  std::istringstream in(text);
+  std::string byte;
+  while (in >> byte) out.push_back(static_cast<uint8_t>(std::stoul(byte, nullptr, 16)));
+  return out;
+}
+
+inline std::string ToHex(const Bytes& bytes) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (uint8_t b : bytes) {
+    if (!out.empty()) out += ' ';
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+// Length byte, command, data, checksum of command and data.
+inline Bytes Frame(uint8_t command, const Bytes& data) {
+  Bytes out;
+  out.reserve(data.size() + 3);
+  out.push_back(static_cast<uint8_t>(data.size() + 1));
+  out.push_back(command);
+  out.insert(out.end(), data.begin(), data.end());
+  unsigned sum = command;
+  for (uint8_t b : data) sum += b;
+  out.push_back(static_cast<uint8_t>(sum));
+  return out;
+}
+
+inline void Append(Bytes& out, std::initializer_list<uint8_t> bytes) { out.insert(out.end(), bytes); }
+inline void Append(Bytes& out, const Bytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+inline void AppendU32(Bytes& out, uint32_t v) {
+  Append(out, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+}
+// Length byte and characters.
+inline void AppendText(Bytes& out, const std::string& text) {
+  out.push_back(static_cast<uint8_t>(text.size()));
+  out.insert(out.end(), text.begin(), text.end());
+}
+// The 13-byte name field of the file requests.
+inline void AppendName(Bytes& out, const std::string& name) {
+  AppendText(out, name);
+  out.insert(out.end(), 12 - name.size(), 0);
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Host time stamp of 2024-05-17 13:45:30 local time (DOS date 58B1h, time 6DAFh).
+inline void StampFile(const std::filesystem::path& path) {
+  std::tm t{};
+  t.tm_year = 124;
+  t.tm_mon = 4;
+  t.tm_mday = 17;
+  t.tm_hour = 13;
+  t.tm_min = 45;
+  t.tm_sec = 30;
+  t.tm_isdst = -1;
+  const auto system = std::chrono::system_clock::from_time_t(std::mktime(&t));
+  std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(system));
+}
+
+}  // namespace simtest

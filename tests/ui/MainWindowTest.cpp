@@ -1,0 +1,438 @@
+// The main window offscreen: the tree and its menus, cards and their frames, delete, drag and
+// sort rules, files, the controller (velmor-sim) and the settings.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "common/DataFolder.h"
+#include "common/IniFile.h"
+#include "common/Prompt.h"
+#include "link/ExchangeLog.h"
+#include "link/ServiceRequests.h"
+#include "model/Cards.h"
+#include "model/Kinds.h"
+#include "model/ui/AppContext.h"
+#include "model/ui/MainForm.h"
+#include "model/ui/ModelFrames.h"
+#include "shell/ui/Frame.h"
+#include "shell/ui/IpList.h"
+#include "UiTestUtil.h"
+
+using namespace vlm;
+
+namespace {
+
+// Counts the write-block frames and their data lengths.
+struct TBlockSpy : ILinkObserver {
+  std::vector<int> writeBlocks;
+  int frames = 0;
+  void FrameSent(std::span<const uint8_t> frame) override {
+    ++frames;
+    if (frame.size() > 23 && frame[1] == kCmdWriteBlock) writeBlocks.push_back(frame[23]);
+  }
+  void ResponseReceived(std::span<const uint8_t>, bool) override {}
+};
+
+QStringList MenuTexts(QMenu* menu) {
+  QStringList texts;
+  for (QAction* a : menu->actions()) texts << (a->isSeparator() ? "-" : a->text());
+  return texts;
+}
+
+QStringList ChildTexts(const TTreeNode* node) {
+  QStringList texts;
+  for (const auto& child : node->Children()) texts << QString::fromStdString(child->Text());
+  return texts;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+  void NewConfigurationTextsAndMenus();
+  void CardsWithPortsAndAddresses();
+  void DeleteRules();
+  void DragRules();
+  void Sorting();
+  void OpenRefusesTooLargeFile();
+  void SaveAddsExtensionOnlyWhenMissing();
+  void BackupNameDropsForbiddenCharacters();
+  void SerialPortGapColours();
+  void WriteAndReadThroughSimulator();
+  void ReadShowsSimulatorConfiguration();
+  void NoToWriteQuestionWritesNothing();
+  void SettingsSurviveRestart();
+
+ private:
+  TCardRS* AddCard(const char* action);
+  // Numbers the processor through its frame (reading an image names the nodes the same way).
+  void NameProcessor(int number);
+  QTemporaryDir home_;
+  ScriptedPrompt prompt_;
+  std::unique_ptr<PromptGuard> guard_;
+  std::unique_ptr<TAppContext> ctx_;
+  std::unique_ptr<TFormVLM> form_;
+};
+
+void MainWindowTest::initTestCase() { test::PrepareProgram(home_); }
+
+void MainWindowTest::init() {
+  std::filesystem::remove_all(DataSubfolder("Cfg"));
+  prompt_ = ScriptedPrompt();
+  guard_ = std::make_unique<PromptGuard>(prompt_);
+  ctx_ = std::make_unique<TAppContext>();
+  form_ = std::make_unique<TFormVLM>(*ctx_);
+  form_->show();
+}
+
+void MainWindowTest::cleanup() {
+  form_.reset();
+  ctx_.reset();
+  guard_.reset();
+}
+
+TCardRS* MainWindowTest::AddCard(const char* action) {
+  form_->Select(form_->Station()->Node->Child(0));
+  form_->Action(action)->trigger();
+  return dynamic_cast<TCardRS*>(form_->SelectedNode()->Object());
+}
+
+void MainWindowTest::NameProcessor(int number) {
+  form_->Select(form_->Station()->Node->Child(0)->Child(0));
+  form_->CurrentFrame()->findChild<QSpinBox*>("SpinEditNumber")->setValue(number);
+}
+
+void MainWindowTest::NewConfigurationTextsAndMenus() {
+  const TTreeNode* root = form_->Tree().Root();
+  QCOMPARE(test::TreeText(*root), std::string("СТАНЦИЯ ПУ\n  Контроллер\n    Процессор\n"));
+  QVERIFY(form_->windowTitle().startsWith("Конфигуратор ВЕЛМОР  Версия: 4.1.9  IP=0.0.0.0"));
+  QCOMPARE(form_->Action("ActionSave")->shortcut(), QKeySequence(Qt::Key_F2));
+  QCOMPARE(form_->Action("ActionOpen")->shortcut(), QKeySequence(Qt::Key_F3));
+  QCOMPARE(form_->Action("ActionHelp")->shortcut(), QKeySequence(Qt::Key_F1));
+  QVERIFY(qobject_cast<TFrameStation*>(form_->CurrentFrame()));
+
+  QCOMPARE(MenuTexts(form_->PopupMenuFor(form_->Station())),
+           QStringList({"Добавить контроллер", "-", "Создать новую конфигурацию", "-",
+                        "Читать конфигурацию из файла...", "Читать конфигурацию из контроллера", "-",
+                        "Сохранить конфигурацию в файле...", "Записать конфигурацию в контроллер"}));
+  TObj* controller = root->Child(0)->Object();
+  QCOMPARE(MenuTexts(form_->PopupMenuFor(controller)),
+           QStringList({"Добавить плату ПВС", "Добавить плату 5554", "Добавить плату 5558",
+                        "Добавить плату ППИ", "-", "Сортировать Платы по адресу", "-", "Удалить"}));
+  const QStringList processor = MenuTexts(form_->PopupMenuFor(root->Child(0)->Child(0)->Object()));
+  QCOMPARE(processor.first(), QString("Добавить Порт Активный"));
+  QCOMPARE(processor.last(), QString("Сортировать Порты по номеру"));
+  QVERIFY(!processor.contains("Добавить Порт 104 (Ethernet, МЭК104)"));
+
+  // A processor number typed into the frame renames both nodes.
+  form_->Select(root->Child(0)->Child(0));
+  form_->CurrentFrame()->findChild<QSpinBox*>("SpinEditNumber")->setValue(7);
+  QCOMPARE(test::TreeText(*root), std::string("СТАНЦИЯ ПУ\n  Контроллер (№7)\n    №7 Процессор\n"));
+}
+
+void MainWindowTest::CardsWithPortsAndAddresses() {
+  TCardRS* card = AddCard("ActionNewCard5554");
+  QVERIFY(card);
+  QCOMPARE(ChildTexts(card->Node), QStringList({"COM-порт 255.1 (RS-232)", "COM-порт 255.2 (RS-232)",
+                                                "COM-порт 255.3 (RS-232)", "COM-порт 255.4 (RS-232)"}));
+  auto* addr = form_->CurrentFrame()->findChild<QListWidget*>("ListBoxAddr");
+  QCOMPARE(addr->item(1)->text(), QString(" 4, 5"));
+  addr->itemClicked(addr->item(1));  // address 4
+  QCOMPARE(QString::fromStdString(card->Node->Text()), QString("Плата 5554 (A4)"));
+  QCOMPARE(ChildTexts(card->Node).join('|'),
+           QString("COM-порт 4.1 (RS-232)|COM-порт 4.2 (RS-232)|COM-порт 4.3 (RS-232)|COM-порт 4.4 (RS-232)"));
+  TController* controller = card->Controller;
+  QCOMPARE(controller->AddrUseCount(4), 1);
+  QCOMPARE(controller->AddrUseCount(5), 1);
+  QCOMPARE(addr->item(1)->foreground().color(), QColor(192, 192, 192));
+  addr->itemClicked(addr->item(2));  // moved to 8
+  QCOMPARE(ChildTexts(card->Node).first(), QString("COM-порт 8.1 (RS-232)"));
+  QCOMPARE(controller->AddrUseCount(4), 0);
+  QCOMPARE(controller->AddrUseCount(9), 1);
+
+  // A second card on a taken address is accepted after the question and drawn red.
+  TCardRS* ppi = AddCard("ActionNewCardPPI");
+  QCOMPARE(int(ppi->PortCount), 4);
+  auto* ppiAddr = form_->CurrentFrame()->findChild<QListWidget*>("ListBoxAddr");
+  ppiAddr->itemClicked(ppiAddr->item(4));  // 8, 9
+  QCOMPARE(prompt_.questions.size(), size_t(2));
+  QVERIFY(prompt_.questions[0].starts_with("Базовый адрес 8 уже занят"));
+  QCOMPARE(ppiAddr->item(4)->foreground().color(), QColor(255, 0, 0));
+  // Every PPI port may switch to RS-485: the frame shows the interface list on each.
+  form_->Select(ppi->Node->Child(0));
+  QVERIFY(!form_->CurrentFrame()->findChild<QComboBox*>("ComboBoxInterface")->isHidden());
+
+  TCardRS* c5558 = AddCard("ActionNewCard5558");
+  QCOMPARE(int(c5558->Node->Count()), 8);
+  form_->Select(c5558->Node->Child(0));
+  QVERIFY(form_->CurrentFrame()->findChild<QComboBox*>("ComboBoxInterface")->isHidden());
+  form_->Select(c5558->Node->Child(2));
+  auto* iface = form_->CurrentFrame()->findChild<QComboBox*>("ComboBoxInterface");
+  QVERIFY(!iface->isHidden());
+  iface->setCurrentIndex(1);
+  QCOMPARE(QString::fromStdString(c5558->Node->Child(2)->Text()), QString("COM-порт 255.3 (RS-485)"));
+
+  form_->Select(form_->Station()->Node->Child(0));
+  form_->Action("ActionNewCardPVS")->trigger();
+  auto* pvs = dynamic_cast<TCardPVS*>(form_->SelectedNode()->Object());
+  QVERIFY(pvs);
+  form_->CurrentFrame()->findChild<QListWidget*>("ListBoxAddr")->itemClicked(
+      form_->CurrentFrame()->findChild<QListWidget*>("ListBoxAddr")->item(3));
+  QCOMPARE(ChildTexts(pvs->Node), QStringList({"Модемный порт 3.1"}));
+  QCOMPARE(int(pvs->Modem->GetHardNumber()), 0x31);
+  form_->Select(form_->Station()->Node->Child(0));
+  form_->Action("ActionNewCardUNIO96")->trigger();
+  QCOMPARE(QString::fromStdString(form_->SelectedNode()->Text()), QString("Плата UNIO96 (A255)"));
+
+  // The controller frame lists the 5554 on addresses 8 and 9 next to the PPI.
+  form_->Select(controller->Node);
+  auto* grid = form_->CurrentFrame()->findChild<QTableWidget*>("StringGridAddr");
+  QCOMPARE(grid->item(9, 1)->text(), QString(" Плата 5554 (A8) Плата ППИ (A8)"));
+}
+
+void MainWindowTest::DeleteRules() {
+  TTreeNode* station = form_->Station()->Node;
+  form_->Select(station->Child(0));
+  form_->Action("ActionDelete")->trigger();
+  QCOMPARE(prompt_.errors, std::vector<std::string>{"Вы не можете удалить единственный контроллер."});
+  QCOMPARE(int(station->Count()), 1);
+
+  form_->Select(station);
+  form_->Action("ActionNewController")->trigger();
+  form_->Select(station->Child(0));
+  prompt_.answers = {TAnswer::No, TAnswer::Yes};
+  form_->Action("ActionDelete")->trigger();
+  QCOMPARE(int(station->Count()), 2);
+  QCOMPARE(prompt_.questions.back(), std::string("Вы действительно хотите удалить\rКонтроллер?"));
+  form_->Action("ActionDelete")->trigger();
+  QCOMPARE(int(station->Count()), 1);
+  // The processor offers no delete at all.
+  QVERIFY(!MenuTexts(form_->PopupMenuFor(station->Child(0)->Child(0)->Object())).contains("Удалить"));
+}
+
+void MainWindowTest::DragRules() {
+  TCardRS* a = AddCard("ActionNewCard5554");
+  TCardRS* b = AddCard("ActionNewCard5558");
+  TTreeNode* controller = a->Node->Parent();
+  TTreeNode* processor = controller->Child(0);
+  QVERIFY(!CanDrop(a->Node, processor));
+  QVERIFY(!CanDrop(processor, a->Node));
+  QVERIFY(!CanDrop(a->Node, a->Node->Child(0)));  // not a sibling
+  QVERIFY(form_->DropNode(b->Node, a->Node));
+  QCOMPARE(controller->Child(1), b->Node);
+  QCOMPARE(controller->Child(2), a->Node);
+
+  // Ports of two processors never trade places.
+  form_->Select(processor);
+  form_->Action("ActionNewPortActive")->trigger();
+  TTreeNode* port1 = form_->SelectedNode();
+  form_->Select(form_->Station()->Node);
+  form_->Action("ActionNewController")->trigger();
+  TTreeNode* processor2 = form_->Station()->Node->Child(1)->Child(0);
+  form_->Select(processor2);
+  form_->Action("ActionNewPortPassive")->trigger();
+  QVERIFY(!CanDrop(form_->SelectedNode(), port1));
+  QVERIFY(!form_->DropNode(form_->SelectedNode(), port1));
+  // Controllers may be reordered.
+  QVERIFY(CanDrop(form_->Station()->Node->Child(1), form_->Station()->Node->Child(0)));
+}
+
+void MainWindowTest::Sorting() {
+  const uint8_t addresses[] = {8, 0, 4};
+  for (uint8_t address : addresses) AddCard("ActionNewCard5554")->SetAddress(address);
+  TTreeNode* controller = form_->Station()->Node->Child(0);
+  form_->Select(controller);
+  form_->Action("ActionSortCards")->trigger();
+  QCOMPARE(ChildTexts(controller), QStringList({"Процессор", "Плата 5554 (A0)", "Плата 5554 (A4)", "Плата 5554 (A8)"}));
+
+  TTreeNode* processor = controller->Child(0);
+  for (uint8_t number : {3, 1, 2}) {
+    form_->Select(processor);
+    form_->Action("ActionNewPortTime")->trigger();
+    dynamic_cast<TSoftPort*>(form_->SelectedNode()->Object())->Number = number;
+  }
+  form_->Select(processor);
+  form_->Action("ActionSortPorts")->trigger();
+  for (int i = 0; i < 3; ++i)
+    QCOMPARE(int(dynamic_cast<TSoftPort*>(processor->Child(i)->Object())->Number), i + 1);
+}
+
+void MainWindowTest::OpenRefusesTooLargeFile() {
+  const QString path = home_.filePath("big.cfg");
+  QVERIFY(WriteFileAtomically(path.toStdString(), std::string(64002, '\0')));
+  form_->Guarded([&] { form_->OpenFile(path); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{"Слишком большой файл: 64002\r" + path.toStdString()});
+  QVERIFY(!form_->Reading());
+  QCOMPARE(int(form_->Station()->Node->Count()), 0);  // the empty station stays
+}
+
+void MainWindowTest::SaveAddsExtensionOnlyWhenMissing() {
+  QCOMPARE(WithCfgExtension("/tmp/a/conf"), QString("/tmp/a/conf.cfg"));
+  QCOMPARE(WithCfgExtension("/tmp/a.b/conf"), QString("/tmp/a.b/conf.cfg"));
+  QCOMPARE(WithCfgExtension("/tmp/a/conf.txt"), QString("/tmp/a/conf.txt"));
+
+  form_->Station()->Place = "Подстанция";
+  form_->Station()->UpdateNode();
+  NameProcessor(5);
+  form_->SaveFile(home_.filePath("saved"));
+  QVERIFY(QFile::exists(home_.filePath("saved.cfg")));
+  QCOMPARE(form_->WrittenToLabel(), "Записано в " + home_.filePath("saved.cfg"));
+  // Opening it again gives the same tree and the label of the source.
+  const std::string before = test::TreeText(*form_->Tree().Root());
+  form_->OpenFile(home_.filePath("saved.cfg"));
+  QCOMPARE(QString::fromStdString(test::TreeText(*form_->Tree().Root())), QString::fromStdString(before));
+  QCOMPARE(form_->ReadFromLabel(), "Считано из " + home_.filePath("saved.cfg"));
+}
+
+void MainWindowTest::BackupNameDropsForbiddenCharacters() {
+  const TDateTime when = EncodeDateTime({2026, 3, 4, 5, 6, 7, 0});
+  QCOMPARE(BackupFileName("A/B:C", when), QString("2026_03_04 05_06_07 ABC.cfg"));
+  QCOMPARE(BackupFileName("\"x*+<>?\\|y", when), QString("2026_03_04 05_06_07 xy.cfg"));
+}
+
+void MainWindowTest::SerialPortGapColours() {
+  TCardRS* card = AddCard("ActionNewCard5554");
+  form_->Select(card->Node->Child(0));
+  TFrame* frame = form_->CurrentFrame();
+  QVERIFY(qobject_cast<TFrameComPort*>(frame));
+  auto* panel = frame->findChild<QLabel*>("PanelGap");
+  auto* gap = frame->findChild<QSpinBox*>("SpinEditGap");
+  QCOMPARE(frame->findChild<QLabel*>("LabelFrameBits")->text(), QString("11"));
+  gap->setValue(2);
+  QCOMPARE(panel->text(), QString("     2.146"));
+  QCOMPARE(panel->palette().color(QPalette::Window), QColor(255, 0, 0));
+  gap->setValue(3);
+  QCOMPARE(panel->palette().color(QPalette::Window), QColor(0, 128, 0));
+  QCOMPARE(int(card->Ports[0]->GapTime), 3);  // stored at once
+  // FIFO 14 at 115200 with one stop bit: 1000 / 115200 * (10 * 13 + 44).
+  frame->findChild<QComboBox*>("ComboBoxSpeed")->setCurrentText("115200");
+  frame->findChild<QSpinBox*>("SpinEditStopBits")->setValue(1);
+  frame->findChild<QComboBox*>("ComboBoxFifo")->setCurrentText("14");
+  QCOMPARE(panel->text(), QString("     1.510"));
+  QCOMPARE(card->Ports[0]->Speed, 9600);  // the rest waits for Apply
+  QCOMPARE(frame->Apply(), 0);
+  QCOMPARE(card->Ports[0]->Speed, 115200);
+  QCOMPARE(int(card->Ports[0]->FifoLevel), 14);
+}
+
+void MainWindowTest::WriteAndReadThroughSimulator() {
+  const int port = test::TestPort(0);
+  QProcess sim;
+  QVERIFY(test::StartSimulator(sim, 61, port, home_.filePath("disk")));
+  TLinkSettings& s = ctx_->Link.Settings;
+  s.LinkMode = kLinkUdp;
+  s.UdpPort = uint16_t(port);
+  s.DestIP = {127, 0, 0, 61};
+  s.SelfIP = {127, 0, 0, 1};
+  s.WaitTime = 1000;
+  TBlockSpy spy;
+  ctx_->Link.AddObserver(&spy);
+
+  NameProcessor(5);
+  // Grow the place until the image is exactly 231 bytes.
+  TStation* station = form_->Station();
+  station->Place = "A/B:x";
+  station->WriteConfig(ctx_->Image);
+  const size_t xs = 231 - ctx_->Image.ConfigSize + 1;
+  QVERIFY2(xs >= 1 && xs < 200, std::to_string(xs).c_str());
+  station->Place = "A/B:" + std::string(xs, 'x');
+  station->UpdateNode();
+  station->WriteConfig(ctx_->Image);
+  QCOMPARE(int(ctx_->Image.ConfigSize), 231);
+  const std::vector<uint8_t> written(ctx_->Image.Image().begin(), ctx_->Image.Image().end());
+  const std::string tree = test::TreeText(*form_->Tree().Root());
+
+  form_->Guarded([&] { form_->WriteToController(true); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{});
+  QCOMPARE(spy.writeBlocks, std::vector<int>({230, 1}));
+  QCOMPARE(form_->WrittenToLabel(), QString("Записано в контроллер"));
+  // The backup copy holds the image under the place without its slash and colon.
+  const auto backups = QDir(QString::fromStdString(DataSubfolder("Cfg").string())).entryList({"*.cfg"});
+  QCOMPARE(backups.size(), 1);
+  QVERIFY(backups[0].endsWith(" AB" + QString(int(xs), 'x') + ".cfg"));
+
+  form_->NewConfiguration();
+  form_->Guarded([&] { form_->ReadFromController(true); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{});
+  QCOMPARE(QString::fromStdString(test::TreeText(*form_->Tree().Root())), QString::fromStdString(tree));
+  QCOMPARE(form_->ReadFromLabel(), QString("Считано из контроллера"));
+  QVERIFY(std::equal(written.begin(), written.end(), ctx_->Image.Data()));
+  QVERIFY(form_->CurrentFrame());  // reading is over: the station frame is back
+  ctx_->Link.RemoveObserver(&spy);
+  sim.terminate();
+  sim.waitForFinished(3000);
+}
+
+void MainWindowTest::ReadShowsSimulatorConfiguration() {
+  const int port = test::TestPort(1);
+  QProcess sim;
+  QVERIFY(test::StartSimulator(sim, 62, port, home_.filePath("disk2")));
+  TLinkSettings& s = ctx_->Link.Settings;
+  s.UdpPort = uint16_t(port);
+  s.DestIP = {127, 0, 0, 62};
+  s.SelfIP = {127, 0, 0, 1};
+  s.WaitTime = 1000;
+  form_->Guarded([&] { form_->ReadFromController(false); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{});
+  const TTreeNode* station = form_->Tree().Root();
+  QVERIFY(station->Count() >= 1);
+  QVERIFY(dynamic_cast<TController*>(station->Child(0)->Object()));
+  QVERIFY(QString::fromStdString(station->Child(0)->Child(0)->Text()).endsWith("Процессор"));
+  // Started from the menu: the labels stay as they were.
+  QCOMPARE(form_->ReadFromLabel(), QString());
+  sim.terminate();
+  sim.waitForFinished(3000);
+
+  // With the simulator gone the read fails, says so, and leaves the empty station.
+  form_->Guarded([&] { form_->ReadFromController(true); });
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QCOMPARE(int(form_->Tree().Root()->Count()), 0);
+  QVERIFY(!form_->Reading());
+}
+
+void MainWindowTest::NoToWriteQuestionWritesNothing() {
+  TBlockSpy spy;
+  ctx_->Link.AddObserver(&spy);
+  prompt_.answers = {TAnswer::No};
+  const QString before = form_->WrittenToLabel();
+  form_->Guarded([&] { form_->WriteToController(true); });
+  QCOMPARE(prompt_.questions.size(), size_t(1));
+  QCOMPARE(prompt_.questions[0], std::string("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?"));
+  QCOMPARE(spy.frames, 0);
+  QCOMPARE(form_->WrittenToLabel(), before);
+  QVERIFY(QDir(QString::fromStdString(DataSubfolder("Cfg").string())).entryList({"*.cfg"}).isEmpty());
+  ctx_->Link.RemoveObserver(&spy);
+}
+
+void MainWindowTest::SettingsSurviveRestart() {
+  ctx_->Link.Settings.DestIP = {10, 1, 2, 3};
+  ctx_->Link.Settings.Attempts = 9;
+  ctx_->Main.BackupEnable = false;
+  ctx_->Main.RecentDirectory = "/srv/cfg";
+  TIpList list;
+  list.rows = {{"10.1.2.3", "ПС Лесная"}};
+  QVERIFY(list.Save(IpListIniPath()));
+  form_->close();  // writes the settings
+  form_.reset();
+  ctx_ = std::make_unique<TAppContext>();
+  form_ = std::make_unique<TFormVLM>(*ctx_);
+  QCOMPARE(IPToStr(ctx_->Link.Settings.DestIP), std::string("10.1.2.3"));
+  QCOMPARE(ctx_->Link.Settings.Attempts, 9);
+  QVERIFY(!ctx_->Main.BackupEnable);
+  QCOMPARE(ctx_->Main.RecentDirectory, std::string("/srv/cfg"));
+  QVERIFY(form_->windowTitle().endsWith("IP=10.1.2.3 (ПС Лесная)"));
+  std::filesystem::remove(SettingsIniPath());
+  std::filesystem::remove(IpListIniPath());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
