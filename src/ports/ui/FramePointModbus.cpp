@@ -14,15 +14,10 @@ constexpr int kOverlapColumn = 3;
 }  // namespace
 
 TFramePointModbus::TFramePointModbus(QWidget* parent)
-    : TReaddrFrame(0, gPage, FindPointKindByClass("TPointModbus")->items, parent) {
+    : TReaddrPointFrame(gPage, "TPointModbus", parent) {
   TBinder& rtu = AddSettingsPage("RTU");
   ItemCheck(rtu, 196);
-  // Address and place make the node text: they go into the device at once.
-  const auto caption = [this] { point_->UpdateNode(); };
-  ItemSpin(rtu, 111, caption);
-  rtu.Edit("Место установки", "EditPlace", 255,
-           {[this] { return point_->Place(); }, [this](const std::string& place) { point_->SetPlace(place); }},
-           caption);
+  AddNumberAndPlace(rtu);
   ItemSpin(rtu, 118);
   ItemSpin(rtu, 121);
   FollowReference(AddTablePage("ТелеСигналы", TOwnerTableId::ModbusTs, kTsTable), TModbusTable::Ts);
@@ -44,16 +39,11 @@ void TFramePointModbus::FollowReference(TReaddrPage* page, TModbusTable table) {
           });
 }
 
-void TFramePointModbus::Edit(TObj* obj) {
-  point_ = dynamic_cast<TDataPoint*>(obj);
-  if (point_) FillAll(&point_->Values, &point_->Tables, point_);
-}
-
 bool TFramePointModbus::CheckTable(TReaddrPage& page, const TOwnerStore& store) {
   const TModbusTable table = page.Id() == TOwnerTableId::ModbusTs ? TModbusTable::Ts : TModbusTable::Ti;
   if (const auto clash = FindModbusOverlap(table, store.bytes)) {
     page.ShowStoredRow(store, clash->second, kOverlapColumn);
-    ShowError(ModbusOverlapText(point_->GetCaption(), table, *clash));
+    ShowError(ModbusOverlapText(Point()->GetCaption(), table, *clash));
   }
   return true;  // a warning: the rows are kept
 }

@@ -5,20 +5,16 @@
 
 namespace vlm {
 
-class TDataPoint;
-
-class TFramePointModbus : public TReaddrFrame {
+class TFramePointModbus : public TReaddrPointFrame {
   Q_OBJECT
  public:
   explicit TFramePointModbus(QWidget* parent);
-  void Edit(TObj* obj) override;
 
  protected:
   bool CheckTable(TReaddrPage& page, const TOwnerStore& store) override;
 
  private:
   void FollowReference(TReaddrPage* page, TModbusTable table);
-  TDataPoint* point_ = nullptr;
 };
 
 }  // namespace vlm

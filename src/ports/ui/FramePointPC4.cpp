@@ -19,13 +19,10 @@ constexpr int kObjectColumnTi = 8, kObjectColumnTs = 5;
 }  // namespace
 
 TFramePointPC4::TFramePointPC4(QWidget* parent)
-    : TReaddrFrame(0, gPage, FindPointKindByClass("TPointPC4")->items, parent) {
+    : TReaddrPointFrame(gPage, "TPointPC4", parent) {
   TBinder& pc = AddSettingsPage("ЭВМ");
   ItemCheck(pc, 196);
-  const auto caption = [this] { point_->UpdateNode(); };
-  ItemSpin(pc, 111, caption);
-  pc.Edit("Место установки", "EditPlace", 255,
-          {[this] { return point_->Place(); }, [this](const std::string& place) { point_->SetPlace(place); }}, caption);
+  AddNumberAndPlace(pc);
   AddIpRow(pc);
   pc.Note("IP адрес 0.0.0.0 означает, что к контроллеру может подключиться ЭВМ с любым адресом (НЕ рекомендуется).");
   for (uint8_t id : {164, 165, 166, 167, 168, 169, 179}) ItemSpin(pc, id);
@@ -78,10 +75,7 @@ void TFramePointPC4::Switched(TReaddrPage* page, QCheckBox* check) {
   connect(check, &QCheckBox::toggled, this, apply);
 }
 
-void TFramePointPC4::Edit(TObj* obj) {
-  point_ = dynamic_cast<TDataPoint*>(obj);
-  if (!point_) return;
-  FillAll(&point_->Values, &point_->Tables, point_);
+void TFramePointPC4::Edited() {
   // The check boxes may already show what the point holds; apply their enabling either way.
   for (auto [page, check] : switches_) emit check->toggled(check->isChecked());
 }
@@ -91,7 +85,7 @@ bool TFramePointPC4::CheckTable(TReaddrPage& page, const TOwnerStore& store) {
   const auto fault = FindPc4Fault(page.Id(), store.bytes, static_cast<unsigned>(Values()->Get(ts ? 204 : 203)));
   if (!fault) return true;
   page.ShowStoredRow(store, fault->overflow ? fault->clash.first : fault->clash.second, ts ? kObjectColumnTs : kObjectColumnTi);
-  ShowError(Pc4FaultText(point_->GetCaption(), page.Id(), *fault));
+  ShowError(Pc4FaultText(Point()->GetCaption(), page.Id(), *fault));
   return false;
 }
 

@@ -9,22 +9,19 @@ class QCheckBox;
 
 namespace vlm {
 
-class TDataPoint;
-
-class TFramePointPC4 : public TReaddrFrame {
+class TFramePointPC4 : public TReaddrPointFrame {
   Q_OBJECT
  public:
   explicit TFramePointPC4(QWidget* parent);
-  void Edit(TObj* obj) override;
 
  protected:
+  void Edited() override;
   bool CheckTable(TReaddrPage& page, const TOwnerStore& store) override;
 
  private:
   void AddIpRow(TBinder& binder);
   // The check box at the top of a table page enables the rest of the page.
   void Switched(TReaddrPage* page, QCheckBox* check);
-  TDataPoint* point_ = nullptr;
   std::vector<std::pair<TReaddrPage*, QCheckBox*>> switches_;
 };
 

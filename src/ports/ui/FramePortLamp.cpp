@@ -25,9 +25,8 @@ void ScrollTo(TReaddrPage* page, int topRow) {
 }  // namespace
 
 TFramePortLamp::TFramePortLamp(QWidget* parent)
-    : TReaddrFrame(0, gPage, FindPortKindByClass("TPortL")->items, parent) {
-  TBinder& port = AddSettingsPage("Порт");
-  AddPortRows(port, soft_);
+    : TReaddrPortFrame(gPage, "TPortL", parent) {
+  TBinder& port = PortPage();
   ItemCheck(port, 112);
   ItemSpin(port, 219);
   port.Note("240 - ТСК (F0h), 241 - ТСКН (F1h)");
@@ -40,26 +39,24 @@ TFramePortLamp::TFramePortLamp(QWidget* parent)
   ti_ = AddTablePage("ТелеИзмерения", TOwnerTableId::LampTi, TPortL::kTiTable);
 }
 
-void TFramePortLamp::Edit(TObj* obj) {
-  port_ = dynamic_cast<TPortL*>(obj);
-  soft_ = port_;
-  if (!port_) return;
-  FillAll(&port_->Values, &port_->Tables, port_);
+TPortL* TFramePortLamp::Board() const { return dynamic_cast<TPortL*>(Port()); }
+
+void TFramePortLamp::Edited() {
   // The grids learn their row heights once laid out; scroll again then.
   ScrollToTopRows();
   QTimer::singleShot(0, this, [this] { ScrollToTopRows(); });
 }
 
 void TFramePortLamp::ScrollToTopRows() {
-  if (!port_) return;
-  ScrollTo(ts_, port_->TsTopRow);
-  ScrollTo(ti_, port_->TiTopRow);
+  if (!Board()) return;
+  ScrollTo(ts_, Board()->TsTopRow);
+  ScrollTo(ti_, Board()->TiTopRow);
 }
 
 int TFramePortLamp::Apply() {
-  if (port_) {
-    port_->TsTopRow = TopRow(ts_);
-    port_->TiTopRow = TopRow(ti_);
+  if (TPortL* board = Board()) {
+    board->TsTopRow = TopRow(ts_);
+    board->TiTopRow = TopRow(ti_);
   }
   return TReaddrFrame::Apply();
 }
@@ -68,9 +65,9 @@ bool TFramePortLamp::CheckTable(TReaddrPage& page, const TOwnerStore& store) {
   if (page.Id() != TOwnerTableId::LampTs) return true;
   const auto clash = FindBoardDuplicate(store.bytes);
   if (!clash) return true;
-  port_->TsTopRow = static_cast<int>(store.gridRows[static_cast<size_t>(clash->second - 1)]) + 1;
+  Board()->TsTopRow = static_cast<int>(store.gridRows[static_cast<size_t>(clash->second - 1)]) + 1;
   page.ShowStoredRow(store, clash->second, kBoardPointColumn);
-  ShowError(BoardDuplicateText(port_->GetCaption(), store.bytes, *clash));
+  ShowError(BoardDuplicateText(Board()->GetCaption(), store.bytes, *clash));
   return false;
 }
 

@@ -7,20 +7,19 @@ namespace vlm {
 
 class TPortL;
 
-class TFramePortLamp : public TReaddrFrame {
+class TFramePortLamp : public TReaddrPortFrame {
   Q_OBJECT
  public:
   explicit TFramePortLamp(QWidget* parent);
-  void Edit(TObj* obj) override;
   int Apply() override;
 
  protected:
+  void Edited() override;
   bool CheckTable(TReaddrPage& page, const TOwnerStore& store) override;
 
  private:
+  TPortL* Board() const;
   void ScrollToTopRows();
-  TSoftPort* soft_ = nullptr;
-  TPortL* port_ = nullptr;
   TReaddrPage* ts_;
   TReaddrPage* ti_;
 };

@@ -5,17 +5,11 @@
 
 namespace vlm {
 
-class TDataPort;
 
-class TFramePortMKT3T : public TReaddrFrame {
+class TFramePortMKT3T : public TReaddrPortFrame {
   Q_OBJECT
  public:
   explicit TFramePortMKT3T(QWidget* parent);
-  void Edit(TObj* obj) override;
-
- private:
-  TSoftPort* soft_ = nullptr;
-  TDataPort* port_ = nullptr;
 };
 
 }  // namespace vlm

@@ -3,7 +3,6 @@
 #include <QSpinBox>
 
 #include "ports/PortKind.h"
-#include "ports/ui/ReaddrPage.h"
 
 namespace vlm {
 namespace {
@@ -12,10 +11,9 @@ constexpr int64_t kPhaseModulation = 8;
 }  // namespace
 
 TFramePortPas::TFramePortPas(QWidget* parent)
-    : TReaddrFrame(0, gPage, FindPortKindByClass("TPortPassive")->items, parent) {
+    : TReaddrPortFrame(gPage, "TPortPassive", parent) {
   // The number, point and modem controls write into the port as soon as they change.
   const auto now = [] {};
-  AddPortRows(AddSettingsPage("Порт"), soft_);
   TBinder& point = AddSettingsPage("КП");
   ItemSpin(point, 111, now);
   ItemRadio(point, 112, now);
@@ -45,13 +43,5 @@ TIntAccess TFramePortPas::SendFlag(int bit) {
 }
 
 void TFramePortPas::ModulationChanged() { f1_->setEnabled(Values()->Get(113) != kPhaseModulation); }
-
-void TFramePortPas::Edit(TObj* obj) {
-  port_ = dynamic_cast<TDataPort*>(obj);
-  soft_ = port_;
-  if (!port_) return;
-  FillAll(&port_->Values, &port_->Tables, port_);
-  ModulationChanged();
-}
 
 }  // namespace vlm

@@ -6,19 +6,17 @@ class QSpinBox;
 
 namespace vlm {
 
-class TDataPort;
-
-class TFramePortPas : public TReaddrFrame {
+class TFramePortPas : public TReaddrPortFrame {
   Q_OBJECT
  public:
   explicit TFramePortPas(QWidget* parent);
-  void Edit(TObj* obj) override;
+
+ protected:
+  void Edited() override { ModulationChanged(); }
 
  private:
   TIntAccess SendFlag(int bit);
   void ModulationChanged();
-  TSoftPort* soft_ = nullptr;
-  TDataPort* port_ = nullptr;
   QSpinBox* f1_;
 };
 

@@ -5,17 +5,11 @@
 
 namespace vlm {
 
-class TDataPort;
 
-class TFramePortRPT80T : public TReaddrFrame {
+class TFramePortRPT80T : public TReaddrPortFrame {
   Q_OBJECT
  public:
   explicit TFramePortRPT80T(QWidget* parent);
-  void Edit(TObj* obj) override;
-
- private:
-  TSoftPort* soft_ = nullptr;
-  TDataPort* port_ = nullptr;
 };
 
 }  // namespace vlm

@@ -17,6 +17,8 @@
 
 #include "common/Prompt.h"
 #include "model/VLM_Obj.h"
+#include "ports/PointKind.h"
+#include "ports/PortKind.h"
 #include "ports/RowTable.h"
 #include "ports/ui/ReaddrPage.h"
 #include "ports/ui/ReaddrTable.h"
@@ -242,6 +244,40 @@ int TReaddrFrame::StoreTables() {
   for (size_t i = 0; i < tablePages_.size(); ++i) tables_->at(tablePages_[i].tableIndex).SetRows(stored[i].bytes);
   TablesStored();
   return 0;
+}
+
+// ---- port and point frames ---------------------------------------------------------------------
+
+TReaddrPortFrame::TReaddrPortFrame(int& rememberedPage, const char* className, QWidget* parent)
+    : TReaddrFrame(0, rememberedPage, FindPortKindByClass(className)->items, parent) {
+  portPage_ = &AddSettingsPage("Порт");
+  AddPortRows(*portPage_, soft_);
+}
+
+void TReaddrPortFrame::Edit(TObj* obj) {
+  port_ = dynamic_cast<TDataPort*>(obj);
+  soft_ = port_;
+  if (!port_) return;
+  FillAll(&port_->Values, &port_->Tables, port_);
+  Edited();
+}
+
+TReaddrPointFrame::TReaddrPointFrame(int& rememberedPage, const char* className, QWidget* parent)
+    : TReaddrFrame(0, rememberedPage, FindPointKindByClass(className)->items, parent) {}
+
+void TReaddrPointFrame::AddNumberAndPlace(TBinder& binder) {
+  const auto caption = [this] { point_->UpdateNode(); };
+  ItemSpin(binder, 111, caption);
+  binder.Edit("Место установки", "EditPlace", 255,
+              {[this] { return point_->Place(); }, [this](const std::string& place) { point_->SetPlace(place); }},
+              caption);
+}
+
+void TReaddrPointFrame::Edit(TObj* obj) {
+  point_ = dynamic_cast<TDataPoint*>(obj);
+  if (!point_) return;
+  FillAll(&point_->Values, &point_->Tables, point_);
+  Edited();
 }
 
 }  // namespace vlm

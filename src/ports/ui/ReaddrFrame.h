@@ -22,6 +22,8 @@ class QTabWidget;
 
 namespace vlm {
 
+class TDataPoint;
+class TDataPort;
 class TReaddrPage;
 class TRowTable;
 class TSoftPort;
@@ -85,6 +87,41 @@ class TReaddrFrame : public TFrame {
   TItemValues* values_ = nullptr;
   std::vector<TRowTable>* tables_ = nullptr;
   TObj* owner_ = nullptr;
+};
+
+// A port frame: the port's number and hardware port first, then its settings and tables.
+class TReaddrPortFrame : public TReaddrFrame {
+  Q_OBJECT
+ public:
+  void Edit(TObj* obj) override;
+
+ protected:
+  TReaddrPortFrame(int& rememberedPage, const char* className, QWidget* parent);
+  // The "Порт" page with the number and hardware port rows already on it.
+  TBinder& PortPage() { return *portPage_; }
+  TDataPort* Port() const { return port_; }
+  virtual void Edited() {}  // after the controls were filled from the port
+
+ private:
+  TSoftPort* soft_ = nullptr;
+  TDataPort* port_ = nullptr;
+  TBinder* portPage_;
+};
+
+class TReaddrPointFrame : public TReaddrFrame {
+  Q_OBJECT
+ public:
+  void Edit(TObj* obj) override;
+
+ protected:
+  TReaddrPointFrame(int& rememberedPage, const char* className, QWidget* parent);
+  TDataPoint* Point() const { return point_; }
+  virtual void Edited() {}
+  // Rows of the first page: address and place go into the point at once (they make its node text).
+  void AddNumberAndPlace(TBinder& binder);
+
+ private:
+  TDataPoint* point_ = nullptr;
 };
 
 }  // namespace vlm
