@@ -10,6 +10,7 @@
 #include "model/ui/MainForm.h"
 #include "model/ui/ModelFrames.h"
 #include "ports/PortMenus.h"
+#include "ports/ui/ReaddrFrames.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/QtPrompt.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   vlm::PromptGuard promptGuard(prompt);
   vlm::RegisterPortKinds();
   vlm::RegisterModelFrames();
+  vlm::RegisterReaddrFrames();
 
   vlm::TAppContext context;
   // While the link waits for an answer the window stays alive (the busy guard of the link keeps

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -179,7 +180,11 @@ void TReaddrFrame::AddPortRows(TBinder& binder, TSoftPort*& port) {
   };
   QSpinBox* trigger = binder.Spin(QString(), "HardPortFill", 0, 1, {[fill] { fill(); return 0; }, [](int) {}});
   trigger->hide();
-  binder.Grid()->addWidget(row, binder.Grid()->rowCount(), 0, 1, 2);
+  const int gridRow = binder.Grid()->rowCount();
+  auto* label = new QLabel("Аппаратный порт", row->parentWidget());
+  label->setBuddy(combo);
+  binder.Grid()->addWidget(label, gridRow, 0);
+  binder.Grid()->addWidget(row, gridRow, 1);
   connect(combo, &QComboBox::activated, this, [&port, combo, button](int index) {
     port->SetHardPort(static_cast<THardPort*>(combo->itemData(index).value<void*>()));
     button->setEnabled(true);
