@@ -1,5 +1,10 @@
 # Shared build rules of the project.
 
+# Fuzz builds instrument every library for coverage, or libFuzzer only sees its own entry file.
+if(VELMOR_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+endif()
+
 if(VELMOR_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)

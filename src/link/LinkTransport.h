@@ -22,10 +22,9 @@ class ILinkTransport {
   // expects (a serial line reads that many bytes); `pump` lets the window system breathe while
   // waiting.
   virtual int Receive(std::span<uint8_t> into, size_t expected, const std::function<void()>& pump) = 0;
-  // Waits a moment after the last answer for a duplicate of it and throws it away. Needed before
-  // requests whose answers look alike (file blocks): a copy arriving after the next request went
-  // out would pass for that request's answer.
-  virtual void DropLateAnswers() {}
+  // The next request's answer may be byte for byte the previous one (file blocks): a late copy
+  // of the previous answer must then not pass for it.
+  virtual void ExpectLookAlikeAnswer() {}
 };
 
 // Builds the transport for the current settings when the link opens; nullptr when the settings

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -88,14 +87,7 @@ class TSerialTransport : public ILinkTransport {
       }
       if (!WaitFor(POLLIN, std::min(deadline, nextPump)) && Clock::now() >= deadline) break;
     }
-    if (got > 0) lastAnswerAt_ = Clock::now();
     return int(got);
-  }
-
-  void DropLateAnswers() override {
-    if (fd_ < 0 || lastAnswerAt_ == Clock::time_point()) return;
-    std::this_thread::sleep_until(lastAnswerAt_ + std::chrono::microseconds(200));
-    ::tcflush(fd_, TCIFLUSH);
   }
 
  private:
@@ -134,7 +126,6 @@ class TSerialTransport : public ILinkTransport {
 
   std::string device_;
   int fd_ = -1;
-  Clock::time_point lastAnswerAt_;
 };
 
 }  // namespace

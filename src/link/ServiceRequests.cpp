@@ -138,7 +138,7 @@ struct TBlockLayout {
 };
 
 bool ReadBlockOnce(TControllerLink& link, const TBlockLayout& layout, std::span<uint8_t> destination) {
-  link.DropLateAnswers();  // block answers carry no offset: a stray copy would pass for data
+  link.ExpectLookAlikeAnswer();  // block answers carry no offset: a stray copy would pass for data
   if (!ExchangeForCode(link, kExchangeAnswer, layout.expected, layout.errorPos)) return false;
   const TReply a{link.Response()};
   if (!a.Has(layout.countPos + layout.countBytes)) return BadAnswer(link);
@@ -284,7 +284,7 @@ bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source) {
   rb[23] = uint8_t(length);
   std::memcpy(&rb[24], source.data(), length);
   for (int i = 0; i < Tries(link); ++i) {
-    link.DropLateAnswers();  // every good write answer looks the same
+    link.ExpectLookAlikeAnswer();  // every good write answer looks the same
     if (ExchangeForCode(link, kExchangeAnswer2, 5, 2)) return true;
     if (link.LastFailure == TLinkFailure::Busy) return false;
   }

@@ -62,9 +62,9 @@ class TControllerLink {
   bool Exchange(uint8_t mode, uint8_t expected);
   // Writes the sum of bytes 1..N behind the request.
   void RequestChecksum();
-  // Throws away a late copy of the last answer (see ILinkTransport::DropLateAnswers).
-  void DropLateAnswers() {
-    if (transport_) transport_->DropLateAnswers();
+  // See ILinkTransport::ExpectLookAlikeAnswer.
+  void ExpectLookAlikeAnswer() {
+    if (transport_) transport_->ExpectLookAlikeAnswer();
   }
 
   // Let the window system run while an answer is awaited (at least every 50 ms).

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <numeric>
 
 #include "common/Numbers.h"
 #include "sim/SimProtocol.h"
@@ -26,7 +25,6 @@ class Answer {
     bytes_.insert(bytes_.end(), name.begin(), name.begin() + std::ptrdiff_t(n));
     Zeros(kMaxNameLength - n);
   }
-  size_t Size() const { return bytes_.size(); }
   void Patch(size_t index, uint8_t v) { bytes_[index] = v; }
 
   // fitTo 0 keeps the natural length; otherwise the frame is padded (before the checksum) or
@@ -91,7 +89,7 @@ struct SimController::Request {
   std::string Text(size_t i, size_t max) const {
     const size_t end = f.size() - 1;
     const size_t n = std::min<size_t>({f[i], max, end - std::min(end, i + 1)});
-    return std::string(reinterpret_cast<const char*>(&f[i + 1]), n);
+    return n ? std::string(reinterpret_cast<const char*>(&f[i + 1]), n) : std::string();
   }
 };
 
@@ -234,30 +232,29 @@ void SimController::Find(Request& r) {
                     Printable(entry.name).c_str());
 }
 
-void SimController::ReadFileBlock(Request& r) {
-  const uint32_t offset = r.U32(2);
-  const uint8_t block = r.U8(10);
-  const std::string name = r.Text(11, kMaxNameLength);
-  std::vector<uint8_t> data;
+uint16_t SimController::ReadBlockFor(Request& r, size_t nameAt, uint32_t offset, size_t block,
+                                     std::vector<uint8_t>& data) {
+  const std::string name = r.Text(nameAt, kMaxNameLength);
   const uint16_t error = disk_.ReadBlock(name, offset, block, data);
-  r.answer.U16(error);
+  r.detail = Printf("%s @%u %zu -> %u, %zu bytes", Printable(name).c_str(), offset, block, error, data.size());
+  return error;
+}
+
+void SimController::ReadFileBlock(Request& r) {
+  std::vector<uint8_t> data;
+  r.answer.U16(ReadBlockFor(r, 11, r.U32(2), r.U8(10), data));
   r.answer.U8(uint8_t(data.size()));
   r.answer.Bytes(data);
-  r.detail = Printf("%s @%u %u -> %u, %zu bytes", Printable(name).c_str(), offset, block, error, data.size());
 }
 
 void SimController::ReadFileBlockLong(Request& r) {
-  const uint32_t offset = r.U32(5);
-  const uint16_t block = r.U16(13);
-  const std::string name = r.Text(15, kMaxNameLength);
   std::vector<uint8_t> data;
-  const uint16_t error = disk_.ReadBlock(name, offset, std::min<size_t>(block, r.link.longBlockMax), data);
+  const uint16_t error = ReadBlockFor(r, 15, r.U32(5), std::min<size_t>(r.U16(13), r.link.longBlockMax), data);
   r.answer.Zeros(2);
   r.answer.U8(1);
   r.answer.U16(error);
   r.answer.U16(uint16_t(data.size()));
   r.answer.Bytes(data);
-  r.detail = Printf("%s @%u %u -> %u, %zu bytes", Printable(name).c_str(), offset, block, error, data.size());
 }
 
 void SimController::WriteFileBlock(Request& r) {

@@ -23,7 +23,7 @@ struct LinkProfile {
   bool fitToExpected;
 };
 inline constexpr LinkProfile kUdpLink{"udp", 440, 1420, false};
-inline constexpr LinkProfile kSerialLink{"serial", 40, 19, true};
+inline constexpr LinkProfile kSerialLink{"serial", 40, 0, true};
 
 enum class FrameCheck { Valid, Incomplete, Invalid };
 // Whether bytes start with a whole, well-formed request (known command, a length that fits the
@@ -72,6 +72,8 @@ class SimController {
     bool active = false;
   };
   uint16_t StartSearch(Search& search, std::string_view mask);
+  // Reads a block of the file named at nameAt and notes the request for the log.
+  uint16_t ReadBlockFor(Request& r, size_t nameAt, uint32_t offset, size_t block, std::vector<uint8_t>& data);
 
   SimDisk& disk_;
   SimMemory& memory_;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <system_error>
 #include <fcntl.h>
 #include <unistd.h>
@@ -163,24 +162,27 @@ uint16_t SimDisk::ChangeDir(std::string_view dosPath) {
   return kDosOk;
 }
 
+std::optional<fs::path> SimDisk::ExistingFile(std::string_view dosName, uint16_t& error) const {
+  const Target t = Locate(dosName, kDosFileNotFound);
+  error = t.error ? t.error : !t.host ? kDosFileNotFound : kDosOk;
+  std::error_code ec;
+  if (!error && fs::is_directory(*t.host, ec)) error = kDosAccessDenied;
+  return error ? std::nullopt : t.host;
+}
+
 uint16_t SimDisk::ReadBlock(std::string_view dosName, uint32_t offset, size_t maxCount,
                             std::vector<uint8_t>& out) const {
   out.clear();
-  const Target t = Locate(dosName, kDosFileNotFound);
-  if (t.error) return t.error;
-  if (!t.host) return kDosFileNotFound;
-  std::error_code ec;
-  if (fs::is_directory(*t.host, ec)) return kDosAccessDenied;
-  std::ifstream in(*t.host, std::ios::binary);
-  if (!in) return kDosAccessDenied;
-  const uintmax_t size = fs::file_size(*t.host, ec);
-  if (ec) return kDosAccessDenied;
-  if (offset >= size) return kDosOk;
-  out.resize(static_cast<size_t>(std::min<uintmax_t>(maxCount, size - offset)));
-  in.seekg(offset);
-  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  out.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  return kDosOk;
+  uint16_t error = kDosOk;
+  const auto host = ExistingFile(dosName, error);
+  if (!host) return error;
+  const int fd = open(host->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return kDosAccessDenied;
+  out.resize(maxCount);
+  const ssize_t got = pread(fd, out.data(), out.size(), off_t(offset));
+  close(fd);
+  out.resize(got > 0 ? size_t(got) : 0);
+  return got < 0 ? kDosAccessDenied : kDosOk;
 }
 
 uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::span<const uint8_t> data) {
@@ -203,13 +205,12 @@ uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::spa
 }
 
 uint16_t SimDisk::Delete(std::string_view dosName) {
-  const Target t = Locate(dosName, kDosFileNotFound);
-  if (t.error) return t.error;
-  if (!t.host) return kDosFileNotFound;
+  uint16_t error = kDosOk;
+  const auto host = ExistingFile(dosName, error);
+  if (!host) return error;
   std::error_code ec;
-  if (fs::is_directory(*t.host, ec)) return kDosAccessDenied;
-  if (IsReadOnly(*t.host)) return kDosAccessDenied;
-  return fs::remove(*t.host, ec) && !ec ? kDosOk : kDosAccessDenied;
+  if (IsReadOnly(*host)) return kDosAccessDenied;
+  return fs::remove(*host, ec) && !ec ? kDosOk : kDosAccessDenied;
 }
 
 uint16_t SimDisk::Search(std::string_view dosMask, std::vector<DosEntry>& out) const {

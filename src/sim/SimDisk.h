@@ -67,6 +67,8 @@ class SimDisk {
     std::optional<std::filesystem::path> host;  // existing host entry of that name
   };
   Target Locate(std::string_view dosName, uint16_t invalidNameError) const;
+  // The host file of an existing plain file, or nullopt with the DOS error (2, 3 or 5).
+  std::optional<std::filesystem::path> ExistingFile(std::string_view dosName, uint16_t& error) const;
 
   std::filesystem::path root_;
   std::vector<std::string> cwd_;

@@ -155,14 +155,14 @@ int SimServer::PollTimeoutMs() const {
   return int(timeout.count());
 }
 
-void SimServer::Run(const std::atomic<bool>& stop) {
+std::string SimServer::Run(const std::atomic<bool>& stop) {
   while (!stop.load()) {
     pollfd fds[2];
     nfds_t count = 0;
     if (udp_ >= 0) fds[count++] = {udp_, POLLIN, 0};
     if (ptyMaster_ >= 0) fds[count++] = {ptyMaster_, POLLIN, 0};
     const int ready = poll(fds, count, PollTimeoutMs());
-    if (ready < 0 && errno != EINTR) break;
+    if (ready < 0 && errno != EINTR) return SystemError("poll");
     for (nfds_t i = 0; ready > 0 && i < count; ++i) {
       if (!(fds[i].revents & (POLLIN | POLLERR | POLLHUP))) continue;
       if (fds[i].fd == udp_) ReceiveDatagram();
@@ -175,6 +175,7 @@ void SimServer::Run(const std::atomic<bool>& stop) {
     }
     SendDue();
   }
+  return {};
 }
 
 }  // namespace vlm::sim

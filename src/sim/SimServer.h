@@ -30,8 +30,9 @@ class SimServer {
   std::string UdpAddress() const;
   const std::string& PtyPath() const { return ptyPath_; }
 
-  // Serves until stop becomes true (checked at least every 100 ms).
-  void Run(const std::atomic<bool>& stop);
+  // Serves until stop becomes true (checked at least every 100 ms); returns an error text when the
+  // waiting itself failed, empty after a requested stop.
+  std::string Run(const std::atomic<bool>& stop);
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -1,4 +1,5 @@
 // velmor-sim: plays a Velmor controller on the other end of the service link.
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     std::printf("pty: %s\n", server.PtyPath().c_str());
     std::fflush(stdout);
   }
-  server.Run(gStop);
+  if (const std::string e = server.Run(gStop); !e.empty()) return Fail(e);
   if (options.verbose) std::fputs("sim: stopped\n", stderr);
   return 0;
 }

@@ -5,6 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "common/Prompt.h"
 #include "link/LinkTransport.h"
 #include "link/Velmor_PC.h"
 #include "FakeController.h"
@@ -53,5 +56,19 @@ class TFakeTransport : public ILinkTransport {
 inline void UseFake(TControllerLink& link, TFakeWire& wire) {
   link.SetTransportFactory([&wire](const TLinkSettings&) { return std::make_unique<TFakeTransport>(wire); });
 }
+
+// An open link to a fake controller, its messages recorded.
+struct TFakeControllerLink : ::testing::Test {
+  TControllerLink link;
+  test::TFakeWire wire;
+  test::TFakeController controller;
+  ScriptedPrompt prompt;
+  PromptGuard guard{prompt};
+  void SetUp() override {
+    test::UseFake(link, wire);
+    wire.controller = &controller;
+    ASSERT_TRUE(link.OpenLink());
+  }
+};
 
 }  // namespace vlm::test

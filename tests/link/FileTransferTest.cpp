@@ -11,17 +11,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Transfers : ::testing::Test {
-  TControllerLink link;
-  test::TFakeWire wire;
-  test::TFakeController controller;
-  ScriptedPrompt prompt;
-  PromptGuard guard{prompt};
-  void SetUp() override {
-    test::UseFake(link, wire);
-    wire.controller = &controller;
-    ASSERT_TRUE(link.OpenLink());
-  }
+struct Transfers : test::TFakeControllerLink {
   std::vector<uint32_t> SentOffsets(uint8_t cmd, size_t at) const {
     std::vector<uint32_t> out;
     for (const auto& f : wire.sent)

@@ -23,17 +23,7 @@ uint8_t Sum(const Bytes& f) {
 }
 Bytes WithSum(Bytes f) { f.push_back(Sum(f)); return f; }
 
-struct Requests : ::testing::Test {
-  TControllerLink link;
-  test::TFakeWire wire;
-  test::TFakeController controller;
-  ScriptedPrompt prompt;
-  PromptGuard guard{prompt};
-  void SetUp() override {
-    test::UseFake(link, wire);
-    wire.controller = &controller;
-    ASSERT_TRUE(link.OpenLink());
-  }
+struct Requests : test::TFakeControllerLink {
 };
 
 TEST(DosErrorText, KnownCodesAndTheRest) {

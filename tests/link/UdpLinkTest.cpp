@@ -99,10 +99,11 @@ TEST_F(UdpLink, DropsALateAnswerBeforeTheNextRequest) {
 
 TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
   // Every answer comes twice and every third write request is lost: a copy of the previous
-  // answer must not be taken as the lost request's answer, or the file gets a hole.
-  responder.copies = 2;
+  // answer must not be taken as the lost request's answer, or the file gets a hole. Like a real
+  // controller this one takes a while to write a block; the copy follows its original at once.
   int writes = 0;
   test::TUdpResponder lossy("127.0.0.3", [&](std::span<const uint8_t> req) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
     std::lock_guard lock(mutex);
     if (req[1] == 0x96 && ++writes % 3 == 0) return std::vector<uint8_t>();
     return controller.Answer(req);
@@ -111,12 +112,35 @@ TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
   link.Settings.DestIP = {127, 0, 0, 3};
   link.Settings.UdpPort = lossy.Port();
   link.Settings.WaitTime = 40;
-  link.Settings.Attempts = 3;
+  link.Settings.Attempts = 5;
   std::vector<uint8_t> file(230 * 12);
   for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
   ASSERT_TRUE(WriteControllerFile(link, "dup.bin", file));
   std::lock_guard lock(mutex);
   EXPECT_EQ(controller.files["dup.bin"], file);
+}
+
+TEST_F(UdpLink, TheLateAnswerToARetriedBlockIsNotTakenForTheNextBlock) {
+  // The first try of the second block is answered after the wait ran out, the retry a little
+  // later: that second answer arrives while the third block waits, and looks like real data.
+  int secondBlockTries = 0;
+  test::TUdpResponder slow("127.0.0.3", [&](std::span<const uint8_t> req) {
+    if (req[1] == 0x95 && req[2] == 230 && ++secondBlockTries <= 2)
+      std::this_thread::sleep_for(std::chrono::milliseconds(secondBlockTries == 1 ? 70 : 5));
+    std::lock_guard lock(mutex);
+    return controller.Answer(req);
+  });
+  std::vector<uint8_t> file(230 * 4);
+  for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
+  controller.files["late.bin"] = file;
+  link.Settings.DestIP = {127, 0, 0, 3};
+  link.Settings.UdpPort = slow.Port();
+  link.Settings.WaitTime = 40;
+  link.Settings.Attempts = 3;
+  std::vector<uint8_t> got;
+  ASSERT_TRUE(ReadControllerFile(link, "late.bin", got));
+  EXPECT_EQ(secondBlockTries, 2);
+  EXPECT_EQ(got, file);
 }
 
 TEST(SocketUdp, BindFailureIsReportedAndADatagramOver1500BytesIsNothing) {

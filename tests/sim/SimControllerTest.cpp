@@ -200,7 +200,8 @@ TEST_F(ControllerTest, SerialAnswersHaveExactlyTheExpectedLength) {
   EXPECT_EQ(shortRead[4], 1);
   const Bytes longRead = ReadLong("c:\\data.bin", 0, 1420, kSerialLink);
   ASSERT_EQ(longRead.size(), 29u);
-  EXPECT_EQ(longRead[7], 19);  // what fits the 29 bytes a serial client waits for
+  EXPECT_EQ(ErrorAt(longRead, 5), 0);
+  EXPECT_EQ(longRead[7], 0);  // no block: the client falls back to the short read
 }
 
 TEST_F(ControllerTest, LongBlockReadsOverUdp) {
@@ -222,6 +223,26 @@ TEST_F(ControllerTest, WrittenBlocksMakeTheFileAndARewriteReplacesIt) {
   EXPECT_EQ(ToHex(WriteBlock("new.txt", 100, "x")), "03 96 05 00 9B");
   EXPECT_EQ(ErrorAt(WriteBlock("logs", 0, "x"), 2), 5);
   EXPECT_EQ(ErrorAt(WriteBlock("nodir\\x.txt", 0, "x"), 2), 3);
+}
+
+// The whole-file patterns of the client: 230-byte blocks up, then down again over both links.
+TEST_F(ControllerTest, WholeFilesGoUpAndComeBackByteExact) {
+  for (const LinkProfile* link : {&kUdpLink, &kSerialLink}) {
+    for (uint32_t size : {0u, 1u, 229u, 230u, 231u, 460u, 461u, 65536u}) {
+      std::string data(size, '\0');
+      for (uint32_t i = 0; i < size; ++i) data[i] = char((i * 31 + size) >> 3);
+      const std::string name = "f" + std::to_string(size) + ".bin";
+      for (uint32_t offset = 0; offset < size; offset += 230)
+        ASSERT_EQ(ErrorAt(WriteBlock(name, offset, data.substr(offset, 230)), 2), 0);
+      std::string back;
+      for (uint32_t offset = 0; offset < size; offset += 230) {
+        const Bytes a = ReadBlock(name, offset, 230, *link);
+        ASSERT_EQ(ErrorAt(a, 2), 0);
+        back.append(a.begin() + 5, a.begin() + 5 + a[4]);
+      }
+      EXPECT_EQ(back, data) << link->name << " " << size;
+    }
+  }
 }
 
 TEST_F(ControllerTest, DeleteAndChangeDirReportDosCodes) {

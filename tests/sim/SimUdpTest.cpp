@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <thread>
 
 #include "SimTestUtil.h"
@@ -30,6 +31,9 @@ class UdpClient {
   Bytes Exchange(const Bytes& request, bool wait = true) {
     sendto(fd_, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&server_), sizeof server_);
     if (!wait) return {};
+    return Receive();
+  }
+  Bytes Receive() {
     Bytes answer(1600);
     const ssize_t got = recv(fd_, answer.data(), answer.size(), 0);
     answer.resize(got > 0 ? size_t(got) : 0);
@@ -41,26 +45,53 @@ class UdpClient {
   sockaddr_in server_{};
 };
 
-TEST(SimUdp, AnswersRequestsOnLoopbackAndStopsOnRequest) {
-  TempDir dir;
-  SimMemory memory;
-  SimDisk disk(dir.Path());
-  SimController controller(disk, memory);
-  FaultInjector faults({});
-  SimServer server(controller, faults, false);
-  ASSERT_EQ(server.OpenUdp("127.0.0.3", 0), "");
-  const std::string address = server.UdpAddress();
-  EXPECT_EQ(address.rfind("127.0.0.3:", 0), 0u);
+// A simulator served by a thread of the test, on a port the system picks.
+class ServedSim {
+ public:
+  explicit ServedSim(const FaultSettings& faults) : faults_(faults) {
+    error_ = server_.OpenUdp("127.0.0.3", 0);
+    if (error_.empty()) thread_ = std::thread([this] { server_.Run(stop_); });
+  }
+  ~ServedSim() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  const std::string& Error() const { return error_; }
+  std::string Address() const { return server_.UdpAddress(); }
 
-  std::atomic<bool> stop{false};
-  std::thread serving([&] { server.Run(stop); });
+ private:
+  TempDir dir_;
+  SimMemory memory_;
+  SimDisk disk_{dir_.Path()};
+  SimController controller_{disk_, memory_};
+  FaultInjector faults_;
+  SimServer server_{controller_, faults_, false};
+  std::atomic<bool> stop_{false};
+  std::string error_;
+  std::thread thread_;
+};
+
+TEST(SimUdp, AnswersRequestsOnLoopbackAndStopsOnRequest) {
+  ServedSim sim(FaultSettings{});
+  ASSERT_EQ(sim.Error(), "");
+  const std::string address = sim.Address();
+  EXPECT_EQ(address.rfind("127.0.0.3:", 0), 0u);
   UdpClient client(address);
   EXPECT_EQ(ToHex(client.Exchange(Hex("09 81 10 00 34 12 03 01 02 03 E0"))), "06 81 10 00 34 12 03 DA");
   // A request with a bad checksum gets no answer: the next answer to come is the good request's.
   client.Exchange(Hex("06 80 10 00 34 12 03 00"), false);
   EXPECT_EQ(ToHex(client.Exchange(Hex("06 80 10 00 34 12 03 D9"))), "09 80 10 00 34 12 03 01 02 03 DF");
-  stop = true;
-  serving.join();
+}
+
+TEST(SimUdp, DuplicatedAnswersComeTwiceAndDelayedOnesNotBeforeTheirTime) {
+  ServedSim sim(FaultSettings{0, 1, 0, 30, 5});
+  ASSERT_EQ(sim.Error(), "");
+  UdpClient client(sim.Address());
+  const auto start = std::chrono::steady_clock::now();
+  const Bytes first = client.Exchange(Hex("06 80 10 00 34 12 01 D7"));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+  EXPECT_EQ(ToHex(first), "07 80 10 00 34 12 01 00 D7");
+  EXPECT_EQ(client.Receive(), first);
 }
 
 }  // namespace

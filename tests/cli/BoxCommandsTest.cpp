@@ -1,0 +1,93 @@
+// velmorctl box run in-process: decoded frames, recorded files, exit statuses.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace vlm::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BoxCommandsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (!file.empty()) fs::remove(file);
+  }
+  int Run(const std::vector<std::string>& args) {
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int status = RunBoxCommand(args);
+    std::fflush(stdout);
+    out = ::testing::internal::GetCapturedStdout();
+    err = ::testing::internal::GetCapturedStderr();
+    return status;
+  }
+  std::string Write(const std::string& content) {
+    file = (fs::temp_directory_path() / ("velmor_box_" + std::to_string(::getpid()) + ".txt")).string();
+    std::ofstream(file, std::ios::binary) << content;
+    return file;
+  }
+  std::string out, err, file;
+};
+
+TEST_F(BoxCommandsTest, DecodeFramePrintsTextAndColour) {
+  ASSERT_EQ(Run({"decode-frame", "--code", "2", "--dir", "0", "05", "90", "03", "5A", "20", "AA"}), 0) << err;
+  EXPECT_EQ(out, "-> КП=05 Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b К+С+\ncolour=31\n");
+  ASSERT_EQ(Run({"decode-frame", "--code", "8", "--dir", "1", "--param", "55h", "10 5B 01 5C 16"}), 0) << err;
+  EXPECT_EQ(out, "<- C=5Bh:PRM=1,FCB=0,FCV=1,Fn=11=ЗапрДаннКл2 A=01h=1\ncolour=111\n");
+}
+
+TEST_F(BoxCommandsTest, DecodeFrameLinesAndTime) {
+  ASSERT_EQ(Run({"decode-frame", "--code", "0x0E", "--dir", "0", "681204000600", "0D01030001000100000000C03F81"}), 0);
+  EXPECT_EQ(out,
+            "-> Start=68h APDULen=18 IFrame NSend=2 NRecv=3\n"
+            "   Тип=13=ИзмерПлавЗапят VSQ=01h:SQ=0=Одиноч,Сч=1 COT=0003h:Tst=0,P/N=0,Прич=3=Спорадически "
+            "АдрASDU=0001h=1\n"
+            "   A=000001h=1,Val=1.5,QDS=81h:IvOv\n"
+            "colour=48\n");
+  ASSERT_EQ(Run({"decode-frame", "--code", "4", "--dir", "0", "--time", "2024.01.02 03:04:05.600",
+                 "05 90 03 5A 0A 00 20 F6"}),
+            0);
+  EXPECT_EQ(out,
+            "-> КП=05 Ф=90h=ТС    Г=003 Д1_Д8=5Ah=01011010b Т=000Ah=10 (2024.01.02 03:04:04.600) К+С+\ncolour=31\n");
+}
+
+TEST_F(BoxCommandsTest, DecodeFrameRefusesBadInput) {
+  EXPECT_EQ(Run({"decode-frame", "--code", "14", "--dir", "2", "68"}), 2);
+  EXPECT_EQ(Run({"decode-frame", "--code", "14", "--dir", "0", "6G"}), 2);
+  EXPECT_EQ(Run({"decode-frame", "--code", "14", "--dir", "0", "686"}), 2);
+  EXPECT_EQ(Run({"decode-frame", "--code", "14", "--dir", "0", std::string(129 * 2, 'A')}), 2);
+  EXPECT_EQ(Run({"decode-frame", "--code", "14", "--dir", "0", "--time", "2024.01.02", "68"}), 2);
+  EXPECT_EQ(Run({"decode-frame", "--dir", "0", "68"}), 2);
+  EXPECT_EQ(Run({"decode-frame", "--code", "20", "--dir", "0", "68"}), 1);
+  EXPECT_NE(err.find("no decoder"), std::string::npos);
+  EXPECT_EQ(Run({"unknown"}), 2);
+}
+
+TEST_F(BoxCommandsTest, DecodeFileWithAndWithoutHex) {
+  const std::string path = Write(
+      "Файл данных программы\r\n"
+      "2024.01.02 03:04:05.678|t   100|d 100|p014|e0|L  6|№1|-->|68 04 43 00 00 00 \r\n"
+      "2024.01.02 03:04:05.700|t   122|d  22|p020|e0|L  1|№1|<ПУ|7F \r\n");
+  ASSERT_EQ(Run({"decode", path}), 0) << err;
+  EXPECT_EQ(out,
+            "2024.01.02 03:04:05.678|t   100|d 100|p014|e0|L  6|№1|-->|68 04 43 00 00 00 \n"
+            "-> Start=68h APDULen=4  UFrame TESTFR_act\n"
+            "2024.01.02 03:04:05.700|t   122|d  22|p020|e0|L  1|№1|<ПУ|7F \n");
+  ASSERT_EQ(Run({"decode", path, "--no-hex"}), 0) << err;
+  EXPECT_EQ(out,
+            "-> Start=68h APDULen=4  UFrame TESTFR_act\n"
+            "2024.01.02 03:04:05.700|t   122|d  22|p020|e0|L  1|№1|<ПУ|7F \n");
+  EXPECT_EQ(Run({"decode", path + ".missing"}), 2);
+  EXPECT_EQ(Run({"decode"}), 2);
+}
+
+}  // namespace
+}  // namespace vlm::cli
