@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtTest>
 
 #include "common/DataFolder.h"
@@ -20,6 +22,7 @@
 #include "model/ui/MainForm.h"
 #include "model/ui/ModelFrames.h"
 #include "shell/ui/Frame.h"
+#include "shell/ui/HelpWindow.h"
 #include "shell/ui/IpList.h"
 #include "UiTestUtil.h"
 
@@ -27,13 +30,18 @@ using namespace vlm;
 
 namespace {
 
-// Counts the write-block frames and their data lengths.
+// The data lengths of the write-block frames; a retry of the same block (the link repeats a
+// block whose answer it doubts) is one block.
 struct TBlockSpy : ILinkObserver {
   std::vector<int> writeBlocks;
   int frames = 0;
+  uint32_t lastOffset = ~0u;
   void FrameSent(std::span<const uint8_t> frame) override {
     ++frames;
-    if (frame.size() > 23 && frame[1] == kCmdWriteBlock) writeBlocks.push_back(frame[23]);
+    if (frame.size() <= 23 || frame[1] != kCmdWriteBlock) return;
+    const uint32_t offset = frame[15] | frame[16] << 8 | frame[17] << 16 | uint32_t(frame[18]) << 24;
+    if (offset != lastOffset) writeBlocks.push_back(frame[23]);
+    lastOffset = offset;
   }
   void ResponseReceived(std::span<const uint8_t>, bool) override {}
 };
@@ -71,6 +79,8 @@ class MainWindowTest : public QObject {
   void ReadShowsSimulatorConfiguration();
   void NoToWriteQuestionWritesNothing();
   void SettingsSurviveRestart();
+  void HelpFollowsTheFrame();
+  void StationAndProcessorFrames();
 
  private:
   TCardRS* AddCard(const char* action);
@@ -132,6 +142,13 @@ void MainWindowTest::NewConfigurationTextsAndMenus() {
   QCOMPARE(processor.first(), QString("Добавить Порт Активный"));
   QCOMPARE(processor.last(), QString("Сортировать Порты по номеру"));
   QVERIFY(!processor.contains("Добавить Порт 104 (Ethernet, МЭК104)"));
+
+  // No service button without its window; a window that exists adds its own.
+  QVERIFY(!form_->findChild<QToolButton*>("ButtonFiles"));
+  bool ran = false;
+  QToolButton* files = form_->AddServiceButton("ButtonFiles", "Сервис \"Обмен файлами\"", {}, [&] { ran = true; });
+  files->click();
+  QVERIFY(ran);
 
   // A processor number typed into the frame renames both nodes.
   form_->Select(root->Child(0)->Child(0));
@@ -432,6 +449,43 @@ void MainWindowTest::SettingsSurviveRestart() {
   QVERIFY(form_->windowTitle().endsWith("IP=10.1.2.3 (ПС Лесная)"));
   std::filesystem::remove(SettingsIniPath());
   std::filesystem::remove(IpListIniPath());
+}
+
+void MainWindowTest::HelpFollowsTheFrame() {
+  TCardRS* card = AddCard("ActionNewCard5558");
+  form_->Action("ActionHelp")->trigger();
+  QCOMPARE(form_->HelpWindow()->windowTitle(), QString("Справочник по Конфигуратору ВЕЛМОР"));
+  QCOMPARE(form_->HelpWindow()->Context(), 140);
+  QVERIFY(TFormHelp::HasPage(140));
+  form_->Select(card->Node->Child(0));
+  form_->Action("ActionHelp")->trigger();
+  QCOMPARE(form_->HelpWindow()->Context(), 150);
+  // Every frame of this window has its page.
+  for (int context : {350, 110, 6, 130, 160, 410, 1, 420})
+    QVERIFY2(TFormHelp::HasPage(context), std::to_string(context).c_str());
+}
+
+void MainWindowTest::StationAndProcessorFrames() {
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  form_->Select(processor);
+  auto* octet = form_->CurrentFrame()->findChild<QSpinBox*>("SpinEditIP2");
+  QCOMPARE(octet->property("tag").toInt(), 16);
+  octet->setValue(168);
+  form_->CurrentFrame()->findChild<QSpinBox*>("SpinEditIP1")->setValue(192);
+  QCOMPARE(static_cast<TProcessor*>(processor->Object())->IPAddress, 0xC0A80000u);
+
+  form_->Select(form_->Station()->Node);
+  form_->CurrentFrame()->findChild<QLineEdit*>("EditPlace")->setText("ПС-2");
+  QCOMPARE(form_->Station()->Place, std::string("ПС-2"));
+  QCOMPARE(QString::fromStdString(form_->Station()->Node->Text()), QString("СТАНЦИЯ ПУ ПС-2"));
+  auto* grid = form_->CurrentFrame()->findChild<QTableWidget*>("StringGridProc");
+  QCOMPARE(grid->item(0, 1)->text(), QString("192.168.0.0"));
+  // A double click asks for the processor; the window selects it after the handler.
+  grid->cellDoubleClicked(0, 0);
+  QCOMPARE(form_->SelectedNode(), form_->Station()->Node);
+  QCoreApplication::processEvents();
+  QCOMPARE(form_->SelectedNode(), processor);
+  QVERIFY(qobject_cast<TFrameProcessor*>(form_->CurrentFrame()));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -180,6 +180,7 @@ QWidget* TFormVLM::BuildTopPanel() {
   panel->setObjectName("PanelTop");
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(2, 2, 2, 2);
+  topRow_ = row;
   auto button = [&](const char* action, const char* name) {
     auto* b = new QToolButton(panel);
     b->setObjectName(name);
@@ -187,30 +188,27 @@ QWidget* TFormVLM::BuildTopPanel() {
     b->setIconSize(QSize(28, 28));
     b->setAutoRaise(true);
     row->addWidget(b);
+    return b;
   };
   button("ActionNew", "ButtonNew");
   button("ActionOpen", "ButtonOpen");
   button("ActionSave", "ButtonSave");
   row->addSpacing(8);
   // The tool buttons of reading and writing move the labels; the menu entries do not.
-  auto* read = new QToolButton(panel);
-  read->setObjectName("ButtonRead");
-  read->setIcon(ToolIcon(TToolIcon::Read));
-  read->setIconSize(QSize(28, 28));
-  read->setAutoRaise(true);
-  read->setToolTip(actions_.value("ActionRead")->text());
-  connect(read, &QToolButton::clicked, this, [this] { Guarded([this] { ReadFromController(true); }); });
-  auto* write = new QToolButton(panel);
-  write->setObjectName("ButtonWrite");
-  write->setIcon(ToolIcon(TToolIcon::Write));
-  write->setIconSize(QSize(28, 28));
-  write->setAutoRaise(true);
-  write->setToolTip(actions_.value("ActionWrite")->text());
-  connect(write, &QToolButton::clicked, this, [this] { Guarded([this] { WriteToController(true); }); });
-  row->addWidget(read);
-  row->addWidget(write);
+  auto linkButton = [&](const char* name, TToolIcon icon, const char* action, void (TFormVLM::*run)(bool)) {
+    auto* b = new QToolButton(panel);
+    b->setObjectName(name);
+    b->setIcon(ToolIcon(icon));
+    b->setIconSize(QSize(28, 28));
+    b->setAutoRaise(true);
+    b->setToolTip(actions_.value(action)->text());
+    connect(b, &QToolButton::clicked, this, [this, run] { Guarded([this, run] { (this->*run)(true); }); });
+    row->addWidget(b);
+  };
+  linkButton("ButtonRead", TToolIcon::Read, "ActionRead", &TFormVLM::ReadFromController);
+  linkButton("ButtonWrite", TToolIcon::Write, "ActionWrite", &TFormVLM::WriteToController);
   row->addSpacing(8);
-  button("ActionOptions", "ButtonOptions");
+  optionsButton_ = button("ActionOptions", "ButtonOptions");
   button("ActionHelp", "ButtonHelp");
   auto* labels = new QVBoxLayout;
   labelRead_ = new QLabel(panel);
@@ -232,6 +230,19 @@ QWidget* TFormVLM::BuildTopPanel() {
   connect(indicator_, &TIndicator::DoubleClicked, this, &TFormVLM::ShowTraffic);
   row->addWidget(indicator_);
   return panel;
+}
+
+QToolButton* TFormVLM::AddServiceButton(const QString& name, const QString& hint, const QIcon& icon,
+                                        std::function<void()> run) {
+  auto* b = new QToolButton(this);
+  b->setObjectName(name);
+  b->setToolTip(hint);
+  b->setIcon(icon);
+  b->setIconSize(QSize(28, 28));
+  b->setAutoRaise(true);
+  connect(b, &QToolButton::clicked, this, [this, run] { Guarded(run); });
+  topRow_->insertWidget(topRow_->indexOf(optionsButton_), b);
+  return b;
 }
 
 void TFormVLM::Guarded(const std::function<void()>& body) {
@@ -336,25 +347,25 @@ bool TFormVLM::DropNode(TTreeNode* dragged, TTreeNode* target) {
   return dragged->MoveBefore(*target);
 }
 
-void TFormVLM::SortCards() {
-  TTreeNode* node = SelectedNode();
-  if (!node || !dynamic_cast<TController*>(node->Object())) return;
-  // The processor stays in front: it is the first child and only cards are compared.
-  node->SortChildren(1, [](const TTreeNode& a, const TTreeNode& b) {
-    const auto* ca = dynamic_cast<const TCard*>(a.Object());
-    const auto* cb = dynamic_cast<const TCard*>(b.Object());
-    return ca && cb && ca->Address < cb->Address;
+// Orders the children of an owner node from `first` on by a key of their objects; children of
+// another class keep no particular place.
+template <class TOwner, class TItem, class TKey>
+static void SortChildrenOf(TTreeNode* node, size_t first, TKey key) {
+  if (!node || !dynamic_cast<TOwner*>(node->Object())) return;
+  node->SortChildren(first, [key](const TTreeNode& a, const TTreeNode& b) {
+    const auto* x = dynamic_cast<const TItem*>(a.Object());
+    const auto* y = dynamic_cast<const TItem*>(b.Object());
+    return x && y && key(*x) < key(*y);
   });
 }
 
+// The processor stays in front: it is the first child and only cards are compared.
+void TFormVLM::SortCards() {
+  SortChildrenOf<TController, TCard>(SelectedNode(), 1, [](const TCard& c) { return c.Address; });
+}
+
 void TFormVLM::SortPorts() {
-  TTreeNode* node = SelectedNode();
-  if (!node || !dynamic_cast<TProcessor*>(node->Object())) return;
-  node->SortChildren(0, [](const TTreeNode& a, const TTreeNode& b) {
-    const auto* pa = dynamic_cast<const TSoftPort*>(a.Object());
-    const auto* pb = dynamic_cast<const TSoftPort*>(b.Object());
-    return pa && pb && pa->Number < pb->Number;
-  });
+  SortChildrenOf<TProcessor, TSoftPort>(SelectedNode(), 0, [](const TSoftPort& p) { return p.Number; });
 }
 
 QString TFormVLM::ReadFromLabel() const { return labelRead_->text(); }
@@ -392,6 +403,11 @@ void TFormVLM::TakeWindowSettings() {
 }
 
 void TFormVLM::closeEvent(QCloseEvent* event) {
+  // A link operation still running (its wait lets this event through) finishes first.
+  if (busy_) {
+    event->ignore();
+    return;
+  }
   ApplyFrame();
   TakeWindowSettings();
   if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + ctx_.IniPath().string());

@@ -12,7 +12,10 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QHBoxLayout;
+class QIcon;
 class QSplitter;
+class QToolButton;
 class QVBoxLayout;
 
 namespace vlm {
@@ -47,6 +50,7 @@ class TFormVLM : public QWidget {
   QAction* Action(const QString& name) const { return actions_.value(name); }
   TIndicator* Indicator() const { return indicator_; }
   TConfigTreeView* TreeView() const { return treeView_; }
+  TFormHelp* HelpWindow() const { return help_; }
   QString ReadFromLabel() const;
   QString WrittenToLabel() const;
   bool Reading() const { return reading_; }
@@ -68,6 +72,11 @@ class TFormVLM : public QWidget {
   QString Title() const;
   // Runs an action body: a silent abort ends it quietly, as the event loop would.
   void Guarded(const std::function<void()>& body);
+
+  // Service windows of other parts put their tool button in front of the settings button
+  // ("Сервис \"Обмен файлами\"", ...): a button appears only with a window behind it.
+  QToolButton* AddServiceButton(const QString& name, const QString& hint, const QIcon& icon,
+                                std::function<void()> run);
 
   // Offered after a successful write (the reset window of the services, when it exists).
   std::function<void()> AfterWrite;
@@ -109,6 +118,8 @@ class TFormVLM : public QWidget {
   QVBoxLayout* rightLayout_ = nullptr;
   TFrame* currentFrame_ = nullptr;
   TIndicator* indicator_ = nullptr;
+  QHBoxLayout* topRow_ = nullptr;
+  QToolButton* optionsButton_ = nullptr;
   QLabel* labelRead_ = nullptr;
   QLabel* labelWritten_ = nullptr;
   QHash<QString, QAction*> actions_;

@@ -35,6 +35,7 @@ QTableWidget* SummaryGrid(const char* name, const QString& h0, const QString& h1
   grid->setObjectName(name);
   grid->setHorizontalHeaderLabels({h0, h1});
   grid->horizontalHeader()->setStretchLastSection(true);
+  grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   grid->verticalHeader()->hide();
   grid->verticalHeader()->setDefaultSectionSize(18);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -428,15 +429,10 @@ void RegisterModelFrames() {
   reg("TStation", [](QWidget* p) { return new TFrameStation(p); });
   reg("TController", [](QWidget* p) { return new TFrameController(p); });
   reg("TProcessor", [](QWidget* p) { return new TFrameProcessor(p); });
-  RegisterFrame("TCard5554", [](TObj& o, QWidget* p) -> TFrame* {
-    return new TFrameCardRS(static_cast<TCardRS&>(o).Kind.helpContext, p);
-  });
-  RegisterFrame("TCard5558", [](TObj& o, QWidget* p) -> TFrame* {
-    return new TFrameCardRS(static_cast<TCardRS&>(o).Kind.helpContext, p);
-  });
-  RegisterFrame("TCardPPI", [](TObj& o, QWidget* p) -> TFrame* {
-    return new TFrameCardRS(static_cast<TCardRS&>(o).Kind.helpContext, p);
-  });
+  for (const TCardRSKind* kind : {&kCard5554Kind, &kCard5558Kind, &kCardPPIKind}) {
+    const int help = kind->helpContext;
+    RegisterFrame(kind->className, [help](TObj&, QWidget* p) -> TFrame* { return new TFrameCardRS(help, p); });
+  }
   reg("TCardPVS", [](QWidget* p) { return new TFramePVS(p); });
   reg("TCardUNIO", [](QWidget* p) { return new TFrameUNIO(p); });
   reg("TComPort", [](QWidget* p) { return new TFrameComPort(p); });

@@ -47,6 +47,7 @@ QToolButton* SpeedButton(const char* name, const QString& text, const QString& h
 TOptionsDlg::TOptionsDlg(std::filesystem::path ipListPath, QWidget* parent)
     : QDialog(parent), ipListPath_(std::move(ipListPath)) {
   setObjectName("OptionsDlg");
+  setProperty("helpContext", 700);
   setWindowTitle(kAppTitle + " - Настройка");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(BuildLinkBox());

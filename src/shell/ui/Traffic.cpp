@@ -77,6 +77,7 @@ class TTrafficView : public QWidget {
 TFormTraffic::TFormTraffic(TLogSource source, std::function<QString()> destIp, QWidget* parent)
     : QWidget(parent, Qt::Window), source_(std::move(source)), destIp_(std::move(destIp)) {
   setObjectName("FormTraffic");
+  setProperty("helpContext", 710);
   setAutoFillBackground(true);
   QPalette p = palette();
   p.setColor(QPalette::Window, Qt::black);
