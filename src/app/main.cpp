@@ -11,6 +11,7 @@
 #include "model/ui/ModelFrames.h"
 #include "ports/PortMenus.h"
 #include "ports/ui/PortFrames.h"
+#include "ports/ui/ReaddrFrames.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/QtPrompt.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   vlm::RegisterPortKinds();
   vlm::RegisterModelFrames();
   vlm::RegisterPortFrames();
+  vlm::RegisterReaddrFrames();
 
   vlm::TAppContext context;
   // While the link waits for an answer the window stays alive (the busy guard of the link keeps

@@ -27,6 +27,9 @@ struct TReaddrColumn {
   uint16_t minimum = 1;
   uint16_t maximum = 255;
   TSortKind sortRole = TSortKind::None;
+  // A reference column the owner computes: nothing is typed into it, stored from it, or counted
+  // when deciding whether a row is empty.
+  bool shownOnly = false;
 };
 
 // Accepted-character sets the owners use; every column also takes backspace, Enter, '*', '+', '='.

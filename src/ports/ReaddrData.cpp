@@ -15,7 +15,8 @@ TReaddrData::TReaddrData(std::string title, std::vector<TReaddrColumn> columns)
 
 size_t TReaddrData::RowWidth() const {
   size_t width = 0;
-  for (const auto& c : columns_) width += KindWidth(c.kind);
+  for (const auto& c : columns_)
+    if (!c.shownOnly) width += KindWidth(c.kind);
   return width;
 }
 
@@ -25,9 +26,9 @@ void TReaddrData::SetCell(size_t row, size_t column, std::string text) {
 
 bool TReaddrData::RowIsEmpty(size_t row) const {
   const auto& r = cells_.at(row);
-  return std::all_of(r.begin(), r.end(), [](const std::string& s) {
-    return s.find_first_not_of(' ') == std::string::npos;
-  });
+  for (size_t c = 0; c < r.size(); ++c)
+    if (!columns_[c].shownOnly && r[c].find_first_not_of(' ') != std::string::npos) return false;
+  return true;
 }
 
 void TReaddrData::Load(const std::vector<TByteRow>& rows) {
@@ -36,6 +37,10 @@ void TReaddrData::Load(const std::vector<TByteRow>& rows) {
     std::vector<std::string> row;
     size_t offset = 0;
     for (const auto& c : columns_) {
+      if (c.shownOnly) {
+        row.emplace_back();
+        continue;
+      }
       const size_t w = KindWidth(c.kind);
       // A short stored row shows its missing cells empty rather than reading past it.
       row.push_back(offset + w <= bytes.size()
@@ -56,11 +61,13 @@ TStoreResult TReaddrData::Store(
     if (capacity != 0 && result.rows.size() >= capacity) {
       result.capacityExceeded = true;
       result.rows.clear();
+      result.gridRows.clear();
       return result;
     }
     TByteRow bytes(RowWidth());
     size_t offset = 0;
     for (size_t c = 0; c < columns_.size(); ++c) {
+      if (columns_[c].shownOnly) continue;
       const size_t w = KindWidth(columns_[c].kind);
       const TCellResult cell = BytesFromCell(columns_[c], cells_[r][c], std::span<uint8_t>(bytes.data() + offset, w));
       if (cell.error != TCellError::None) {
@@ -70,12 +77,14 @@ TStoreResult TReaddrData::Store(
           result.errorRow = row;
           result.errorColumn = column;
           result.rows.clear();
+          result.gridRows.clear();
           return result;
         }
       }
       offset += w;
     }
     result.rows.push_back(std::move(bytes));
+    result.gridRows.push_back(r);
   }
   result.ok = true;
   return result;
@@ -85,10 +94,13 @@ std::string TReaddrData::SortKey(size_t row, TSortKind role) const {
   std::string key;
   for (size_t c = 0; c < columns_.size(); ++c) {
     if (columns_[c].sortRole != role) continue;
-    long v = 255;  // empty (or unreadable) cells sort last
-    if (!ParseTableInt(cells_[row][c], v) || v < 0) v = 255;
+    // 16-bit columns (Modbus registers, object addresses) take four digits, so that 0x100 does
+    // not sort before 0x20 in the string comparison, and their empty cells stay all "f" (last).
+    const bool wide = columns_[c].kind == TDataKind::Word;
+    long v = wide ? 0xFFFF : 255;  // empty (or unreadable) cells sort last
+    if (!ParseTableInt(cells_[row][c], v) || v < 0) v = wide ? 0xFFFF : 255;
     char buf[24];
-    std::snprintf(buf, sizeof buf, "%02lx", static_cast<unsigned long>(v));
+    std::snprintf(buf, sizeof buf, wide ? "%04lx" : "%02lx", static_cast<unsigned long>(v));
     key += buf;
   }
   return key;
@@ -115,6 +127,10 @@ static void QuickSortRows(std::vector<std::pair<std::string, std::vector<std::st
 }
 
 void TReaddrData::Sort(TSortKind role) {
+  // Without a key column every key is equal and the quicksort would still swap rows; a table
+  // whose row number means something (junctions) must keep its order.
+  if (std::none_of(columns_.begin(), columns_.end(), [role](const TReaddrColumn& c) { return c.sortRole == role; }))
+    return;
   std::vector<std::pair<std::string, std::vector<std::string>>> rows;
   rows.reserve(cells_.size());
   for (size_t r = 0; r < cells_.size(); ++r) rows.emplace_back(SortKey(r, role), std::move(cells_[r]));
@@ -126,7 +142,8 @@ void TReaddrData::FillSelection(size_t top, size_t left, size_t bottom, size_t r
   if (top > bottom || left > right || bottom >= cells_.size() || right >= columns_.size()) return;
   if (text.empty() || text[0] != '+') {
     for (size_t r = top; r <= bottom; ++r)
-      for (size_t c = left; c <= right; ++c) cells_[r][c] = text;
+      for (size_t c = left; c <= right; ++c)
+        if (!columns_[c].shownOnly) cells_[r][c] = text;
     return;
   }
   long step = 1, value = 0;
@@ -134,6 +151,7 @@ void TReaddrData::FillSelection(size_t top, size_t left, size_t bottom, size_t r
   if (!ParseTableInt(cells_[top][left], value)) value = 0;
   for (size_t r = top; r <= bottom; ++r)
     for (size_t c = left; c <= right; ++c) {
+      if (columns_[c].shownOnly) continue;
       cells_[r][c] = std::to_string(value);
       value += step;
     }

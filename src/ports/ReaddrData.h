@@ -21,6 +21,7 @@ enum class TCellDecision { Cancel, Ignore };
 struct TStoreResult {
   bool ok = false;
   std::vector<TByteRow> rows;
+  std::vector<size_t> gridRows;  // the data row (0-based) each stored row came from
   // Where it stopped (data row and column, 1-based as shown) when a cell was refused with Cancel.
   int errorRow = 0, errorColumn = 0;
   bool capacityExceeded = false;
@@ -33,7 +34,7 @@ class TReaddrData {
   const std::string& Title() const { return title_; }
   const std::vector<TReaddrColumn>& Columns() const { return columns_; }
   size_t ColumnCount() const { return columns_.size(); }  // data columns (grid columns 1..n)
-  size_t RowWidth() const;                                  // bytes of one stored row
+  size_t RowWidth() const;  // bytes of one converted row (shown-only columns take none)
 
   // Data rows, 0-based here; the grid shows row r as number r + 1.
   size_t RowCount() const { return cells_.size(); }

@@ -1,5 +1,7 @@
 #include "ports/ui/ReaddrModel.h"
 
+#include <QColor>
+
 namespace vlm {
 
 int TReaddrModel::rowCount(const QModelIndex& parent) const {
@@ -13,6 +15,10 @@ int TReaddrModel::columnCount(const QModelIndex& parent) const {
 QVariant TReaddrModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+  // Reference columns are computed, not typed: they look like it.
+  if (role == Qt::BackgroundRole && index.column() > 0 &&
+      data_.Columns().at(static_cast<size_t>(index.column() - 1)).shownOnly)
+    return QColor(0xE8, 0xE8, 0xE8);
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   if (index.column() == 0) return index.row() + 1;
   return QString::fromStdString(data_.Cell(static_cast<size_t>(index.row()), static_cast<size_t>(index.column() - 1)));
@@ -36,6 +42,7 @@ QVariant TReaddrModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags TReaddrModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   if (index.column() == 0) return Qt::ItemIsEnabled;
+  if (data_.Columns().at(static_cast<size_t>(index.column() - 1)).shownOnly) return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 

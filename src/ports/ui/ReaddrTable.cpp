@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 
 #include "common/Prompt.h"
+#include "ports/ReaddrOwners.h"
 #include "ports/ui/ReaddrDataModule.h"
 #include "ports/ui/ReaddrEdit.h"
 #include "ports/ui/ReaddrModel.h"
@@ -81,28 +82,41 @@ TDataKind TReaddrTable::KindAt(int column) const {
   return data_->Columns()[static_cast<size_t>(column - 1)].kind;
 }
 
+void TReaddrTable::CommitEdit() {
+  if (state() != QAbstractItemView::EditingState) return;
+  if (QWidget* editor = indexWidget(currentIndex())) commitData(editor);
+  closePersistentEditor(currentIndex());
+}
+
+void TReaddrTable::ShowCell(int row, int column) {
+  const QModelIndex index = model_->index(row, column);
+  setCurrentIndex(index);
+  scrollTo(index);
+}
+
+TCellDecision TReaddrTable::AskCell(const std::string& text, int row, int column) {
+  ShowCell(row - 1, column);
+  const QString message = QString::fromStdString(text);
+  if (cellErrorHandler) return cellErrorHandler(message);
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName() + " - Ошибка",
+                  QString(message).replace('\r', '\n'), QMessageBox::Cancel | QMessageBox::Ignore, this);
+  return box.exec() == QMessageBox::Ignore ? TCellDecision::Ignore : TCellDecision::Cancel;
+}
+
+void TReaddrTable::ShowMessage(const QString& text) {
+  if (messageHandler) messageHandler(text);
+  else ShowError(text.toStdString());
+}
+
 std::optional<std::vector<TByteRow>> TReaddrTable::Store(size_t capacity, const QString& capacityMessage) {
-  if (state() == QAbstractItemView::EditingState) {
-    // take over what is still in the editor
-    if (QWidget* editor = indexWidget(currentIndex())) commitData(editor);
-    closePersistentEditor(currentIndex());
-  }
-  auto decide = [this](const std::string& text, int row, int column) {
-    setCurrentIndex(model_->index(row - 1, column));
-    const QString message = QString::fromStdString(text);
-    if (cellErrorHandler) return cellErrorHandler(message);
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName() + " - Ошибка",
-                    QString(message).replace('\r', '\n'), QMessageBox::Cancel | QMessageBox::Ignore, this);
-    return box.exec() == QMessageBox::Ignore ? TCellDecision::Ignore : TCellDecision::Cancel;
-  };
+  CommitEdit();
+  auto decide = [this](const std::string& text, int row, int column) { return AskCell(text, row, column); };
   TStoreResult result = data_->Store(capacity, decide);
   if (result.capacityExceeded) {
-    const QString text = QString::fromStdString(data_->Title()) + "\r" +
-                         (capacityMessage.isEmpty()
-                              ? QString("Превышена максимальная емкость таблицы - %1 записей.").arg(capacity)
-                              : capacityMessage);
-    if (messageHandler) messageHandler(text);
-    else ShowError(text.toStdString());
+    ShowMessage(QString::fromStdString(data_->Title()) + "\r" +
+                (capacityMessage.isEmpty()
+                     ? QString::fromStdString("Превышена максимальная емкость таблицы - " + RecordCount(capacity) + ".")
+                     : capacityMessage));
     return std::nullopt;
   }
   if (!result.ok) return std::nullopt;

@@ -26,6 +26,13 @@ class TReaddrTable : public QTableView {
   // more rows than capacity; capacityMessage is shown after the title then).
   std::optional<std::vector<TByteRow>> Store(size_t capacity, const QString& capacityMessage = {});
   void SortBy(TSortKind role);
+  // The pieces of a store for owners that convert the data themselves: take over the text still
+  // in the cell editor, ask about a refused cell (made current first), show a refusal.
+  void CommitEdit();
+  TCellDecision AskCell(const std::string& text, int row, int column);
+  void ShowMessage(const QString& text);
+  // Makes the data cell (0-based row, 1-based column) current and visible.
+  void ShowCell(int row, int column);
   void Reload();  // after the data changed behind the view
 
   // Row operations of the shared menu, on the current row.
