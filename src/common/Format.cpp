@@ -10,7 +10,7 @@ namespace {
 
 std::atomic<char> gDecimalSeparator{'.'};
 
-struct Spec {
+struct TConversion {
   bool leftJustify = false;
   int width = -1;
   int precision = -1;
@@ -38,8 +38,8 @@ class Formatter {
         continue;
       }
       pos_ = i + 1;
-      const Spec spec = ParseSpec();
-      Convert(spec, out);
+      const TConversion conv = ParseConversion();
+      Convert(conv, out);
       i = pos_;
     }
     return out;
@@ -54,7 +54,7 @@ class Formatter {
     return pos_ < format_.size() && (format_[pos_] == '*' || (format_[pos_] >= '0' && format_[pos_] <= '9'));
   }
 
-  // A number of the spec, or "*" taking the next argument.
+  // A number of the conv, or "*" taking the next argument.
   int ReadNumber() {
     if (format_[pos_] == '*') {
       ++pos_;
@@ -69,8 +69,8 @@ class Formatter {
     return v;
   }
 
-  Spec ParseSpec() {
-    Spec spec;
+  TConversion ParseConversion() {
+    TConversion conv;
     // "%n:" (or "%*:") moves the argument index; look ahead so a width is not consumed.
     size_t end = pos_;
     while (end < format_.size() && format_[end] >= '0' && format_[end] <= '9') ++end;
@@ -80,18 +80,18 @@ class Formatter {
       ++pos_;
     }
     if (pos_ < format_.size() && format_[pos_] == '-') {
-      spec.leftJustify = true;
+      conv.leftJustify = true;
       ++pos_;
     }
-    if (AtDigitOrStar()) spec.width = ReadNumber();
+    if (AtDigitOrStar()) conv.width = ReadNumber();
     if (pos_ < format_.size() && format_[pos_] == '.') {
       ++pos_;
-      spec.precision = AtDigitOrStar() ? ReadNumber() : 0;
+      conv.precision = AtDigitOrStar() ? ReadNumber() : 0;
     }
     if (pos_ >= format_.size()) Fail("conversion letter missing");
-    spec.type = static_cast<char>(format_[pos_] | 0x20);  // letters are case-insensitive
+    conv.type = static_cast<char>(format_[pos_] | 0x20);  // letters are case-insensitive
     ++pos_;
-    return spec;
+    return conv;
   }
 
   const FormatArg& NextArg() {
@@ -105,19 +105,19 @@ class Formatter {
     return *v;
   }
 
-  void Convert(const Spec& spec, std::string& out) {
+  void Convert(const TConversion& conv, std::string& out) {
     std::string text;
-    switch (spec.type) {
-      case 'd': text = Decimal(NextInteger(), spec.precision); break;
-      case 'u': text = Unsigned(NextInteger(), spec.precision); break;
-      case 'x': text = Hex(NextInteger(), spec.precision); break;
-      case 'b': text = Bits(NextInteger(), spec.precision); break;
-      case 's': text = Text(spec.precision); break;
+    switch (conv.type) {
+      case 'd': text = Decimal(NextInteger(), conv.precision); break;
+      case 'u': text = Unsigned(NextInteger(), conv.precision); break;
+      case 'x': text = Hex(NextInteger(), conv.precision); break;
+      case 'b': text = Bits(NextInteger(), conv.precision); break;
+      case 's': text = Text(conv.precision); break;
       case 'p': text = Pointer(); break;
-      case 'e': case 'f': case 'g': case 'n': case 'm': text = Float(spec); break;
+      case 'e': case 'f': case 'g': case 'n': case 'm': text = Float(conv); break;
       default: Fail("unknown conversion");
     }
-    Pad(text, spec, out);
+    Pad(text, conv, out);
   }
 
   static size_t CharCount(const std::string& s) {
@@ -126,13 +126,13 @@ class Formatter {
     return n;
   }
 
-  static void Pad(const std::string& text, const Spec& spec, std::string& out) {
+  static void Pad(const std::string& text, const TConversion& conv, std::string& out) {
     const size_t len = CharCount(text);
-    const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+    const size_t width = conv.width > 0 ? static_cast<size_t>(conv.width) : 0;
     const size_t fill = width > len ? width - len : 0;
-    if (!spec.leftJustify) out.append(fill, ' ');
+    if (!conv.leftJustify) out.append(fill, ' ');
     out += text;
-    if (spec.leftJustify) out.append(fill, ' ');
+    if (conv.leftJustify) out.append(fill, ' ');
   }
 
   static std::string ZeroExtend(std::string digits, int precision) {
@@ -206,13 +206,13 @@ class Formatter {
     Fail("floating point argument expected");
   }
 
-  std::string Float(const Spec& spec) {
+  std::string Float(const TConversion& conv) {
     const double v = NextFloat();
-    switch (spec.type) {
-      case 'g': return FormatGeneral(v, spec.precision < 0 ? 15 : spec.precision, 3);
-      case 'e': return FormatExponent(v, spec.precision < 0 ? 15 : spec.precision);
-      case 'f': return FormatFixed(v, spec.precision < 0 ? 2 : spec.precision, false);
-      default: return FormatFixed(v, spec.precision < 0 ? 2 : spec.precision, true);
+    switch (conv.type) {
+      case 'g': return FormatGeneral(v, conv.precision < 0 ? 15 : conv.precision, 3);
+      case 'e': return FormatExponent(v, conv.precision < 0 ? 15 : conv.precision);
+      case 'f': return FormatFixed(v, conv.precision < 0 ? 2 : conv.precision, false);
+      default: return FormatFixed(v, conv.precision < 0 ? 2 : conv.precision, true);
     }
   }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ports/PointKind.h"
+#include "ports/ui/FramePages.h"
 #include "ports/PortKind.h"
 
 namespace vlm {
@@ -109,19 +110,12 @@ TItemPage& TFrameKind::PageOn(QWidget* owner, QGridLayout* grid) {
 
 TItemPage& TFrameKind::NewPage(const QString& title, QWidget** pageWidget) {
   if (!tabs_) {
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName("PageControl");
-    Body()->addWidget(tabs_, 1);
+    tabs_ = AddPageControl(this, Body());
     connect(tabs_, &QTabWidget::currentChanged, this,
             [this](int index) { LastPages()[frameClass_] = index; });
   }
-  auto* page = new QWidget(tabs_);
-  auto* column = new QVBoxLayout(page);
-  auto* grid = new QGridLayout;
-  grid->setColumnStretch(1, 1);
-  column->addLayout(grid);
-  column->addStretch(1);
-  tabs_->addTab(page, title);
+  QWidget* page = nullptr;
+  QGridLayout* grid = AddGridPage(tabs_, title, &page);
   if (pageWidget) *pageWidget = page;
   return PageOn(page, grid);
 }

@@ -22,28 +22,22 @@
 #include "ports/PortKind.h"
 #include "ports/RowTable.h"
 #include "ports/ui/ReaddrPage.h"
+#include "ports/ui/FramePages.h"
 #include "ports/ui/ReaddrTable.h"
 
 namespace vlm {
 
 TReaddrFrame::TReaddrFrame(int helpContext, int& rememberedPage, std::span<const TItemDef> items, QWidget* parent)
     : TFrame(helpContext, parent), remembered_(rememberedPage), items_(items) {
-  tabs_ = new QTabWidget(this);
-  tabs_->setObjectName("PageControl");
-  Body()->addWidget(tabs_, 1);
+  tabs_ = AddPageControl(this, Body());
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (index >= 0) remembered_ = index;
   });
 }
 
 TBinder& TReaddrFrame::AddSettingsPage(const QString& title) {
-  auto* page = new QWidget(tabs_);
-  auto* column = new QVBoxLayout(page);
-  auto* grid = new QGridLayout;
-  grid->setColumnStretch(1, 1);
-  column->addLayout(grid);
-  column->addStretch(1);
-  tabs_->addTab(page, title);
+  QWidget* page = nullptr;
+  QGridLayout* grid = AddGridPage(tabs_, title, &page);
   binders_.push_back(new TBinder(page, grid));
   return *binders_.back();
 }
