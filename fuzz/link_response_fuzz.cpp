@@ -1,5 +1,6 @@
 // Controller answers of every service request, read within the received bytes. Input byte 0
 // picks the request (and byte 1 its block size); the rest is the answer the controller "sent".
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,7 +21,7 @@ class TOneAnswer : public vlm::ILinkTransport {
   bool Send(std::span<const uint8_t>) override { return true; }
   int Receive(std::span<uint8_t> into, size_t, const std::function<void()>&) override {
     const size_t n = std::min(answer_.size(), into.size());
-    std::memcpy(into.data(), answer_.data(), n);
+    std::copy_n(answer_.data(), n, into.data());
     answer_.clear();  // later tries and blocks hear nothing
     return int(n);
   }

@@ -146,7 +146,7 @@ bool ReadBlockOnce(TControllerLink& link, const TBlockLayout& layout, std::span<
   const size_t taken = std::min<size_t>(count, layout.maxCount);
   if (!a.Has(layout.dataPos + taken)) return BadAnswer(link);
   const size_t copied = std::min(taken, destination.size());
-  std::memcpy(destination.data(), &a.bytes[layout.dataPos], copied);
+  std::copy_n(&a.bytes[layout.dataPos], copied, destination.data());
   link.File.BlockGot = uint16_t(copied);
   return true;
 }
@@ -192,7 +192,7 @@ bool ReadMemory(TControllerLink& link, uint16_t segment, uint16_t offset, uint8_
 bool ReadMemory(TControllerLink& link, uint16_t segment, uint16_t offset, std::span<uint8_t> out) {
   if (out.size() > 255) return false;
   if (!ReadMemory(link, segment, offset, uint8_t(out.size()))) return false;
-  std::memcpy(out.data(), &link.ResponseBuffer[7], out.size());
+  std::copy_n(&link.ResponseBuffer[7], out.size(), out.data());
   return true;
 }
 
@@ -205,7 +205,7 @@ bool WriteMemory(TControllerLink& link, uint16_t segment, uint16_t offset, std::
   PutU16(&rb[2], offset);
   PutU16(&rb[4], segment);
   rb[6] = uint8_t(data.size());
-  std::memcpy(&rb[7], data.data(), data.size());
+  std::copy_n(data.data(), data.size(), &rb[7]);
   return link.Exchange(kExchangeAnswer, 8);
 }
 
@@ -282,7 +282,7 @@ bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source) {
   PutU32(&rb[15], link.File.FileOffset);
   PutU32(&rb[19], link.File.FileSize);
   rb[23] = uint8_t(length);
-  std::memcpy(&rb[24], source.data(), length);
+  std::copy_n(source.data(), length, &rb[24]);  // copy_n: an empty file may have no data pointer
   for (int i = 0; i < Tries(link); ++i) {
     link.ExpectLookAlikeAnswer();  // every good write answer looks the same
     if (ExchangeForCode(link, kExchangeAnswer2, 5, 2)) return true;

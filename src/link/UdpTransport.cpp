@@ -71,7 +71,7 @@ class TUdpTransport : public ILinkTransport {
         const auto got = socket_.ReceiveBuffer();
         lastAnswer_.assign(got.begin(), got.end());
         const size_t n = std::min(got.size(), into.size());
-        std::memcpy(into.data(), got.data(), n);
+        std::copy_n(got.data(), n, into.data());
         return int(n);
       }
     }
