@@ -129,7 +129,7 @@ void ScreenshotTest::MainWindowAndFrames() {
 void ScreenshotTest::ShellWindows() {
   TOptionsDlg options(IpListIniPath());
   TOptionValues v;
-  v.destIp = {127, 0, 0, 2};
+  v.link.DestIP = {127, 0, 0, 2};
   options.FillFrom(v);
   Shoot(&options, "options");
 

@@ -178,19 +178,19 @@ void ShellTest::OptionsRoundTripAndCancel() {
   TOptionsDlg dlg(ini);
   QCOMPARE(dlg.windowTitle(), QString("Конфигуратор ВЕЛМОР - Настройка"));
   TOptionValues v;
-  v.destIp = {192, 168, 1, 5};
-  v.attempts = 7;
+  v.link.DestIP = {192, 168, 1, 5};
+  v.link.Attempts = 7;
   dlg.FillFrom(v);
   QCOMPARE(dlg.findChild<QLineEdit*>("EditPlace")->text(), QString("Подстанция 7"));
-  QCOMPARE(dlg.PlaceOf(v.destIp), QString("Подстанция 7"));
+  QCOMPARE(dlg.PlaceOf(v.link.DestIP), QString("Подстанция 7"));
   QVERIFY(dlg.findChild<QRadioButton*>("RadioButtonNet")->isChecked());
 
   dlg.findChild<QLineEdit*>("b3")->setText("300");
   dlg.findChild<QRadioButton*>("RadioButtonCom")->setChecked(true);
   const TOptionValues edited = dlg.Values();
-  QCOMPARE(edited.destIp[2], uint8_t(44));
-  QCOMPARE(edited.linkMode, 0);
-  QCOMPARE(edited.attempts, 7);
+  QCOMPARE(edited.link.DestIP[2], uint8_t(44));
+  QCOMPARE(int(edited.link.LinkMode), 0);
+  QCOMPARE(edited.link.Attempts, 7);
 
   // Add the edited address, save, and a new dialog (a restart) sees it.
   dlg.findChild<QLineEdit*>("EditPlace")->setText("Новая");
@@ -209,7 +209,7 @@ void ShellTest::OptionsRoundTripAndCancel() {
     restarted.findChild<QPushButton*>("CancelBtn")->click();
   });
   QVERIFY(!restarted.Run(kept));
-  QCOMPARE(kept.destIp, v.destIp);
+  QCOMPARE(kept.link.DestIP, v.link.DestIP);
 }
 
 QTEST_MAIN(ShellTest)

@@ -441,26 +441,9 @@ void TFormVLM::ShowAbout() {
 void TFormVLM::ShowOptions() {
   if (!options_) options_ = new TOptionsDlg(ctx_.IpListPath(), this);
   ctx_.Link.CloseLink();
-  TOptionValues v;
-  const TLinkSettings& ls = ctx_.Link.Settings;
-  v.linkMode = ls.LinkMode;
-  v.comPortNumber = ls.ComPortNumber;
-  v.selfIp = ls.SelfIP;
-  v.destIp = ls.DestIP;
-  v.attempts = ls.Attempts;
-  v.waitTime = ls.WaitTime;
-  v.showErrors = ls.ShowErrors;
-  v.backupEnable = ctx_.Main.BackupEnable;
-  v.place = place_.toStdString();
+  TOptionValues v{ctx_.Link.Settings, ctx_.Main.BackupEnable, place_.toStdString()};
   if (!options_->Run(v)) return;
-  TLinkSettings& s = ctx_.Link.Settings;
-  s.LinkMode = static_cast<uint8_t>(v.linkMode);
-  s.ComPortNumber = v.comPortNumber;
-  s.SelfIP = v.selfIp;
-  s.DestIP = v.destIp;
-  s.Attempts = v.attempts;
-  s.WaitTime = v.waitTime;
-  s.ShowErrors = v.showErrors;
+  ctx_.Link.Settings = v.link;
   ctx_.Main.BackupEnable = v.backupEnable;
   place_ = QString::fromStdString(v.place);
   TakeWindowSettings();

@@ -209,31 +209,33 @@ TIp TOptionsDlg::Address(QLineEdit* const fields[4]) const {
 }
 
 void TOptionsDlg::FillFrom(const TOptionValues& v) {
-  radioNet_->setChecked(v.linkMode == 1);
-  radioCom_->setChecked(v.linkMode != 1);
-  comEdit_->setValue(v.comPortNumber);
-  SetAddress(a_, v.selfIp);
-  SetAddress(b_, v.destIp);
-  checkMess_->setChecked(v.showErrors);
+  filled_ = v.link;
+  radioNet_->setChecked(v.link.LinkMode == kLinkUdp);
+  radioCom_->setChecked(v.link.LinkMode != kLinkUdp);
+  comEdit_->setValue(v.link.ComPortNumber);
+  SetAddress(a_, v.link.SelfIP);
+  SetAddress(b_, v.link.DestIP);
+  checkMess_->setChecked(v.link.ShowErrors);
   checkBackup_->setChecked(v.backupEnable);
-  spinAttempts_->setValue(v.attempts);
-  spinWait_->setValue(v.waitTime);
+  spinAttempts_->setValue(v.link.Attempts);
+  spinWait_->setValue(v.link.WaitTime);
   GridToList();
-  const int row = list_.Find(IpText(v.destIp));
+  const int row = list_.Find(IpText(v.link.DestIP));
   editPlace_->setText(QString::fromStdString(row >= 0 ? list_.rows[row].place : v.place));
   if (row >= 0) grid_->setCurrentCell(row, 0);
 }
 
 TOptionValues TOptionsDlg::Values() const {
   TOptionValues v;
-  v.linkMode = radioNet_->isChecked() ? 1 : 0;
-  v.comPortNumber = comEdit_->value();
-  v.selfIp = Address(a_);
-  v.destIp = Address(b_);
-  v.showErrors = checkMess_->isChecked();
+  v.link = filled_;
+  v.link.LinkMode = radioNet_->isChecked() ? kLinkUdp : kLinkSerial;
+  v.link.ComPortNumber = comEdit_->value();
+  v.link.SelfIP = Address(a_);
+  v.link.DestIP = Address(b_);
+  v.link.ShowErrors = checkMess_->isChecked();
+  v.link.Attempts = spinAttempts_->value();
+  v.link.WaitTime = spinWait_->value();
   v.backupEnable = checkBackup_->isChecked();
-  v.attempts = spinAttempts_->value();
-  v.waitTime = spinWait_->value();
   v.place = editPlace_->text().toStdString();
   return v;
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "link/LinkSettings.h"
 #include "shell/ui/IpList.h"
 
 class QCheckBox;
@@ -16,15 +17,10 @@ class QTableWidget;
 
 namespace vlm {
 
-// What the dialog edits; the main window moves it to and from the program settings.
+// What the dialog edits: the link settings themselves (keys the dialog does not show, such as
+// the serial device or the UDP port, pass through unchanged), the backup switch and the place.
 struct TOptionValues {
-  int linkMode = 1;  // 1 Ethernet (UDP), 0 serial
-  int comPortNumber = 1;
-  TIp selfIp{};
-  TIp destIp{};
-  int attempts = 3;
-  int waitTime = 100;
-  bool showErrors = false;
+  TLinkSettings link;
   bool backupEnable = true;
   std::string place;  // place of the chosen controller (not kept in the settings file)
 };
@@ -53,6 +49,7 @@ class TOptionsDlg : public QDialog {
   void SpeedButtonHintClick();
 
  private:
+  TLinkSettings filled_;  // what FillFrom got: the base of Values()
   QWidget* BuildLinkBox();
   QWidget* BuildListBox();
   QWidget* BuildExchangeBox();
