@@ -52,7 +52,9 @@ TEST_F(Kinds, TablesDescribeEachItemOnceAndEveryKindIsRegistered) {
     EXPECT_TRUE(portIds.insert(kind->typeId).second);
     std::set<int> ids;
     for (const TItemDef& d : kind->items)
-      if (!d.IsMarker()) EXPECT_TRUE(ids.insert(d.id).second) << kind->className << " " << int(d.id);
+      if (!d.IsMarker()) {
+        EXPECT_TRUE(ids.insert(d.id).second) << kind->className << " " << int(d.id);
+      }
     EXPECT_NE(vlm::Kinds().Find(TKindFamily::Port, kind->typeId), nullptr);
   }
   for (const TPointKind* kind : PointKinds()) {
