@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/Commands.h"
 #include "link/FileTransfer.h"
 #include "link/Velmor_PC.h"
 
 namespace vlm::cli {
-
-enum { kExitOk = 0, kExitFailed = 1, kExitBadInput = 2 };
 
 using TArgs = std::vector<std::string>;
 

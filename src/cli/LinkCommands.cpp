@@ -1,11 +1,14 @@
-// velmorctl's controller service commands: global link options, then one command.
+// velmorctl's controller service commands: the link options in front, then one command.
+//   velmorctl [--ip A] [--self A] [--port N] [--serial DEV] [--attempts N] [--wait MS] [--show-errors]
+//             ls|get|put|rm|reset|read-config|write-config|peek|poke ...
+// The commands themselves live in LinkFileCommands.cpp and LinkMemoryCommands.cpp.
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
+#include <memory>
+#include <optional>
 
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 #include "cli/LinkCli.h"
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
@@ -14,74 +17,31 @@
 namespace vlm::cli {
 namespace {
 
-struct TCommand {
-  const char* name;
-  const char* usage;
-  size_t minArgs, maxArgs;
-  int (*run)(TControllerLink&, const TArgs&);
+// The link options; what is not given comes from the settings the program saved.
+struct TLinkOptions {
+  std::optional<std::string> ip, self, serial;
+  std::optional<int> port, attempts, wait;
+  bool showErrors = false;
 };
 
-constexpr TCommand kCommands[] = {
-    {"ls", "ls [PATH]", 0, 1, RunLs},
-    {"get", "get NAME [-o FILE]", 1, 3, RunGet},
-    {"put", "put FILE [NAME]", 1, 2, RunPut},
-    {"rm", "rm NAME", 1, 1, RunRm},
-    {"reset", "reset", 0, 0, RunReset},
-    {"read-config", "read-config -o FILE.cfg", 2, 2, RunReadConfig},
-    {"write-config", "write-config FILE.cfg", 1, 1, RunWriteConfig},
-    {"peek", "peek SEG:OFF COUNT", 2, 2, RunPeek},
-    {"poke", "poke SEG:OFF HEXBYTES", 2, 256, RunPoke},
+// One command line: the options, then what the chosen command was given.
+struct TLinkLine {
+  TLinkOptions options;
+  std::string first, second, out;
+  std::vector<std::string> more;
 };
 
-bool ParseInt(std::string_view text, int min, int max, int& out) {
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < min || value > max)
-    return false;
-  out = value;
-  return true;
-}
+using TRun = int (*)(TControllerLink&, const TArgs&);
+using TCollect = TArgs (*)(const TLinkLine&);
 
-// Applies one global option; false (and a message) when it or its value is wrong.
-bool ApplyOption(const std::string& option, const std::string* value, TLinkSettings& s) {
-  if (option == "--show-errors") {
-    s.ShowErrors = true;
-    return true;
-  }
-  if (!value) {
-    std::fprintf(stderr, "velmorctl: %s needs a value\n", option.c_str());
-    return false;
-  }
-  int number = 0;
-  try {
-    if (option == "--ip") s.DestIP = StrToIP(*value);
-    else if (option == "--self") s.SelfIP = StrToIP(*value);
-    else if (option == "--serial") s.LinkMode = kLinkSerial, s.ComPortDevice = *value;
-    else if (option == "--port" && ParseInt(*value, 1, 65535, number)) s.UdpPort = uint16_t(number);
-    else if (option == "--attempts" && ParseInt(*value, 1, 100, number)) s.Attempts = number;
-    else if (option == "--wait" && ParseInt(*value, 1, 600000, number)) s.WaitTime = number;
-    else {
-      std::fprintf(stderr, "velmorctl: bad option or value: %s %s\n", option.c_str(), value->c_str());
-      return false;
-    }
-  } catch (const EConvertError& e) {
-    std::fprintf(stderr, "velmorctl: %s: %s\n", option.c_str(), e.what());
-    return false;
-  }
-  return true;
-}
-
-// Reads the global options in front of the command; returns the index of the command word.
-bool ParseOptions(const TArgs& args, TLinkSettings& s, size_t& command) {
-  size_t i = 0;
-  while (i < args.size() && args[i].starts_with("--")) {
-    const bool flag = args[i] == "--show-errors";
-    const std::string* value = !flag && i + 1 < args.size() ? &args[i + 1] : nullptr;
-    if (!ApplyOption(args[i], value, s)) return false;
-    i += flag ? 1 : 2;
-  }
-  command = i;
-  return true;
+void ApplyOptions(const TLinkOptions& o, TLinkSettings& s) {
+  if (o.ip) s.DestIP = StrToIP(*o.ip);
+  if (o.self) s.SelfIP = StrToIP(*o.self);
+  if (o.serial) s.LinkMode = kLinkSerial, s.ComPortDevice = *o.serial;
+  if (o.port) s.UdpPort = uint16_t(*o.port);
+  if (o.attempts) s.Attempts = *o.attempts;
+  if (o.wait) s.WaitTime = *o.wait;
+  if (o.showErrors) s.ShowErrors = true;
 }
 
 std::string Endpoint(const TLinkSettings& s) {
@@ -96,11 +56,60 @@ std::string OpenTarget(const TLinkSettings& s) {
   return "UDP " + IPToStr(s.SelfIP) + ":" + std::to_string(s.UdpPort);
 }
 
-void PrintUsage() {
-  std::fputs("usage: velmorctl [--ip A] [--self A] [--port N] [--serial DEV] [--attempts N] [--wait MS]\n"
-             "                 [--show-errors] COMMAND\n",
-             stderr);
-  for (const auto& c : kCommands) std::fprintf(stderr, "  %s\n", c.usage);
+int RunOnLink(const std::string& name, TRun run, const TArgs& args, const TLinkOptions& options) {
+  TControllerLink link;
+  link.Settings = LoadLinkSettings(TIniFile(SettingsIniPath().string()));
+  ApplyOptions(options, link.Settings);
+  errno = 0;
+  TLinkSession session(link);
+  if (!session.Opened()) {
+    std::fprintf(stderr, "velmorctl: %s: cannot open the link (%s): %s\n", name.c_str(),
+                 OpenTarget(link.Settings).c_str(), errno ? std::strerror(errno) : "unknown link mode");
+    return kExitFailed;
+  }
+  return run(link, args);
+}
+
+CLI::App* AddCommand(CLI::App& app, const std::shared_ptr<TLinkLine>& line, const std::string& name,
+                     const std::string& help, TRun run, TCollect collect) {
+  CLI::App* command = app.add_subcommand(name, help);
+  SetAction(*command, [line, name, run, collect] { return RunOnLink(name, run, collect(*line), line->options); });
+  return command;
+}
+
+const CLI::Validator& IpCheck() {
+  static const CLI::Validator check(
+      [](std::string& text) -> std::string {
+        try {
+          StrToIP(text);
+          return {};
+        } catch (const EConvertError& e) {
+          return e.what();
+        }
+      },
+      "A.B.C.D");
+  return check;
+}
+
+const CLI::Validator& AddressCheck() {
+  static const CLI::Validator check(
+      [](std::string& text) -> std::string {
+        uint16_t segment = 0, offset = 0;
+        return ParseAddress(text, segment, offset) ? std::string() : "bad address " + text + " (SEG:OFF in hex)";
+      },
+      "SEG:OFF");
+  return check;
+}
+
+void AddLinkOptions(CLI::App& app, TLinkOptions& o) {
+  const std::string group = "Link options (in front of a controller command; the saved settings by default)";
+  app.add_option("--ip", o.ip, "address of the controller")->check(IpCheck())->group(group);
+  app.add_option("--self", o.self, "address of this PC to bind")->check(IpCheck())->group(group);
+  app.add_option("--port", o.port, "UDP port")->check(CLI::Range(1, 65535))->group(group);
+  app.add_option("--serial", o.serial, "serial device instead of UDP")->group(group);
+  app.add_option("--attempts", o.attempts, "attempts per request")->check(CLI::Range(1, 100))->group(group);
+  app.add_option("--wait", o.wait, "wait for an answer, ms")->check(CLI::Range(1, 600000))->group(group);
+  app.add_flag("--show-errors", o.showErrors, "show the controller's error boxes as text")->group(group);
 }
 
 }  // namespace
@@ -125,32 +134,58 @@ int BadInput(const std::string& command, const std::string& text) {
   return kExitBadInput;
 }
 
-int RunLinkCommand(const std::vector<std::string>& args) {
-  TControllerLink link;
-  link.Settings = LoadLinkSettings(TIniFile(SettingsIniPath().string()));
-  size_t at = 0;
-  if (!ParseOptions(args, link.Settings, at)) return kExitBadInput;
-  if (at >= args.size()) {
-    PrintUsage();
-    return kExitBadInput;
-  }
-  const TArgs rest(args.begin() + long(at) + 1, args.end());
-  for (const auto& command : kCommands) {
-    if (args[at] != command.name) continue;
-    if (rest.size() < command.minArgs || rest.size() > command.maxArgs)
-      return BadInput(command.name, std::string("usage: velmorctl [options] ") + command.usage);
-    errno = 0;
-    TLinkSession session(link);
-    if (!session.Opened()) {
-      std::fprintf(stderr, "velmorctl: %s: cannot open the link (%s): %s\n", command.name,
-                   OpenTarget(link.Settings).c_str(), errno ? std::strerror(errno) : "unknown link mode");
-      return kExitFailed;
-    }
-    return command.run(link, rest);
-  }
-  std::fprintf(stderr, "velmorctl: unknown command: %s\n", args[at].c_str());
-  PrintUsage();
-  return kExitBadInput;
+void AddLinkCommands(CLI::App& app) {
+  auto line = std::make_shared<TLinkLine>();
+  AddLinkOptions(app, line->options);
+  const std::string group = "Controller commands (over the link)";
+
+  CLI::App* ls = AddCommand(app, line, "ls", "list a folder of the controller's disk (c:\\ by default)", RunLs,
+                            [](const TLinkLine& l) { return l.first.empty() ? TArgs{} : TArgs{l.first}; });
+  ls->add_option("PATH", line->first, "folder or mask");
+
+  CLI::App* get = AddCommand(app, line, "get", "copy a file from the controller", RunGet, [](const TLinkLine& l) {
+    return l.out.empty() ? TArgs{l.first} : TArgs{l.first, "-o", l.out};
+  });
+  get->add_option("NAME", line->first, "file on the controller")->required();
+  get->add_option("-o", line->out, "PC file (the name's last part in the current folder by default)");
+
+  CLI::App* put = AddCommand(app, line, "put", "copy a file to the controller", RunPut, [](const TLinkLine& l) {
+    return l.second.empty() ? TArgs{l.first} : TArgs{l.first, l.second};
+  });
+  put->add_option("FILE", line->first, "PC file")->required();
+  put->add_option("NAME", line->second, "name on the controller (the file's name by default, 12 characters kept)");
+
+  CLI::App* rm = AddCommand(app, line, "rm", "delete a file on the controller", RunRm,
+                            [](const TLinkLine& l) { return TArgs{l.first}; });
+  rm->add_option("NAME", line->first, "file on the controller")->required();
+
+  AddCommand(app, line, "reset", "restart the controller", RunReset, [](const TLinkLine&) { return TArgs{}; });
+
+  CLI::App* readConfig = AddCommand(app, line, "read-config", "copy the configuration (c:\\vlm.cfg) from the controller",
+                                    RunReadConfig, [](const TLinkLine& l) { return TArgs{"-o", l.out}; });
+  readConfig->add_option("-o", line->out, "PC file to write")->required();
+
+  CLI::App* writeConfig =
+      AddCommand(app, line, "write-config", "copy a configuration to the controller as c:\\vlm.cfg", RunWriteConfig,
+                 [](const TLinkLine& l) { return TArgs{l.first}; });
+  writeConfig->add_option("FILE.cfg", line->first, "PC file")->required();
+
+  CLI::App* peek = AddCommand(app, line, "peek", "print bytes of the controller's memory", RunPeek,
+                              [](const TLinkLine& l) { return TArgs{l.first, l.second}; });
+  peek->add_option("SEG:OFF", line->first, "address, hex")->required()->check(AddressCheck());
+  peek->add_option("COUNT", line->second, "number of bytes")->required();
+
+  CLI::App* poke = AddCommand(app, line, "poke", "write bytes into the controller's memory", RunPoke,
+                              [](const TLinkLine& l) {
+                                TArgs args{l.first};
+                                args.insert(args.end(), l.more.begin(), l.more.end());
+                                return args;
+                              });
+  poke->add_option("SEG:OFF", line->first, "address, hex")->required()->check(AddressCheck());
+  poke->add_option("HEXBYTES", line->more, "bytes as hex pairs")->required();
+
+  for (CLI::App* command : {ls, get, put, rm, readConfig, writeConfig, peek, poke}) command->group(group);
+  app.get_subcommand("reset")->group(group);
 }
 
 }  // namespace vlm::cli
