@@ -6,8 +6,8 @@
 #include "common/Prompt.h"
 #include "model/Kinds.h"
 #include "model/VLM_Obj.h"
+#include "ports/KindRegistration.h"
 #include "ports/PortKind.h"
-#include "ports/PortMenus.h"
 #include "ports/VLM_PortRows.h"
 #include "ports/ui/FramePortLamp.h"
 

@@ -3,30 +3,21 @@
 #include <cstdio>
 
 #include "cli/CfgSupport.h"
+#include "cli/Commands.h"
 #include "common/Prompt.h"
+#include "common/Trim.h"
 #include "model/Config.h"
 #include "model/VLM_Obj.h"
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 
 namespace vlm::cli {
-
-namespace {
-
-constexpr int kOk = 0, kFailure = 1, kBadInput = 2;
-
-std::string TrimRight(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-}  // namespace
 
 std::string ReportLine(const std::string& report) {
   std::string line;
   size_t start = 0;
   while (start <= report.size()) {
     const size_t end = report.find('\r', start);
-    const std::string part = TrimRight(report.substr(start, end - start));
+    const std::string part(TrimRight(std::string_view(report).substr(start, end - start), " "));
     if (!part.empty()) line += (line.empty() ? "" : ": ") + part;
     if (end == std::string::npos) break;
     start = end + 1;
@@ -38,7 +29,7 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   RegisterPortKinds();
   if (files.size() != 1) {
     std::fputs("usage: velmorctl cfg check FILE.cfg\n", stderr);
-    return kBadInput;
+    return kExitBadInput;
   }
   TTree tree;
   TConfig cfg;
@@ -54,7 +45,7 @@ int RunCfgCheck(const std::vector<std::string>& files) {
     }
   }
   for (const std::string& report : reports.errors) std::printf("%s\n", ReportLine(report).c_str());
-  return reports.errors.empty() ? kOk : kFailure;
+  return reports.errors.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace vlm::cli

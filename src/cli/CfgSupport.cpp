@@ -5,7 +5,7 @@
 #include "common/DataFolder.h"
 #include "common/Format.h"
 #include "model/Kinds.h"
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 
 namespace vlm::cli {
 

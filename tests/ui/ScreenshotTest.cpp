@@ -9,14 +9,14 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include "app/MainForm.h"
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
 #include "common/Prompt.h"
 #include "model/Cards.h"
 #include "model/Kinds.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainForm.h"
 #include "model/ui/TreeView.h"
+#include "shell/AppContext.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
