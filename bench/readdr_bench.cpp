@@ -10,6 +10,7 @@
 #include "ports/PortKind.h"
 #include "ports/VLM_PortRows.h"
 #include "ports/ui/FramePortLamp.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace vlm;
 

@@ -12,6 +12,19 @@
 
 namespace vlm::cli {
 
+namespace {
+
+// Collects the reports of writing; a question (none is expected while writing) gets the
+// console's "Да".
+class TReportCollector : public IPrompt {
+ public:
+  void ShowError(const std::string& text) override { reports.push_back(text); }
+  TAnswer AskYesNo(const std::string&, bool) override { return TAnswer::Yes; }
+  std::vector<std::string> reports;
+};
+
+}  // namespace
+
 std::string ReportLine(const std::string& report) {
   std::string line;
   size_t start = 0;
@@ -35,17 +48,17 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   TConfig cfg;
   if (int status = ReadConfigFile(files[0], tree, cfg)) return status;
   // Reading may have asked questions (address conflicts); only the reports of writing count.
-  ScriptedPrompt reports;
+  TReportCollector collector;
   {
-    PromptGuard guard(reports);
+    PromptGuard guard(collector);
     try {
       static_cast<TStation*>(tree.Root()->Object())->WriteConfig(cfg);
     } catch (const EAbort&) {
       // The refusal of an oversized image is itself a report, already recorded.
     }
   }
-  for (const std::string& report : reports.errors) std::printf("%s\n", ReportLine(report).c_str());
-  return reports.errors.empty() ? kExitOk : kExitFailed;
+  for (const std::string& report : collector.reports) std::printf("%s\n", ReportLine(report).c_str());
+  return collector.reports.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace vlm::cli

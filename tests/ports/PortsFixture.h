@@ -17,6 +17,7 @@
 #include "ports/KindRegistration.h"
 #include "ports/PointKind.h"
 #include "ports/PortKind.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 

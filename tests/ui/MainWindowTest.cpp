@@ -27,6 +27,7 @@
 #include "shell/IpList.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/HelpWindow.h"
+#include "support/ScriptedPrompt.h"
 #include "UiTestUtil.h"
 
 using namespace vlm;

@@ -14,6 +14,7 @@
 #include "ports/ui/PortFrames.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/FrameFactory.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 

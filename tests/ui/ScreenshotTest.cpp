@@ -23,6 +23,7 @@
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
 #include "shell/ui/Traffic.h"
+#include "support/ScriptedPrompt.h"
 #include "UiTestUtil.h"
 
 using namespace vlm;
