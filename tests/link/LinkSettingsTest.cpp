@@ -65,7 +65,6 @@ TEST(LinkSettings, DefaultsFromAnEmptyIniAndARoundTrip) {
 
   again.WriteString("Velmor", "DestIP", "not an address");
   EXPECT_EQ(LoadLinkSettings(again).DestIP, (TIPAddress{0, 0, 0, 0}));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
