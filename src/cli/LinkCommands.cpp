@@ -29,6 +29,7 @@ struct TLinkLine {
   TLinkOptions options;
   std::string first, second, out;
   std::vector<std::string> more;
+  bool verify = false;
 };
 
 using TRun = int (*)(TControllerLink&, const TArgs&);
@@ -123,6 +124,9 @@ int LinkFailed(const TControllerLink& link, const std::string& command, const st
     case TLinkFailure::Send: why = "the request could not be sent (" + Endpoint(link.Settings) + ")"; break;
     case TLinkFailure::NotOpen: why = "the link is not open"; break;
     case TLinkFailure::Busy: why = "the link is busy"; break;
+    case TLinkFailure::Disconnected: why = "the serial device was disconnected (" + OpenTarget(link.Settings) + ")"; break;
+    case TLinkFailure::IsDirectory: why = "it is a directory, not a file"; break;
+    case TLinkFailure::Mismatch: why = "the file read back from the controller differs from what was written"; break;
     case TLinkFailure::None: why = "failed"; break;
   }
   std::fprintf(stderr, "velmorctl: %s: %s: %s\n", command.c_str(), what.c_str(), why.c_str());
@@ -150,10 +154,14 @@ void AddLinkCommands(CLI::App& app) {
   get->add_option("-o", line->out, "PC file (the name's last part in the current folder by default)");
 
   CLI::App* put = AddCommand(app, line, "put", "copy a file to the controller", RunPut, [](const TLinkLine& l) {
-    return l.second.empty() ? TArgs{l.first} : TArgs{l.first, l.second};
+    TArgs args{l.first};
+    if (!l.second.empty()) args.push_back(l.second);
+    if (l.verify) args.push_back("--verify");
+    return args;
   });
   put->add_option("FILE", line->first, "PC file")->required();
   put->add_option("NAME", line->second, "name on the controller (the file's name by default, 12 characters kept)");
+  put->add_flag("--verify", line->verify, "read the file back and compare it with what was written");
 
   CLI::App* rm = AddCommand(app, line, "rm", "delete a file on the controller", RunRm,
                             [](const TLinkLine& l) { return TArgs{l.first}; });
