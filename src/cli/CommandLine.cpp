@@ -33,10 +33,7 @@ void SetAction(CLI::App& command, std::function<int()> action) {
   command.callback([action = std::move(action)] { throw TCommandDone{action()}; });
 }
 
-int RunVelmorctl(const std::vector<std::string>& args) {
-  CLI::App app("Velmor configuration files, black-box recordings and controller service.", "velmorctl");
-  app.set_version_flag("--version", std::string("velmorctl ") + kProgramVersion);
-  for (const TAddGroup add : kGroups) add(app);
+int RunCommandLine(CLI::App& app, const std::vector<std::string>& args) {
   if (args.empty()) {
     std::fputs(app.help().c_str(), stderr);
     return kExitBadInput;
@@ -55,6 +52,13 @@ int RunVelmorctl(const std::vector<std::string>& args) {
   // subcommands).
   std::fprintf(stderr, "velmorctl: a command is required\n%s", app.help().c_str());
   return kExitBadInput;
+}
+
+int RunVelmorctl(const std::vector<std::string>& args) {
+  CLI::App app("Velmor configuration files, black-box recordings and controller service.", "velmorctl");
+  app.set_version_flag("--version", std::string("velmorctl ") + kProgramVersion);
+  for (const TAddGroup add : kGroups) add(app);
+  return RunCommandLine(app, args);
 }
 
 int RunCfgCommand(const std::vector<std::string>& args) {

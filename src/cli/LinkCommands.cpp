@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
-#include <optional>
 
 #include "cli/CommandLine.h"
 #include "cli/LinkCli.h"
@@ -17,16 +17,9 @@
 namespace vlm::cli {
 namespace {
 
-// The link options; what is not given comes from the settings the program saved.
-struct TLinkOptions {
-  std::optional<std::string> ip, self, serial;
-  std::optional<int> port, attempts, wait;
-  bool showErrors = false;
-};
-
-// One command line: the options, then what the chosen command was given.
+// What the built-in commands were given; the link options are read from the line itself, so a
+// controller command of any group sees them (SetLinkAction).
 struct TLinkLine {
-  TLinkOptions options;
   std::string first, second, out;
   std::vector<std::string> more;
   bool verify = false;
@@ -35,14 +28,23 @@ struct TLinkLine {
 using TRun = int (*)(TControllerLink&, const TArgs&);
 using TCollect = TArgs (*)(const TLinkLine&);
 
-void ApplyOptions(const TLinkOptions& o, TLinkSettings& s) {
-  if (o.ip) s.DestIP = StrToIP(*o.ip);
-  if (o.self) s.SelfIP = StrToIP(*o.self);
-  if (o.serial) s.LinkMode = kLinkSerial, s.ComPortDevice = *o.serial;
-  if (o.port) s.UdpPort = uint16_t(*o.port);
-  if (o.attempts) s.Attempts = *o.attempts;
-  if (o.wait) s.WaitTime = *o.wait;
-  if (o.showErrors) s.ShowErrors = true;
+// The saved settings with the link options of the line applied (validated while parsing).
+TLinkSettings SettingsOfLine(const CLI::App& command) {
+  const CLI::App* root = &command;
+  while (root->get_parent()) root = root->get_parent();
+  TLinkSettings s = LoadLinkSettings(TIniFile(SettingsIniPath().string()));
+  auto given = [root](const char* name) -> const CLI::Option* {
+    const CLI::Option* option = root->get_option(name);
+    return option->count() > 0 ? option : nullptr;
+  };
+  if (auto* o = given("--ip")) s.DestIP = StrToIP(o->as<std::string>());
+  if (auto* o = given("--self")) s.SelfIP = StrToIP(o->as<std::string>());
+  if (auto* o = given("--serial")) s.LinkMode = kLinkSerial, s.ComPortDevice = o->as<std::string>();
+  if (auto* o = given("--port")) s.UdpPort = o->as<uint16_t>();
+  if (auto* o = given("--attempts")) s.Attempts = o->as<int>();
+  if (auto* o = given("--wait")) s.WaitTime = o->as<int>();
+  if (given("--show-errors")) s.ShowErrors = true;
+  return s;
 }
 
 std::string Endpoint(const TLinkSettings& s) {
@@ -57,24 +59,23 @@ std::string OpenTarget(const TLinkSettings& s) {
   return "UDP " + IPToStr(s.SelfIP) + ":" + std::to_string(s.UdpPort);
 }
 
-int RunOnLink(const std::string& name, TRun run, const TArgs& args, const TLinkOptions& options) {
+int RunOnLink(const CLI::App& command, const std::function<int(TControllerLink&)>& run) {
   TControllerLink link;
-  link.Settings = LoadLinkSettings(TIniFile(SettingsIniPath().string()));
-  ApplyOptions(options, link.Settings);
+  link.Settings = SettingsOfLine(command);
   errno = 0;
   TLinkSession session(link);
   if (!session.Opened()) {
-    std::fprintf(stderr, "velmorctl: %s: cannot open the link (%s): %s\n", name.c_str(),
+    std::fprintf(stderr, "velmorctl: %s: cannot open the link (%s): %s\n", command.get_name().c_str(),
                  OpenTarget(link.Settings).c_str(), errno ? std::strerror(errno) : "unknown link mode");
     return kExitFailed;
   }
-  return run(link, args);
+  return run(link);
 }
 
 CLI::App* AddCommand(CLI::App& app, const std::shared_ptr<TLinkLine>& line, const std::string& name,
                      const std::string& help, TRun run, TCollect collect) {
   CLI::App* command = app.add_subcommand(name, help);
-  SetAction(*command, [line, name, run, collect] { return RunOnLink(name, run, collect(*line), line->options); });
+  SetLinkAction(*command, [line, run, collect](TControllerLink& link) { return run(link, collect(*line)); });
   return command;
 }
 
@@ -88,7 +89,7 @@ const CLI::Validator& IpCheck() {
           return e.what();
         }
       },
-      "A.B.C.D");
+      "");
   return check;
 }
 
@@ -98,19 +99,19 @@ const CLI::Validator& AddressCheck() {
         uint16_t segment = 0, offset = 0;
         return ParseAddress(text, segment, offset) ? std::string() : "bad address " + text + " (SEG:OFF in hex)";
       },
-      "SEG:OFF");
+      "");
   return check;
 }
 
-void AddLinkOptions(CLI::App& app, TLinkOptions& o) {
+void AddLinkOptions(CLI::App& app) {
   const std::string group = "Link options (in front of a controller command; the saved settings by default)";
-  app.add_option("--ip", o.ip, "address of the controller")->check(IpCheck())->group(group);
-  app.add_option("--self", o.self, "address of this PC to bind")->check(IpCheck())->group(group);
-  app.add_option("--port", o.port, "UDP port")->check(CLI::Range(1, 65535))->group(group);
-  app.add_option("--serial", o.serial, "serial device instead of UDP")->group(group);
-  app.add_option("--attempts", o.attempts, "attempts per request")->check(CLI::Range(1, 100))->group(group);
-  app.add_option("--wait", o.wait, "wait for an answer, ms")->check(CLI::Range(1, 600000))->group(group);
-  app.add_flag("--show-errors", o.showErrors, "show the controller's error boxes as text")->group(group);
+  app.add_option("--ip", "address of the controller")->type_name("A.B.C.D")->check(IpCheck())->group(group);
+  app.add_option("--self", "address of this PC to bind")->type_name("A.B.C.D")->check(IpCheck())->group(group);
+  app.add_option("--port", "UDP port")->type_name("N")->check(CLI::Range(1, 65535))->group(group);
+  app.add_option("--serial", "serial device instead of UDP")->type_name("DEV")->group(group);
+  app.add_option("--attempts", "attempts per request")->type_name("N")->check(CLI::Range(1, 100))->group(group);
+  app.add_option("--wait", "wait for an answer, ms")->type_name("MS")->check(CLI::Range(1, 600000))->group(group);
+  app.add_flag("--show-errors")->description("show the controller's error boxes as text")->group(group);
 }
 
 }  // namespace
@@ -138,9 +139,13 @@ int BadInput(const std::string& command, const std::string& text) {
   return kExitBadInput;
 }
 
+void SetLinkAction(CLI::App& command, std::function<int(TControllerLink&)> run) {
+  SetAction(command, [&command, run = std::move(run)] { return RunOnLink(command, run); });
+}
+
 void AddLinkCommands(CLI::App& app) {
   auto line = std::make_shared<TLinkLine>();
-  AddLinkOptions(app, line->options);
+  AddLinkOptions(app);
   const std::string group = "Controller commands (over the link)";
 
   CLI::App* ls = AddCommand(app, line, "ls", "list a folder of the controller's disk (c:\\ by default)", RunLs,

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "cli/CliArgs.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/LinkCli.h"
 
 namespace vlm::cli {
 namespace {
@@ -49,6 +51,26 @@ TEST_F(CommandLineTest, BadUsageIsStatus2WithTheReasonAndWhereHelpIs) {
     EXPECT_TRUE(err.starts_with("velmorctl: ")) << err;
     EXPECT_TRUE(out.empty());
   }
+}
+
+// A group of another subsystem adds a controller command: the link options in front reach it.
+TEST_F(CommandLineTest, AnotherGroupsControllerCommandGetsTheLinkOptions) {
+  CLI::App app("test", "velmorctl");
+  AddLinkCommands(app);
+  CLI::App* group = app.add_subcommand("svc", "a later group");
+  CLI::App* command = group->add_subcommand("probe", "a controller command of that group");
+  bool ran = false;
+  SetLinkAction(*command, [&](TControllerLink&) {
+    ran = true;
+    return 0;
+  });
+  ::testing::internal::CaptureStderr();
+  const int status = RunCommandLine(app, {"--serial", "/nonexistent/tty", "--wait", "5", "svc", "probe"});
+  err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, 1);
+  EXPECT_FALSE(ran);
+  EXPECT_NE(err.find("velmorctl: probe: cannot open the link (serial device /nonexistent/tty)"), std::string::npos)
+      << err;
 }
 
 TEST(CliArgsTest, NumbersInEveryNotation) {
