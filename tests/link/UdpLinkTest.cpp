@@ -113,7 +113,7 @@ TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
   lossy.copies = 2;
   link.Settings.DestIP = {127, 0, 0, 3};
   link.Settings.UdpPort = lossy.Port();
-  link.Settings.WaitTime = 200;
+  link.Settings.WaitTime = 40;
   link.Settings.Attempts = 5;
   std::vector<uint8_t> file(230 * 12);
   for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
