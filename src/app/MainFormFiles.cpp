@@ -96,7 +96,7 @@ void TFormVLM::SaveFile(const QString& chosen) {
   UpdateLabels();
 }
 
-// Finds "c:\vlm.cfg" for its size and reads it in 230-byte blocks, one indicator point each.
+// Finds "c:\vlm.cfg" for its size and reads it in blocks, one indicator point each.
 void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
   TControllerLink& link = ctx_.Link;
   TLinkSession session(link);
@@ -112,18 +112,12 @@ void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
     ShowError("Слишком большой файл: " + std::to_string(entry.Size) + "\r" + kControllerFile);
     Abort();
   }
-  bytes.assign(entry.Size, 0);
-  link.File.FileSize = entry.Size;
-  for (uint32_t offset = 0; offset < entry.Size; offset += kBlockShort) {
-    link.File.FileOffset = offset;
-    link.File.BlockSize = kBlockShort;
-    const size_t length = std::min<size_t>(kBlockShort, entry.Size - offset);
-    if (!ReadFileBlock(link, {bytes.data() + offset, length}) || link.File.BlockGot != length) {
-      indicator_->AddPoint(PointColor::Red);
-      ShowError("Ошибка при чтении файла конфигурации из контроллера.");
-      Abort();
-    }
-    indicator_->AddPoint(PointColor::Green);
+  const bool ok = ReadControllerFile(link, kControllerFile, bytes,
+                                     [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); });
+  if (!ok || bytes.size() > kImageCapacity) {
+    indicator_->AddPoint(PointColor::Red);
+    ShowError("Ошибка при чтении файла конфигурации из контроллера.");
+    Abort();
   }
 }
 
@@ -152,11 +146,15 @@ void TFormVLM::WriteToController(bool byButton) {
   {
     TFlagScope busy(busy_);
     TLinkSession session(ctx_.Link);
+    // The controller boots from this file: it is read back and compared before the write counts.
     const bool ok = WriteControllerFile(ctx_.Link, kControllerFile, ctx_.Image.Image(),
-                                   [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); });
+                                        [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); },
+                                        TWriteCheck::Always);
     if (!ok) {
       indicator_->AddPoint(PointColor::Red);
-      ShowError("Ошибка при записи файла конфигурации в контроллер.");
+      ShowError(ctx_.Link.LastFailure == TLinkFailure::Mismatch
+                    ? "Файл конфигурации, прочитанный из контроллера, не совпадает с записанным."
+                    : "Ошибка при записи файла конфигурации в контроллер.");
       Abort();
     }
     if (AfterWrite) AfterWrite();

@@ -103,8 +103,9 @@ bool ReadBlocks(TControllerLink& link, const std::string& name, std::vector<uint
 
 // Block by block, each answered before the next goes out: the controller's own way, and the
 // only one a serial line has.
-bool WriteBlockByBlock(TControllerLink& link, std::span<const uint8_t> data, const TTransferProgress& progress) {
-  uint32_t offset = 0;
+bool WriteBlockByBlock(TControllerLink& link, std::span<const uint8_t> data, const TTransferProgress& progress,
+                       size_t firstBlock) {
+  uint32_t offset = uint32_t(std::min(firstBlock * kBlockShort, data.size()));
   // An empty file still needs one (empty) block, or it would never be created.
   do {
     link.File.FileOffset = offset;
@@ -123,9 +124,9 @@ bool WriteBlockByBlock(TControllerLink& link, std::span<const uint8_t> data, con
 // success. What counting cannot prove (a duplicated answer standing in for a lost one), the
 // read-back of the whole file does.
 bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t maxWindow,
-                   const TTransferProgress& progress) {
+                   const TTransferProgress& progress, size_t firstBlock) {
   const size_t blocks = std::max<size_t>(1, (data.size() + kBlockShort - 1) / kBlockShort);
-  size_t next = 0, window = maxWindow, windowsSent = 0;
+  size_t next = std::min(firstBlock, blocks - 1), window = maxWindow, windowsSent = 0;
   int failures = 0;
   while (next < blocks) {
     const size_t n = std::min(window, blocks - next);
@@ -167,9 +168,11 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
   return true;
 }
 
-bool WriteOnce(TControllerLink& link, std::span<const uint8_t> data, const TTransferProgress& progress) {
+bool WriteOnce(TControllerLink& link, std::span<const uint8_t> data, const TTransferProgress& progress,
+               size_t firstBlock = 0) {
   const size_t window = link.Settings.LinkMode == kLinkUdp ? size_t(std::clamp(link.Settings.WriteWindow, 1, 32)) : 1;
-  return window > 1 ? WriteWindowed(link, data, window, progress) : WriteBlockByBlock(link, data, progress);
+  return window > 1 ? WriteWindowed(link, data, window, progress, firstBlock)
+                    : WriteBlockByBlock(link, data, progress, firstBlock);
 }
 
 }  // namespace
@@ -215,12 +218,21 @@ bool WriteControllerFile(TControllerLink& link, const std::string& name, std::sp
   const bool doubt = link.Settings.LinkMode != kLinkSerial || after.timeouts != before.timeouts ||
                      after.rejected != before.rejected || after.stale != before.stale;
   if (check == TWriteCheck::Never || (check == TWriteCheck::WhenUncertain && !doubt)) return true;
-  if (VerifyControllerFile(link, name, data)) return true;
-  if (link.LastFailure != TLinkFailure::Mismatch) return false;
-  // Once more block by block; a second mismatch is reported, never taken for success.
-  link.File.FileName = name;
-  link.File.FileSize = uint32_t(data.size());
-  return WriteBlockByBlock(link, data, progress) && VerifyControllerFile(link, name, data);
+  // A mismatch is written again from its block on (the whole file when the controller's copy is
+  // longer: only a write at offset 0 shortens it) and read back again, as long as every pass
+  // gets further; a mismatch that stays is reported, never taken for success.
+  size_t reached = 0;
+  for (int pass = 0;; ++pass) {
+    TVerifyResult verified;
+    if (VerifyControllerFile(link, name, data, &verified)) return true;
+    if (link.LastFailure != TLinkFailure::Mismatch) return false;
+    const size_t from = verified.firstDifference < data.size() ? verified.firstDifference / kBlockShort : 0;
+    if (pass >= std::max(1, link.Settings.Attempts) && from <= reached) return false;
+    reached = std::max(reached, from);
+    link.File.FileName = name;
+    link.File.FileSize = uint32_t(data.size());
+    if (!WriteOnce(link, data, progress, from)) return false;
+  }
 }
 
 bool ListControllerDir(TControllerLink& link, const std::string& mask, std::vector<TDirEntry>& entries) {

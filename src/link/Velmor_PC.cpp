@@ -25,6 +25,8 @@ bool TControllerLink::OpenLink() {
 
 void TControllerLink::CloseLink() {
   if (!transport_) return;
+  // Nothing owed to this operation may reach the next one (a new socket on the same port).
+  if (unsettled_) QuietLink();
   transport_->Close();
   transport_.reset();
 }
@@ -49,9 +51,15 @@ bool TControllerLink::SendRequest(bool ahead) {
   const std::span<const uint8_t> frame(RequestBuffer.data(), size_t(RequestBuffer[0]) + 2);
   // A UDP link opens itself on first use; a serial one must have been opened by the caller.
   if (Settings.LinkMode == kLinkUdp) OpenLink();
-  const auto now = std::chrono::steady_clock::now();
   retry_ = std::ranges::equal(frame, lastFrame_);
-  if (!retry_) lastFrame_.assign(frame.begin(), frame.end());
+  // An answer taken after a retry may have been the earlier try's; the retry's own answer is
+  // then still on its way and must not meet a different request.
+  if (!retry_ && unsettled_ && !ahead) QuietLink();
+  const auto now = std::chrono::steady_clock::now();  // after the quiet: it is no part of the round trip
+  if (!retry_) {
+    lastFrame_.assign(frame.begin(), frame.end());
+    firstSentAt_ = now;
+  }
   sentAt_ = now;
   const bool sent = transport_ && KnownMode(Settings.LinkMode) && (ahead ? transport_->SendAhead(frame) : transport_->Send(frame));
   if (transport_ && !ahead) counters_.stale += uint64_t(transport_->StaleBeforeSend());
@@ -96,6 +104,7 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
     ++counters_.answers;
     if (sampleRoundTrip && !retry_) timing_.Answered(std::chrono::steady_clock::now() - sentAt_);
     else timing_.AnsweredAfterRetry();
+    if (retry_) unsettled_ = true;
     LastFailure = TLinkFailure::None;
     return true;
   }
@@ -110,7 +119,11 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
 
 void TControllerLink::QuietLink() {
   if (!transport_) return;
-  const auto silence = transport_->AdaptiveWait() ? timing_.Wait() : std::chrono::milliseconds(Settings.WaitTime);
+  auto silence = transport_->AdaptiveWait() ? timing_.Wait() : std::chrono::milliseconds(Settings.WaitTime);
+  // The answer taken after a retry may have been the first try's, which then took as long as
+  // the tries took together: the last try's own answer can be that late behind it.
+  if (std::exchange(unsettled_, false))
+    silence = std::max(silence, std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - firstSentAt_));
   std::chrono::steady_clock::time_point firstArrival{};
   const int late = transport_->Quiet(silence, pump_, firstArrival);
   if (late > 0) {

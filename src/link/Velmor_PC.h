@@ -117,8 +117,9 @@ class TControllerLink {
   // The request last sent and when: a retry of it is not a clean round-trip sample, and an
   // answer that comes late tells how slow the line really is.
   std::vector<uint8_t> lastFrame_;
-  std::chrono::steady_clock::time_point sentAt_;
+  std::chrono::steady_clock::time_point sentAt_, firstSentAt_;
   bool retry_ = false;
+  bool unsettled_ = false;  // an answer to an earlier try of the last request may still come
 };
 
 // Opens the link for one service operation and closes it again however the operation ends.
