@@ -50,6 +50,14 @@ bool TFileExchange::CopyToPC(const std::vector<TFileInfo>& selected) {
       completed = false;
       break;
     }
+    // Checked before the controller is asked: a hostile name must not end the whole operation.
+    const auto pcName = PcFileNameFor(name);
+    if (!pcName && !item.IsDirectory()) {
+      observer_.State(Format("Копирование %s отменено: такое имя недопустимо для файла на ЭВМ.", {name}));
+      observer_.Point(TPoint::Bad);
+      refused.push_back(name);
+      continue;
+    }
     link_.File.FileName = name;
     TDirEntry entry;
     if (!FindFile(link_, true, &entry)) {
@@ -63,10 +71,7 @@ bool TFileExchange::CopyToPC(const std::vector<TFileInfo>& selected) {
       observer_.State(Format("Копирование %s отменено: копирование каталогов не поддерживается.", {name}));
       continue;
     }
-    const auto pcName = PcFileNameFor(name);
-    if (!pcName) {
-      observer_.State(Format("Копирование %s отменено: такое имя недопустимо для файла на ЭВМ.", {name}));
-      observer_.Point(TPoint::Bad);
+    if (!pcName) {  // listed as a file, found as one: the listing was not to be trusted
       refused.push_back(name);
       continue;
     }
