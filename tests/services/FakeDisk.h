@@ -13,11 +13,12 @@
 namespace vlm::test {
 
 struct TFakeEntry {
+  TFakeEntry(std::string n = {}, uint8_t a = 0x20, uint32_t t = 0x5A8B6000, std::string d = {})
+      : name(std::move(n)), attr(a), time(t), data(std::move(d)) {}
   std::string name;  // DOS bytes as the controller reports them
-  uint8_t attr = 0x20;
-  uint32_t time = 0x5A8B6000;
+  uint8_t attr;
+  uint32_t time;
   std::string data;
-  uint32_t size = 0;  // of directories; files report data.size()
 };
 
 class TFakeDisk {
@@ -89,7 +90,7 @@ class TFakeDisk {
   static void PutEntry(std::vector<uint8_t>& b, const TFakeEntry& e) {
     b.push_back(e.attr);
     Put32(b, e.time);
-    Put32(b, e.attr & 0x10 ? e.size : uint32_t(e.data.size()));
+    Put32(b, e.attr & 0x10 ? 0 : uint32_t(e.data.size()));
     b.push_back(uint8_t(e.name.size()));
     b.insert(b.end(), e.name.begin(), e.name.end());
   }
