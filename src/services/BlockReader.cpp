@@ -14,8 +14,8 @@ TBlockReader::TBlockReader(TControllerLink& link, std::string name, uint32_t siz
 bool TBlockReader::Request(size_t rest) {
   auto& file = link_.File;
   if (mode_ != TReadMode::Short) {
-    file.BlockSize = kBlockLong;
-    const bool ok = ReadFileBlockLong(link_, std::span(buffer_).first(std::min<size_t>(rest, kBlockLong)));
+    file.BlockSize = uint16_t(tags_.Next(kBlockLong, rest));
+    const bool ok = ReadFileBlockLong(link_, std::span(buffer_).first(std::min<size_t>(rest, file.BlockSize)));
     if (mode_ == TReadMode::Long) return ok;
     if (ok && file.BlockGot > 0) {
       mode_ = TReadMode::Long;
@@ -23,7 +23,7 @@ bool TBlockReader::Request(size_t rest) {
     }
     mode_ = TReadMode::Short;
   }
-  file.BlockSize = uint16_t(std::min<size_t>(rest, kBlockShort));
+  file.BlockSize = uint16_t(std::min<size_t>(rest, tags_.Next(kBlockShort, rest)));
   return ReadFileBlock(link_, std::span(buffer_).first(file.BlockSize));
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/FileTransfer.h"
 #include "link/ServiceRequests.h"
 #include "services/ServiceObserver.h"
 
@@ -37,6 +38,7 @@ class TBlockReader {
   uint32_t size_;
   TReadMode& mode_;
   IServiceObserver* points_;
+  TBlockTags tags_;  // no two recent requests expect the same count: a late answer cannot pass
   std::vector<uint8_t> buffer_;
   uint32_t offset_ = 0;
   size_t got_ = 0;

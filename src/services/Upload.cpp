@@ -58,9 +58,10 @@ bool TUpload::Load(const fs::path& pcPath) {
   observer_.Progress(0, segments);
   const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   // An empty file goes as one empty block: otherwise it would never be created.
-  const bool written = WriteControllerFile(link_, name, data, [&](uint64_t done, uint64_t) {
-    observer_.Progress(SegmentCount(done), segments);
-  });
+  // Read back below segment by segment, as the log tells; the link's own check would read it twice.
+  const bool written = WriteControllerFile(
+      link_, name, data, [&](uint64_t done, uint64_t) { observer_.Progress(SegmentCount(done), segments); },
+      TWriteCheck::Never);
   if (!written) {
     ShowError("Ошибка записи. Повторите загрузку.");
     observer_.Log("Ошибка записи.");

@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <deque>
 #include <sstream>
+#include <utility>
 
 #include "FakeDisk.h"
 #include "common/Prompt.h"
@@ -24,21 +26,32 @@ class TDiskTransport : public ILinkTransport {
   bool Open() override { ++opens_; return true; }
   void Close() override { ++closes_; }
   bool Send(std::span<const uint8_t> frame) override {
-    answer_ = disk_.Answer(frame);
+    answers_.clear();
+    return SendAhead(frame);
+  }
+  bool SendAhead(std::span<const uint8_t> frame) override {
+    answers_.push_back(disk_.Answer(frame));
     return true;
   }
-  int Receive(std::span<uint8_t> into, size_t, const std::function<void()>&) override {
-    const size_t n = std::min(answer_.size(), into.size());
-    std::copy_n(answer_.begin(), n, into.begin());
-    answer_.clear();
-    return int(n);
+  TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const TAnswerFilter& filter,
+                    const std::function<void()>&) override {
+    if (answers_.empty()) return {TReceiveEnd::TimedOut, 0};
+    const std::vector<uint8_t> answer = std::move(answers_.front());
+    answers_.pop_front();
+    if (answer.empty()) return {TReceiveEnd::TimedOut, 0};
+    const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
+    if (verdict == TAnswerVerdict::Ignore) return {TReceiveEnd::TimedOut, 0};
+    const size_t n = std::min(answer.size(), into.size());
+    std::copy_n(answer.begin(), n, into.begin());
+    return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
   }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
 
  private:
   TFakeDisk& disk_;
   int& opens_;
   int& closes_;
-  std::vector<uint8_t> answer_;
+  std::deque<std::vector<uint8_t>> answers_;
 };
 
 struct TRecorder : IServiceObserver {
