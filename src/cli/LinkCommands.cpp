@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LinkCli.h"
+#include "cli/ServiceCommands.h"
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
 #include "link/LinkSettings.h"
@@ -31,6 +32,8 @@ constexpr TCommand kCommands[] = {
     {"write-config", "write-config FILE.cfg", 1, 1, RunWriteConfig},
     {"peek", "peek SEG:OFF COUNT", 2, 2, RunPeek},
     {"poke", "poke SEG:OFF HEXBYTES", 2, 256, RunPoke},
+    {"autoexec", "autoexec get [-o FILE] [--raw] | autoexec put FILE [--raw]", 1, 4, RunAutoexec},
+    {"cmp", "cmp NAME FILE", 2, 2, RunCmp},
 };
 
 bool ParseInt(std::string_view text, int min, int max, int& out) {

@@ -158,5 +158,45 @@ TEST_F(ServicesE2E, UploadAutoexecRoundTripAndReset) {
   EXPECT_NE(ReadText(home / "sim.err").find("sim: reset #1, state restarted"), std::string::npos);
 }
 
+TEST_F(ServicesE2E, VelmorctlAutoexecAndCmp) {
+  Start();
+  auto ctl = [&](std::vector<std::string> rest) {
+    std::vector<std::string> args{VELMORCTL, "--ip", "127.0.0.2", "--self", "127.0.0.1", "--port",
+                                  std::to_string(sim->Port())};
+    args.insert(args.end(), rest.begin(), rest.end());
+    return RunProgram(args, home, root.Path());
+  };
+  // Windows-1251 text in, 866 with CR LF on the controller, the same 1251 text back.
+  WriteBytes(pc / "auto.txt", "@echo off\nrem \xC7\xE0\xEF\xF3\xF1\xEA\n");  // "Запуск" in 1251
+  TRun run = ctl({"autoexec", "put", (pc / "auto.txt").string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadText(disk / "autoexec.bat"), "@echo off\r\nrem \x87\xA0\xAF\xE3\xE1\xAA\r\n");
+  run = ctl({"autoexec", "get", "-o", (pc / "back.txt").string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadText(pc / "back.txt"), "@echo off\r\nrem \xC7\xE0\xEF\xF3\xF1\xEA\r\n");
+  run = ctl({"autoexec", "get"});
+  EXPECT_EQ(run.out, "@echo off\nrem Запуск\n");
+  run = ctl({"autoexec", "get", "--raw", "-o", (pc / "raw.bat").string()});
+  EXPECT_EQ(ReadText(pc / "raw.bat"), ReadText(disk / "autoexec.bat"));
+  WriteBytes(pc / "raw.bat", "rem \x87\r\n");
+  ASSERT_EQ(ctl({"autoexec", "put", (pc / "raw.bat").string(), "--raw"}).status, 0);
+  EXPECT_EQ(ReadText(disk / "autoexec.bat"), "rem \x87\r\n");
+
+  const std::string data = Bytes(1000, 5);
+  WriteBytes(disk / "data.bin", data);
+  WriteBytes(pc / "same.bin", data);
+  run = ctl({"cmp", "data.bin", (pc / "same.bin").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("Сравнение data.bin завершено успешно."), std::string::npos);
+  std::string changed = data;
+  changed[777] = char(~changed[777]);
+  WriteBytes(pc / "other.bin", changed);
+  run = ctl({"cmp", "data.bin", (pc / "other.bin").string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Позиция данных в файле, начиная с 0: 777"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Данные в ЭВМ: " + std::to_string(uint8_t(changed[777])) +
+                         "  Данные в ВЕЛМОР: " + std::to_string(uint8_t(data[777]))), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vlm::e2e
