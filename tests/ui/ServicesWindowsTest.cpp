@@ -12,10 +12,14 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include "common/Prompt.h"
 #include "link/Velmor_PC.h"
+#include "model/ui/AppContext.h"
+#include "model/ui/MainForm.h"
+#include "services/ui/ServiceWindows.h"
 #include "services/ui/VLM_Reset.h"
 #include "services/ui/VLM_ServAuto.h"
 #include "services/ui/VLM_ServFiles.h"
@@ -65,6 +69,7 @@ class ServicesWindowsTest : public QObject {
   void UploadLogsAndVerifies();
   void AutoexecReadsEditsAndOffersReset();
   void ResetButtonFleesAndResetsWithCtrl();
+  void MainWindowButtonsAndResetAfterWrite();
 
  private:
   void Shoot(QWidget* w, const QString& name);
@@ -304,6 +309,48 @@ void ServicesWindowsTest::ResetButtonFleesAndResetsWithCtrl() {
   for (int i = 0; i < 60 && form.isVisible(); ++i) form.TimerStatusTimer();
   QCOMPARE(form.LabelStatus()->text(), QString());
   QVERIFY(!form.isVisible());  // closed because the setting is on
+}
+
+void ServicesWindowsTest::MainWindowButtonsAndResetAfterWrite() {
+  TAppContext ctx;
+  TFormVLM form(ctx);
+  ctx.Link.Settings = link_.Settings;  // the window has read its ini by now
+  TServiceWindows services(ctx.Link, ctx.Main.CloseReset, &form, [&form](int) { form.ShowHelp(); });
+  AddServiceButtons(services, [&form](const QString& name, const QString& hint, const QIcon& icon,
+                                      std::function<void()> run) { form.AddServiceButton(name, hint, icon, run); });
+  form.AfterWrite = [&services] { services.ShowReset(); };
+  form.show();
+  const QStringList names{"ButtonFiles", "ButtonUpload", "ButtonAutoexec", "ButtonReset"};
+  const QStringList hints{"Сервис \"Обмен файлами\"", "Загрузить файл в контроллер ",
+                          "Править файл autoexec.bat в контроллере", "Перезагрузить контроллер"};
+  for (int i = 0; i < names.size(); ++i) {
+    auto* button = form.findChild<QToolButton*>(names[i]);
+    QVERIFY2(button, qPrintable(names[i]));
+    QCOMPARE(button->toolTip(), hints[i]);
+  }
+  // Each button opens its window modally; the window is closed again from inside its loop.
+  QString shown;
+  auto closeModal = [&] {
+    QTimer::singleShot(0, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      shown = modal ? modal->windowTitle() : QString("<none>");
+      if (modal) modal->close();
+    });
+  };
+  closeModal();
+  form.findChild<QToolButton*>("ButtonUpload")->click();
+  QCOMPARE(shown, QString("Конфигуратор ВЕЛМОР - Загрузка файла"));
+  closeModal();
+  form.findChild<QToolButton*>("ButtonReset")->click();
+  QCOMPARE(shown, QString("Конфигуратор ВЕЛМОР - Перезагрузка  IP=127.0.0.5"));
+
+  // After a configuration is written the reset window is offered.
+  shown.clear();
+  prompt_.answers = {TAnswer::Yes};
+  closeModal();
+  form.WriteToController(true);
+  QCOMPARE(shown, QString("Конфигуратор ВЕЛМОР - Перезагрузка  IP=127.0.0.5"));
+  QVERIFY(QFile::exists(QDir(disk_.path()).filePath("vlm.cfg")));
 }
 
 QTEST_MAIN(ServicesWindowsTest)

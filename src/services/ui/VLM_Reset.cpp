@@ -51,6 +51,7 @@ void TResetButton::mousePressEvent(QMouseEvent* event) {
 TFormReset::TFormReset(TControllerLink& link, bool& closeReset, QWidget* parent)
     : QDialog(parent), link_(link), closeReset_(closeReset) {
   setObjectName("FormReset");
+  setProperty("helpContext", kHelpReset);  // the main window's help reads it from the active window
   setFixedSize(400, 400);
   auto* text = new QLabel("Щёлкните по красной кнопке при нажатой клавише <Ctrl>", this);
   text->setObjectName("Label1");

@@ -30,6 +30,7 @@ QLabel* Panel(const char* name, QWidget* parent) {
 
 TFormAuto::TFormAuto(TControllerLink& link, QWidget* parent) : QDialog(parent), link_(link) {
   setObjectName("FormAuto");
+  setProperty("helpContext", kHelpAutoexec);  // the main window's help reads it from the active window
   setWindowTitle(kAppTitle + " - Правка autoexec.bat");
   resize(600, 420);
   auto* layout = new QVBoxLayout(this);

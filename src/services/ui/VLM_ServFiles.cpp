@@ -49,6 +49,7 @@ QLabel* PaneCaption(const QString& text, QWidget* parent) {
 TFormFiles::TFormFiles(TControllerLink& link, QWidget* parent)
     : QDialog(parent), link_(link), exchange_(link, observer_) {
   setObjectName("FormFiles");
+  setProperty("helpContext", kHelpFiles);  // the main window's help reads it from the active window
   setModal(true);
   resize(860, 540);
   auto* layout = new QVBoxLayout(this);

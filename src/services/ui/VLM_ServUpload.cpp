@@ -21,6 +21,7 @@ namespace vlm {
 
 TFormUpload::TFormUpload(TControllerLink& link, QWidget* parent) : QDialog(parent), link_(link) {
   setObjectName("FormUpload");
+  setProperty("helpContext", kHelpUpload);  // the main window's help reads it from the active window
   setWindowTitle(kAppTitle + " - Загрузка файла");
   resize(520, 380);
   auto* grid = new QGridLayout(this);
