@@ -1,7 +1,6 @@
 #include "services/ui/VLM_Reset.h"
 
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -51,7 +50,6 @@ void TResetButton::mousePressEvent(QMouseEvent* event) {
 TFormReset::TFormReset(TControllerLink& link, bool& closeReset, QWidget* parent)
     : QDialog(parent), link_(link), closeReset_(closeReset) {
   setObjectName("FormReset");
-  setProperty("helpContext", kHelpReset);  // the main window's help reads it from the active window
   setFixedSize(400, 400);
   auto* text = new QLabel("Щёлкните по красной кнопке при нажатой клавише <Ctrl>", this);
   text->setObjectName("Label1");
@@ -72,6 +70,7 @@ TFormReset::TFormReset(TControllerLink& link, bool& closeReset, QWidget* parent)
   timer_->setObjectName("TimerStatus");
   timer_->setInterval(50);
   connect(timer_, &QTimer::timeout, this, [this] { TimerStatusTimer(); });
+  InstallHelpKey(this, kHelpReset, &Help);
 }
 
 void TFormReset::showEvent(QShowEvent* event) {
@@ -93,14 +92,6 @@ void TFormReset::TimerStatusTimer() {
   if (running) return;
   timer_->stop();
   if (closeReset_) accept();
-}
-
-void TFormReset::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    if (Help) Help(kHelpReset);
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace vlm

@@ -47,7 +47,6 @@ class TFormReset : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   TControllerLink& link_;

@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -30,7 +29,6 @@ QLabel* Panel(const char* name, QWidget* parent) {
 
 TFormAuto::TFormAuto(TControllerLink& link, QWidget* parent) : QDialog(parent), link_(link) {
   setObjectName("FormAuto");
-  setProperty("helpContext", kHelpAutoexec);  // the main window's help reads it from the active window
   setWindowTitle(kAppTitle + " - Правка autoexec.bat");
   resize(600, 420);
   auto* layout = new QVBoxLayout(this);
@@ -66,6 +64,7 @@ TFormAuto::TFormAuto(TControllerLink& link, QWidget* parent) : QDialog(parent), 
   progress_->setTextVisible(false);
   layout->addWidget(progress_);
   observer_.ProgressBar = progress_;
+  InstallHelpKey(this, kHelpAutoexec, &Help);
 }
 
 void TFormAuto::ButtonReadClick() {
@@ -90,14 +89,6 @@ void TFormAuto::ButtonSaveClick() {
 }
 
 void TFormAuto::MemoAutoClick() { progress_->setValue(0); }
-
-void TFormAuto::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    if (Help) Help(kHelpAutoexec);
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
 
 bool TFormAuto::eventFilter(QObject* watched, QEvent* event) {
   if (watched == memo_->viewport() && event->type() == QEvent::MouseButtonPress) MemoAutoClick();

@@ -33,7 +33,6 @@ class TFormAuto : public QDialog {
   QProgressBar* Progress() const { return progress_; }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -49,7 +49,6 @@ QLabel* PaneCaption(const QString& text, QWidget* parent) {
 TFormFiles::TFormFiles(TControllerLink& link, QWidget* parent)
     : QDialog(parent), link_(link), exchange_(link, observer_) {
   setObjectName("FormFiles");
-  setProperty("helpContext", kHelpFiles);  // the main window's help reads it from the active window
   setModal(true);
   resize(860, 540);
   auto* layout = new QVBoxLayout(this);
@@ -79,6 +78,7 @@ TFormFiles::TFormFiles(TControllerLink& link, QWidget* parent)
   observer_.Indicator = indicator_;
   observer_.OnDeselect = [this](const std::string& name) { DeselectName(name); };
   SetPcDir(QDir::homePath());
+  InstallHelpKey(this, kHelpFiles, &Help);
 }
 
 QWidget* TFormFiles::BuildTopPanel() {
@@ -216,9 +216,10 @@ void TFormFiles::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { ChangeControllerDir(kControllerRoot); });
 }
 
-void TFormFiles::closeEvent(QCloseEvent* event) {
+void TFormFiles::hideEvent(QHideEvent* event) {
+  // However the window goes (closed, Esc), its viewer goes with it.
   viewer_->hide();
-  QDialog::closeEvent(event);
+  QDialog::hideEvent(event);
 }
 
 void TFormFiles::ChangeControllerDir(const std::string& path) {
@@ -361,14 +362,6 @@ void TFormFiles::SelectAllFiles() {
   for (int row = 0; row < list_->rowCount(); ++row)
     if (!items[size_t(row)].IsDirectory())
       for (int c = 0; c < list_->columnCount(); ++c) list_->item(row, c)->setSelected(true);
-}
-
-void TFormFiles::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    if (Help) Help(kHelpFiles);
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 bool TFormFiles::eventFilter(QObject* watched, QEvent* event) {

@@ -3,7 +3,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,7 +20,6 @@ namespace vlm {
 
 TFormUpload::TFormUpload(TControllerLink& link, QWidget* parent) : QDialog(parent), link_(link) {
   setObjectName("FormUpload");
-  setProperty("helpContext", kHelpUpload);  // the main window's help reads it from the active window
   setWindowTitle(kAppTitle + " - Загрузка файла");
   resize(520, 380);
   auto* grid = new QGridLayout(this);
@@ -58,6 +56,7 @@ TFormUpload::TFormUpload(TControllerLink& link, QWidget* parent) : QDialog(paren
   grid->setRowStretch(2, 1);
   observer_.LogMemo = memo_;
   observer_.ProgressBar = progress_;
+  InstallHelpKey(this, kHelpUpload, &Help);
 }
 
 void TFormUpload::ButtonProgSearchClick() {
@@ -86,14 +85,6 @@ void TFormUpload::ButtonLoadClick() {
     upload.SettleMs = settleMs_;
     upload.Load(path_.toStdString());
   });
-}
-
-void TFormUpload::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    if (Help) Help(kHelpUpload);
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace vlm

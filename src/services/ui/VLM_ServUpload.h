@@ -30,9 +30,6 @@ class TFormUpload : public QDialog {
   QLineEdit* EditProgController() const { return editController_; }
   QProgressBar* Progress() const { return progress_; }
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   TControllerLink& link_;
   QString path_;

@@ -1,6 +1,8 @@
 #include "services/ui/WindowObserver.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -36,6 +38,39 @@ void TWindowObserver::Pump() { QCoreApplication::processEvents(); }
 
 void TWindowObserver::Deselect(const std::string& name) {
   if (OnDeselect) OnDeselect(name);
+}
+
+namespace {
+
+class THelpKey : public QObject {
+ public:
+  THelpKey(QWidget* window, int context, const std::function<void(int)>* help)
+      : QObject(window), context_(context), help_(help) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (event->type() == QEvent::KeyPress && *help_) (*help_)(context_);
+        event->accept();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  int context_;
+  const std::function<void(int)>* help_;
+};
+
+}  // namespace
+
+void InstallHelpKey(QWidget* window, int context, const std::function<void(int)>* help) {
+  window->setProperty("helpContext", context);
+  auto* filter = new THelpKey(window, context, help);
+  window->installEventFilter(filter);
+  for (QWidget* child : window->findChildren<QWidget*>()) child->installEventFilter(filter);
 }
 
 void RunGuarded(const std::function<void()>& body) {

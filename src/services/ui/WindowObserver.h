@@ -8,6 +8,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
+class QWidget;
 
 namespace vlm {
 
@@ -28,6 +29,10 @@ class TWindowObserver : public IServiceObserver {
   void Pump() override;
   void Deselect(const std::string& name) override;
 };
+
+// F1 in the window (or any of its children) calls *help with the window's context; the window
+// also carries the context as property "helpContext" for the main window's help.
+void InstallHelpKey(QWidget* window, int context, const std::function<void(int)>* help);
 
 // Runs a window's operation: a silent abort ends it quietly, as the event loop would.
 void RunGuarded(const std::function<void()>& body);
