@@ -3,6 +3,10 @@
 //   CopyFile1MiB     copy of one 1 MiB file to a PC folder (long blocks); bytes_per_second
 //                    gives the MB/s.
 //   List200Entries   the listing of a directory of 200 entries (block listing); ms per listing.
+//   Compare1MiB      the compare of a 1 MiB controller file with its PC copy (230-byte blocks).
+//   Upload64KiB      the upload window's load of 64 KiB with its read-back check (the 200 ms
+//                    pause before the check left out).
+//   AutoexecRoundTrip  reading autoexec.bat into the editor and writing it back.
 // The simulator is looked for beside this program's build folder, or given as VELMOR_SIM.
 #include <benchmark/benchmark.h>
 
@@ -12,7 +16,9 @@ static std::string SimPath();
 #define VELMOR_SIM SimPath()
 #include "../tests/e2e/SimProcess.h"
 #include "common/Prompt.h"
+#include "services/Autoexec.h"
 #include "services/FileExchange.h"
+#include "services/Upload.h"
 
 namespace fs = std::filesystem;
 
@@ -74,6 +80,52 @@ void List200Entries(benchmark::State& state) {
   }
 }
 BENCHMARK(List200Entries)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+std::string RandomBytes(size_t n) {
+  std::string bytes(n, '\0');
+  std::mt19937 random(2);
+  for (auto& c : bytes) c = char(random());
+  return bytes;
+}
+
+void Compare1MiB(benchmark::State& state) {
+  const std::string bytes = RandomBytes(1 << 20);
+  TSimBench bench([&](const fs::path& disk) { vlm::e2e::WriteBytes(disk / "big.bin", bytes); });
+  if (!bench.sim->Running()) return state.SkipWithError("velmor-sim did not start");
+  vlm::e2e::WriteBytes(bench.pc / "big.bin", bytes);
+  bench.files.ReadControllerDir();
+  std::vector<vlm::TFileInfo> selected;
+  for (const auto& item : bench.files.Items())
+    if (item.Name == "big.bin") selected.push_back(item);
+  for (auto _ : state)
+    if (!bench.files.Compare(selected)) return state.SkipWithError("compare failed");
+  state.SetBytesProcessed(int64_t(state.iterations()) * (1 << 20));
+}
+BENCHMARK(Compare1MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Upload64KiB(benchmark::State& state) {
+  TSimBench bench([](const fs::path&) {});
+  if (!bench.sim->Running()) return state.SkipWithError("velmor-sim did not start");
+  vlm::e2e::WriteBytes(bench.pc / "prog.exe", RandomBytes(65536));
+  vlm::TUpload upload(bench.link, bench.quiet);
+  upload.SettleMs = 0;
+  for (auto _ : state)
+    if (!upload.Load(bench.pc / "prog.exe")) return state.SkipWithError("upload failed");
+  state.SetBytesProcessed(int64_t(state.iterations()) * 65536);
+}
+BENCHMARK(Upload64KiB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void AutoexecRoundTrip(benchmark::State& state) {
+  TSimBench bench([](const fs::path&) {});
+  if (!bench.sim->Running()) return state.SkipWithError("velmor-sim did not start");
+  setenv("VELMOR_HOME", bench.home.c_str(), 1);
+  vlm::TAutoexec autoexec(bench.link, bench.quiet);
+  for (auto _ : state) {
+    vlm::TAutoexecFile file;
+    if (!autoexec.Read(file) || !autoexec.Write(file.Bytes)) return state.SkipWithError("autoexec failed");
+  }
+}
+BENCHMARK(AutoexecRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
