@@ -14,6 +14,8 @@ bool IsSystemFile(const std::string& name) {
 }
 
 std::optional<std::string> PcFileNameFor(const std::string& controllerName) {
+  // A longer name cannot be what the controller stores; asked for, it would name another file.
+  if (Utf8ToDos(controllerName).size() > kFileNameMax) return std::nullopt;
   const std::string safe = SanitizeFileName(controllerName);
   if (safe.empty() || safe != controllerName) return std::nullopt;
   return safe;

@@ -8,7 +8,7 @@ namespace vlm {
 // The DOS system files the file exchange never copies (exact, lower-case names).
 bool IsSystemFile(const std::string& name);
 // The PC name for a controller file: only a name that stays exactly as it is after sanitising
-// (no separators, drive, "..", device name) is used; anything else is refused, never rewritten,
+// (no separators, drive, "..", device name, not longer than the controller's 12) is used; anything else is refused, never rewritten,
 // so a copy can neither leave the chosen folder nor land under a name the user did not see.
 std::optional<std::string> PcFileNameFor(const std::string& controllerName);
 // The name the controller keeps: DOS code page, at most 12 bytes (UTF-8 again).

@@ -75,9 +75,9 @@ TEST(ServiceNames, SystemFilesAndHostileNamesAreRefused) {
   EXPECT_FALSE(IsSystemFile("IO.SYS"));  // the list compares exactly
   EXPECT_FALSE(IsSystemFile("io.sy"));
   for (const char* name : {"..\\..\\x", "c:x", "con", "CON.TXT", "nul", "com1", "lpt9.bat", "abc\\def.txt", "a/b",
-                           "..", ".", "x.", "", "aux "})
+                           "..", ".", "x.", "", "aux ", "thirteen.char"})
     EXPECT_FALSE(PcFileNameFor(name)) << name;
-  for (const char* name : {"vlm.cfg", "autoexec.bat", "com10", "console", "..x", "файл.txt"})
+  for (const char* name : {"vlm.cfg", "autoexec.bat", "com10", "console", "..x", "файл.txt", "twelve.chars"})
     EXPECT_EQ(PcFileNameFor(name).value_or("-"), name);
   EXPECT_EQ(SanitizeFileName("..\\..\\etc"), "....etc");
 }
