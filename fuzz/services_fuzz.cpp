@@ -35,7 +35,9 @@ class TScriptedAnswers : public vlm::ILinkTransport {
     std::copy_n(answer.data(), n, into.data());
     return {verdict == vlm::TAnswerVerdict::Take ? vlm::TReceiveEnd::Answer : vlm::TReceiveEnd::Rejected, n};
   }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
 
  private:
   std::deque<std::vector<uint8_t>>& answers_;

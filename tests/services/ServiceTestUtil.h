@@ -45,7 +45,9 @@ class TDiskTransport : public ILinkTransport {
     std::copy_n(answer.begin(), n, into.begin());
     return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
   }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
 
  private:
   TFakeDisk& disk_;
