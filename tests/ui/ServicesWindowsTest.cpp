@@ -293,6 +293,11 @@ void ServicesWindowsTest::ResetButtonFleesAndResetsWithCtrl() {
   QCOMPARE(form.Image()->pos(), start + QPoint(83, 0));  // from the centre: right by the radius
   QTest::mouseClick(form.Image(), Qt::LeftButton, {}, QPoint(83, 83));
   QCOMPARE(form.LabelStatus()->text(), QString());  // no Ctrl, nothing sent
+  const QPoint held = form.Image()->pos();
+  QMouseEvent ctrlMove(QEvent::MouseMove, QPointF(80, 80), form.Image()->mapToGlobal(QPointF(80, 80)), Qt::NoButton,
+                       Qt::NoButton, Qt::ControlModifier);
+  QApplication::sendEvent(form.Image(), &ctrlMove);
+  QCOMPARE(form.Image()->pos(), held);  // with Ctrl the button stays to be pressed
 
   form.CheckBoxClose()->setChecked(true);
   QVERIFY(closeReset);
