@@ -4,15 +4,16 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/MainForm.h"
+#include "app/MainServices.h"
+#include "services/ui/ServiceWindows.h"
 #include "common/DataFolder.h"
 #include "common/Prompt.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainForm.h"
 #include "model/ui/ModelFrames.h"
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 #include "ports/ui/PortFrames.h"
 #include "ports/ui/ReaddrFrames.h"
-#include "services/ui/ServiceWindows.h"
+#include "shell/AppContext.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/QtPrompt.h"
 
@@ -36,12 +37,7 @@ int main(int argc, char** argv) {
   // a timer or click from starting a second exchange).
   context.Link.SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
   vlm::TFormVLM form(context);
-  vlm::TServiceWindows services(context.Link, context.Main.CloseReset, &form,
-                                [&form](int) { form.ShowHelp(); });
-  vlm::AddServiceButtons(services, [&form](const QString& name, const QString& hint, const QIcon& icon,
-                                           std::function<void()> run) { form.AddServiceButton(name, hint, icon, run); });
-  // A new configuration takes effect when the controller restarts.
-  form.AfterWrite = [&services] { services.ShowReset(); };
+  const auto services = vlm::AttachServiceWindows(form, context);
   form.show();
   // Start-up time check for the tools: VELMOR_STARTUP_PROBE=1 prints the milliseconds from
   // the start of main to the first shown main window and quits.

@@ -1,9 +1,10 @@
-#include "cli/ServiceCommands.h"
+#include "cli/Commands.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
+#include "cli/CommandLine.h"
 #include "cli/LinkCli.h"
 #include "common/DataFolder.h"
 #include "common/TextCodec.h"
@@ -13,18 +14,11 @@
 namespace vlm::cli {
 namespace {
 
-// The steps of an operation on stderr, as the windows show them in their state line.
+// Keeps the last state line an operation showed (the compare tells its outcome there).
 struct TStderrStates : IServiceObserver {
   void State(const std::string& text) override { last = text; }
   std::string last;
 };
-
-bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
-  const auto it = std::find(args.begin(), args.end(), flag);
-  if (it == args.end()) return false;
-  args.erase(it);
-  return true;
-}
 
 std::string WindowsText(const std::string& utf8) {
   std::string crlf;
@@ -32,14 +26,7 @@ std::string WindowsText(const std::string& utf8) {
   return Utf8ToCp1251(crlf);
 }
 
-}  // namespace
-
-int RunAutoexecGet(TControllerLink& link, const std::vector<std::string>& given) {
-  std::vector<std::string> args = given;
-  const bool raw = TakeFlag(args, "--raw");
-  std::string out;
-  if (args.size() == 2 && args[0] == "-o") out = args[1];
-  else if (!args.empty()) return BadInput("autoexec get", "usage: velmorctl [options] autoexec get [-o FILE] [--raw]");
+int AutoexecGet(TControllerLink& link, const std::string& out, bool raw) {
   TStderrStates states;
   TAutoexec autoexec(link, states);
   TAutoexecFile file;
@@ -48,20 +35,17 @@ int RunAutoexecGet(TControllerLink& link, const std::vector<std::string>& given)
   if (out.empty()) {
     const std::string shown = raw ? file.Bytes : text;
     std::fwrite(shown.data(), 1, shown.size(), stdout);
-    return kExitOk;
+    return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
   }
   if (!WriteFileAtomically(out, raw ? file.Bytes : WindowsText(text))) return BadInput("autoexec get", "cannot write " + out);
   return kExitOk;
 }
 
-int RunAutoexecPut(TControllerLink& link, const std::vector<std::string>& given) {
-  std::vector<std::string> args = given;
-  const bool raw = TakeFlag(args, "--raw");
-  if (args.size() != 1) return BadInput("autoexec put", "usage: velmorctl [options] autoexec put FILE [--raw]");
+int AutoexecPut(TControllerLink& link, const std::string& path, bool raw) {
   std::string bytes;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(args[0], ec) || !ReadWholeFile(args[0], bytes))
-    return BadInput("autoexec put", "cannot read " + args[0]);
+  if (!std::filesystem::is_regular_file(path, ec) || !ReadWholeFile(path, bytes))
+    return BadInput("autoexec put", "cannot read " + path);
   TStderrStates states;
   TAutoexec autoexec(link, states);
   if (!autoexec.Write(raw ? bytes : EditorToAutoexec(AnyToUtf8(bytes))))
@@ -69,29 +53,47 @@ int RunAutoexecPut(TControllerLink& link, const std::vector<std::string>& given)
   return kExitOk;
 }
 
-int RunCmp(TControllerLink& link, const std::vector<std::string>& args) {
-  if (args.size() != 2) return BadInput("cmp", "usage: velmorctl [options] cmp NAME FILE");
+int Cmp(TControllerLink& link, const std::string& name, const std::string& path) {
   TStderrStates states;
   const TStopFlag never;
-  const TCompareOutcome outcome = CompareControllerFile(link, states, never, args[0], args[1], 1, 1);
-  switch (outcome) {
+  switch (CompareControllerFile(link, states, never, name, path, 1, 1)) {
     case TCompareOutcome::Equal:
       std::fprintf(stderr, "%s\n", states.last.c_str());
       return kExitOk;
     case TCompareOutcome::Different:
       return kExitFailed;  // the message went to the error box (stderr)
     case TCompareOutcome::Directory:
-      return BadInput("cmp", args[0] + " is a directory");
+      return BadInput("cmp", name + " is a directory");
     default:
-      return link.LastFailure == TLinkFailure::None ? kExitFailed : LinkFailed(link, "cmp", args[0]);
+      return link.LastFailure == TLinkFailure::None ? kExitFailed : LinkFailed(link, "cmp", name);
   }
 }
 
-int RunAutoexec(TControllerLink& link, const std::vector<std::string>& args) {
-  const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-  if (!args.empty() && args[0] == "get") return RunAutoexecGet(link, rest);
-  if (!args.empty() && args[0] == "put") return RunAutoexecPut(link, rest);
-  return BadInput("autoexec", "usage: velmorctl [options] autoexec get [-o FILE] [--raw] | autoexec put FILE [--raw]");
+}  // namespace
+
+void AddServiceCommands(CLI::App& app) {
+  struct TArgsOfLine {
+    std::string name, file, out;
+    bool raw = false;
+  };
+  auto args = std::make_shared<TArgsOfLine>();
+  const std::string group = "Controller commands (over the link)";
+  CLI::App* autoexec = app.add_subcommand("autoexec", "read or write the controller's c:\\autoexec.bat");
+  autoexec->group(group)->require_subcommand(1);
+  CLI::App* get = autoexec->add_subcommand("get", "read it: to FILE as Windows-1251 text with CR LF, else to stdout");
+  get->add_option("-o", args->out, "PC file to write");
+  get->add_flag("--raw", args->raw, "the controller's bytes unchanged (code page 866)");
+  SetLinkAction(*get, [args](TControllerLink& link) { return AutoexecGet(link, args->out, args->raw); });
+  CLI::App* put = autoexec->add_subcommand("put", "write it from a Windows-1251 or UTF-8 text file (no restart)");
+  put->add_option("FILE", args->file, "PC file")->required();
+  put->add_flag("--raw", args->raw, "send the file's bytes unchanged");
+  SetLinkAction(*put, [args](TControllerLink& link) { return AutoexecPut(link, args->file, args->raw); });
+
+  CLI::App* cmp = app.add_subcommand("cmp", "compare a controller file with a PC file as the file exchange window does");
+  cmp->group(group);
+  cmp->add_option("NAME", args->name, "file on the controller")->required();
+  cmp->add_option("FILE", args->file, "PC file")->required();
+  SetLinkAction(*cmp, [args](TControllerLink& link) { return Cmp(link, args->name, args->file); });
 }
 
 }  // namespace vlm::cli

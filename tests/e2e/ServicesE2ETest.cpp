@@ -4,6 +4,7 @@
 
 #include "SimProcess.h"
 #include "common/Prompt.h"
+#include "support/ScriptedPrompt.h"
 #include "services/Autoexec.h"
 #include "services/FileExchange.h"
 #include "services/FileTime.h"

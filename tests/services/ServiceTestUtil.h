@@ -12,6 +12,7 @@
 
 #include "FakeDisk.h"
 #include "common/Prompt.h"
+#include "support/ScriptedPrompt.h"
 #include "link/LinkTransport.h"
 #include "link/ServiceRequests.h"
 #include "services/ServiceObserver.h"

@@ -16,10 +16,12 @@
 #include <QtTest>
 
 #include "common/Prompt.h"
+#include "support/ScriptedPrompt.h"
 #include "link/Velmor_PC.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainForm.h"
+#include "app/MainForm.h"
+#include "app/MainServices.h"
 #include "services/ui/ServiceWindows.h"
+#include "shell/AppContext.h"
 #include "services/ui/VLM_Reset.h"
 #include "services/ui/VLM_ServAuto.h"
 #include "services/ui/VLM_ServFiles.h"
@@ -320,10 +322,7 @@ void ServicesWindowsTest::MainWindowButtonsAndResetAfterWrite() {
   TAppContext ctx;
   TFormVLM form(ctx);
   ctx.Link.Settings = link_.Settings;  // the window has read its ini by now
-  TServiceWindows services(ctx.Link, ctx.Main.CloseReset, &form, [&form](int) { form.ShowHelp(); });
-  AddServiceButtons(services, [&form](const QString& name, const QString& hint, const QIcon& icon,
-                                      std::function<void()> run) { form.AddServiceButton(name, hint, icon, run); });
-  form.AfterWrite = [&services] { services.ShowReset(); };
+  const auto services = AttachServiceWindows(form, ctx);
   form.show();
   const QStringList names{"ButtonFiles", "ButtonUpload", "ButtonAutoexec", "ButtonReset"};
   const QStringList hints{"Сервис \"Обмен файлами\"", "Загрузить файл в контроллер ",
