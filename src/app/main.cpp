@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "app/MainForm.h"
+#include "app/MainServices.h"
+#include "services/ui/ServiceWindows.h"
 #include "common/DataFolder.h"
 #include "common/Prompt.h"
 #include "model/ui/ModelFrames.h"
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
   // a timer or click from starting a second exchange).
   context.Link.SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
   vlm::TFormVLM form(context);
+  const auto services = vlm::AttachServiceWindows(form, context);
   form.show();
   // Start-up time check for the tools: VELMOR_STARTUP_PROBE=1 prints the milliseconds from
   // the start of main to the first shown main window and quits.

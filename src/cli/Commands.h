@@ -26,5 +26,7 @@ void AddCfgCommands(CLI::App& app);
 void AddBoxCommands(CLI::App& app);
 // The link options (--ip, --port, ...) belong to the top level, in front of the command word.
 void AddLinkCommands(CLI::App& app);
+// autoexec get/put and cmp: the controller services of the desktop program's windows.
+void AddServiceCommands(CLI::App& app);
 
 }  // namespace vlm::cli

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,18 @@ fs::path PerUserFolder() {
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "velmor";
   if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / ".local/share/velmor";
   return fs::temp_directory_path() / "velmor";
+}
+
+// Names Windows takes for devices whatever the folder or extension ("con", "nul.txt", "com1").
+bool IsDeviceName(std::string_view name) {
+  std::string base(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  static const char* const kDevices[] = {"con", "prn", "aux", "nul", "clock$", "conin$", "conout$"};
+  for (const char* device : kDevices)
+    if (base == device) return true;
+  return base.size() == 4 && (base.starts_with("com") || base.starts_with("lpt")) && base[3] >= '0' &&
+         base[3] <= '9';
 }
 
 }  // namespace
@@ -68,7 +81,9 @@ std::string SanitizeFileName(std::string_view name) {
       continue;
     out += c;
   }
-  if (out == "." || out == "..") return {};
+  // Windows drops trailing dots and blanks, which would turn "con." into the console device.
+  while (!out.empty() && (out.back() == '.' || out.back() == ' ')) out.pop_back();
+  if (IsDeviceName(out)) return {};
   return out;
 }
 

@@ -17,7 +17,8 @@ std::filesystem::path DataSubfolder(std::string_view name);
 std::filesystem::path SettingsIniPath();
 std::filesystem::path IpListIniPath();
 // A name that came from outside (a controller file name, a place text) made safe as one path
-// component: separators, ':' and control characters removed, "." and ".." refused (empty result).
+// component: separators, ':' and control characters removed, trailing dots and blanks dropped,
+// "." and ".." and device names ("con", "nul.txt", "com1") refused (empty result).
 std::string SanitizeFileName(std::string_view name);
 // Writes bytes through a temporary file and a rename; false (old file untouched) on failure.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);

@@ -144,4 +144,18 @@ std::string AnyToUtf8(std::string_view bytes) {
   return IsValidUtf8(bytes) ? std::string(bytes) : Cp1251ToUtf8(bytes);
 }
 
+size_t Utf8Length(std::string_view utf8) {
+  size_t n = 0;
+  for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+std::string Utf8Left(std::string_view utf8, size_t characters) {
+  size_t end = 0;
+  for (size_t seen = 0; end < utf8.size(); ++end) {
+    if ((static_cast<unsigned char>(utf8[end]) & 0xC0) != 0x80 && seen++ == characters) break;
+  }
+  return std::string(utf8.substr(0, end));
+}
+
 }  // namespace vlm

@@ -20,6 +20,10 @@ std::string DosToWin(std::string_view cp866);
 std::string Utf8ToDos(std::string_view utf8);
 std::string DosToUtf8(std::string_view cp866);
 bool IsValidUtf8(std::string_view bytes);
+// Characters of a UTF-8 text, and its first `characters` characters (texts cut to a length the
+// user sees, never inside a character).
+size_t Utf8Length(std::string_view utf8);
+std::string Utf8Left(std::string_view utf8, size_t characters);
 // Text files from other programs may be CP1251 or UTF-8: valid UTF-8 is kept, anything else is
 // taken as CP1251.
 std::string AnyToUtf8(std::string_view bytes);

@@ -82,7 +82,10 @@ std::string SimServer::OpenPty() {
 }
 
 void SimServer::Dispatch(std::span<const uint8_t> frame, bool serial, const sockaddr_in& from) {
+  const unsigned resetsBefore = controller_.Resets();
   ServeResult result = Serve(controller_, faults_, frame, serial ? kSerialLink : kUdpLink);
+  // A restart is worth a line even without -v: whoever watches the simulator learns it happened.
+  if (controller_.Resets() != resetsBefore) std::fprintf(stderr, "sim: reset #%u, state restarted\n", controller_.Resets());
   if (verbose_) {
     const std::string origin = serial ? "serial" : "udp " + AddressText(from);
     std::fprintf(stderr, "sim: %s %s\n", origin.c_str(), result.logLine.c_str());

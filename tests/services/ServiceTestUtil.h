@@ -1,0 +1,118 @@
+#pragma once
+// The services against the fake disk through an in-process transport; what they report recorded.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <deque>
+#include <sstream>
+#include <utility>
+
+#include "FakeDisk.h"
+#include "common/Prompt.h"
+#include "support/ScriptedPrompt.h"
+#include "link/LinkTransport.h"
+#include "link/ServiceRequests.h"
+#include "services/ServiceObserver.h"
+
+namespace vlm::test {
+
+namespace fs = std::filesystem;
+
+class TDiskTransport : public ILinkTransport {
+ public:
+  TDiskTransport(TFakeDisk& disk, int& opens, int& closes) : disk_(disk), opens_(opens), closes_(closes) {}
+  bool Open() override { ++opens_; return true; }
+  void Close() override { ++closes_; }
+  bool Send(std::span<const uint8_t> frame) override {
+    answers_.clear();
+    return SendAhead(frame);
+  }
+  bool SendAhead(std::span<const uint8_t> frame) override {
+    answers_.push_back(disk_.Answer(frame));
+    return true;
+  }
+  TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const TAnswerFilter& filter,
+                    const std::function<void()>&) override {
+    if (answers_.empty()) return {TReceiveEnd::TimedOut, 0};
+    const std::vector<uint8_t> answer = std::move(answers_.front());
+    answers_.pop_front();
+    if (answer.empty()) return {TReceiveEnd::TimedOut, 0};
+    const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
+    if (verdict == TAnswerVerdict::Ignore) return {TReceiveEnd::TimedOut, 0};
+    const size_t n = std::min(answer.size(), into.size());
+    std::copy_n(answer.begin(), n, into.begin());
+    return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
+  }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
+
+ private:
+  TFakeDisk& disk_;
+  int& opens_;
+  int& closes_;
+  std::deque<std::vector<uint8_t>> answers_;
+};
+
+struct TRecorder : IServiceObserver {
+  std::vector<std::string> states, logs, deselected;
+  std::vector<TPoint> points;
+  uint64_t progressMax = 0;
+  std::function<void()> onPump;
+  void State(const std::string& text) override { states.push_back(text); }
+  void Log(const std::string& line) override { logs.push_back(line); }
+  void Progress(uint64_t, uint64_t maximum) override { progressMax = maximum; }
+  void Point(TPoint point) override { points.push_back(point); }
+  void Pump() override { if (onPump) onPump(); }
+  void Deselect(const std::string& name) override { deselected.push_back(name); }
+  bool Stated(const std::string& text) const { return std::find(states.begin(), states.end(), text) != states.end(); }
+};
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+inline std::string Pattern(size_t n, unsigned seed) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = char((i * 7 + seed * 13 + i / 251) & 0xFF);
+  return s;
+}
+
+// A link to the fake disk, a PC folder and a data folder of the test's own.
+struct TServiceTest : ::testing::Test {
+  TFakeDisk disk;
+  TControllerLink link;
+  TRecorder observer;
+  ScriptedPrompt prompt;
+  PromptGuard guard{prompt};
+  int opens = 0, closes = 0;
+  fs::path root, pc, home;
+
+  void SetUp() override {
+    link.SetTransportFactory([this](const TLinkSettings&) { return std::make_unique<TDiskTransport>(disk, opens, closes); });
+    root = fs::temp_directory_path() / ("velmor_services_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root);
+    pc = root / "pc";
+    home = root / "home";
+    fs::create_directories(pc);
+    fs::create_directories(home);
+    ::setenv("VELMOR_HOME", home.c_str(), 1);
+  }
+  void TearDown() override {
+    EXPECT_FALSE(link.LinkOpen()) << "an operation left the link open";
+    ::unsetenv("VELMOR_HOME");
+    fs::remove_all(root);
+  }
+  size_t Bad() const { return size_t(std::count(observer.points.begin(), observer.points.end(), TPoint::Bad)); }
+};
+
+}  // namespace vlm::test
