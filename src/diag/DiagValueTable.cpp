@@ -172,3 +172,21 @@ std::string ValueJournalTitle(const TTableValue& v, uint16_t ioa, bool ti) {
 }
 
 }  // namespace vlm
+
+namespace vlm {
+
+uint32_t TiCellColour(const TTableValue& v, bool showIncoming, bool showChanges) {
+  uint32_t colour = v.Marked ? 0xE0E000 : 0x808080;
+  if (showIncoming && v.NewData) colour = 0xFFFF00;
+  if (showChanges && v.Changed) colour = 0x00FFFF;
+  return colour;
+}
+
+uint32_t TsCellColour(const TTableValue& v, bool showIncoming, bool showChanges) {
+  uint32_t colour = v.Marked ? 0xFF0000 : 0x808080;
+  if (showIncoming && v.NewData) colour = 0xFF7000;
+  if (showChanges && v.Changed) colour = 0x00FFFF;
+  return colour;
+}
+
+}  // namespace vlm

@@ -110,3 +110,10 @@ std::vector<std::string> TsRecordLines(const TTableValue& v);
 // The journal heading of a value: " ТИ  А=1-2-3-4  АОИ=100" (TS: " ТС  ...").
 std::string ValueJournalTitle(const TTableValue& v, uint16_t ioa, bool ti);
 }  // namespace vlm
+
+namespace vlm {
+// Fill colours of a map cell (Windows values): grey, the marked colour, then the new-data and
+// the changed colours when their menu items are ticked (the later rule wins).
+uint32_t TiCellColour(const TTableValue& v, bool showIncoming, bool showChanges);
+uint32_t TsCellColour(const TTableValue& v, bool showIncoming, bool showChanges);
+}  // namespace vlm
