@@ -243,7 +243,7 @@ void SimDiagTree::Publish(SimMemory& memory) {
   // Parameters of the application: many measured values (a folder big enough for the progress
   // bar), discrete signals and settings with hints.
   std::vector<uint32_t> analog{b.Heading("Аналоговые входы")};
-  for (int i = 1; i <= 150; ++i)
+  for (int i = 1; i <= 240; ++i)
     analog.push_back(b.Value(26, "AI " + std::to_string(i) + ";4;%.2f\tмА", F32(4.0f + float(i % 16)), C::Float, 3));
   std::vector<uint32_t> discrete{b.Heading("Дискретные входы")};
   for (int i = 1; i <= 64; ++i) {
