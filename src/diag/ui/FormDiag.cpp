@@ -286,10 +286,11 @@ void TFormDiag::TreeView1Change(QTreeWidgetItem* item) {
     progress.Pump = [] { QCoreApplication::processEvents(); };
     TLinkSession open(link_);
     session_.Open(*obj, progress);
-    for (auto& node : obj->Nodes) AddNode(item, *node);
+    SyncChildren(item, *obj);
     item->setExpanded(true);
   } else {
     session_.CurrentObject = obj;
+    if (obj->IsFolder()) SyncChildren(item, *obj);
   }
   ShowObject(*obj);
   scanning_ = false;
@@ -369,7 +370,18 @@ QTreeWidgetItem* TFormDiag::ItemOf(const TDiagObj* obj) const {
 }
 
 void TFormDiag::SelectObject(TDiagObj* obj) {
-  if (QTreeWidgetItem* item = ItemOf(obj)) tree_->setCurrentItem(item);
+  // Folders above it are opened on the way, as the user would click down to it.
+  std::vector<TDiagObj*> chain;
+  for (TDiagObj* o = obj; o; o = o->Parent()) chain.insert(chain.begin(), o);
+  for (TDiagObj* o : chain)
+    if (QTreeWidgetItem* item = ItemOf(o)) tree_->setCurrentItem(item);
+}
+
+void TFormDiag::SyncChildren(QTreeWidgetItem* item, TDiagObj& obj) {
+  // A folder read by a path lookup has its objects but not yet its tree items.
+  if (item->childCount() == int(obj.Nodes.size()) && (obj.Nodes.empty() || ObjOf(item->child(0)) == obj.Nodes[0].get())) return;
+  while (item->childCount() > 0) delete item->takeChild(0);
+  for (auto& node : obj.Nodes) AddNode(item, *node);
 }
 
 void TFormDiag::TimerWorkTimer() {

@@ -68,6 +68,7 @@ class TFormDiag : public QDialog {
   void BuildGrids();
   void TreeView1Change(QTreeWidgetItem* item);
   QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, TDiagObj& obj);
+  void SyncChildren(QTreeWidgetItem* item, TDiagObj& obj);
   void ShowObject(TDiagObj& obj);
   void FreeView();
   void PaintGrid1();
