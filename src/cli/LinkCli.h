@@ -30,6 +30,8 @@ int RunWriteConfig(TControllerLink& link, const TArgs& args);
 int RunReset(TControllerLink& link, const TArgs& args);
 int RunPeek(TControllerLink& link, const TArgs& args);
 int RunPoke(TControllerLink& link, const TArgs& args);
+// diag tree|get|watch|ti|ts|tablo (DiagCommands.cpp)
+int RunDiag(TControllerLink& link, const TArgs& args);
 
 // "SEG:OFF" in hexadecimal (an "h" suffix allowed); false when it is not one.
 bool ParseAddress(const std::string& text, uint16_t& segment, uint16_t& offset);

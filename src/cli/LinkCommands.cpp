@@ -31,6 +31,7 @@ constexpr TCommand kCommands[] = {
     {"write-config", "write-config FILE.cfg", 1, 1, RunWriteConfig},
     {"peek", "peek SEG:OFF COUNT", 2, 2, RunPeek},
     {"poke", "poke SEG:OFF HEXBYTES", 2, 256, RunPoke},
+    {"diag", "diag tree [--depth N] | get PATH | watch PATH... [--interval MS] [--count N] | ti|ts|tablo PATH", 1, 64, RunDiag},
 };
 
 bool ParseInt(std::string_view text, int min, int max, int& out) {

@@ -128,5 +128,53 @@ TEST_F(DiagE2E, ACyclicFolderEndsWithAnErrorRow) {
   EXPECT_NE(session.Root->Parameters.back()->Name.find("папка ссылается на себя"), std::string::npos);
 }
 
+struct DiagCli : DiagE2E {
+  TRun Ctl(const TSim& sim, std::vector<std::string> rest) {
+    std::vector<std::string> args{VELMORCTL, "--ip", "127.0.0.2", "--self", "127.0.0.1", "--port",
+                                  std::to_string(sim.Port()), "diag"};
+    args.insert(args.end(), rest.begin(), rest.end());
+    return RunProgram(std::move(args), home, root.Path());
+  }
+};
+
+TEST_F(DiagCli, TreeGetWatchAndTables) {
+  TSim sim(disk, home);
+  ASSERT_TRUE(sim.Running());
+  const TRun tree = Ctl(sim, {"tree"});
+  ASSERT_EQ(tree.status, 0) << tree.err;
+  EXPECT_EQ(tree.out.rfind("Контроллер ВЕЛМОР/\n  Процессор/\n    -- Система --\n    Версия ПО = ВЕЛМОР 4.1.9\n", 0), 0u)
+      << tree.out.substr(0, 300);
+  EXPECT_NE(tree.out.find("\n    IP адрес = 192.168.2.1\n"), std::string::npos);
+  EXPECT_NE(tree.out.find("\n      КП 4/\n        Связь = "), std::string::npos);
+  EXPECT_NE(tree.out.find("\n      ТИ <ТИ>\n"), std::string::npos);
+  const TRun shallow = Ctl(sim, {"tree", "--depth", "0"});
+  EXPECT_EQ(shallow.out, "Контроллер ВЕЛМОР/\n  Процессор/\n  Параметры/\n");
+
+  const TRun get = Ctl(sim, {"get", "Процессор.Порт 2.Скорость"});
+  EXPECT_EQ(get.out, "9600 бод\n");
+  EXPECT_EQ(Ctl(sim, {"get", "Процессор.Порт 9"}).status, 1);
+  EXPECT_EQ(Ctl(sim, {"get"}).status, 2);
+
+  const TRun watch = Ctl(sim, {"watch", "Процессор.Порт 2.Принято", "--interval", "100", "--count", "2"});
+  ASSERT_EQ(watch.status, 0) << watch.err;
+  std::vector<std::string> lines;
+  for (size_t at = 0, next; (next = watch.out.find('\n', at)) != std::string::npos; at = next + 1)
+    lines.push_back(watch.out.substr(at, next - at));
+  ASSERT_EQ(lines.size(), 3u) << watch.out;
+  const std::string middle = " | Процессор.Порт 2.Принято | ";
+  for (const auto& line : lines) EXPECT_EQ(line.substr(23, middle.size()), middle) << line;
+  EXPECT_NE(lines[0].substr(lines[0].rfind(' ') + 1), lines[1].substr(lines[1].rfind(' ') + 1));
+
+  const TRun ti = Ctl(sim, {"ti", "Процессор.Таблицы МЭК 104.ТИ"});
+  ASSERT_EQ(ti.status, 0) << ti.err;
+  EXPECT_EQ(std::count(ti.out.begin(), ti.out.end(), '\n'), 301);
+  EXPECT_NE(ti.out.find("\n101\t1-1-1-2\t"), std::string::npos);
+  const TRun ts = Ctl(sim, {"ts", "Процессор.Таблицы МЭК 104.ТС"});
+  EXPECT_EQ(std::count(ts.out.begin(), ts.out.end(), '\n'), 401);
+  const TRun tablo = Ctl(sim, {"tablo", "Процессор.Таблицы МЭК 104.Табло"});
+  EXPECT_EQ(std::count(tablo.out.begin(), tablo.out.end(), '\n'), 241);
+  EXPECT_EQ(Ctl(sim, {"ti", "Процессор.Таблицы МЭК 104.ТС"}).status, 2);
+}
+
 }  // namespace
 }  // namespace vlm::e2e
