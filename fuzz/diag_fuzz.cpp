@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <chrono>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -29,16 +30,20 @@ class TMemoryAnswers : public vlm::ILinkTransport {
     request_.assign(frame.begin(), frame.end());
     return true;
   }
-  int Receive(std::span<uint8_t> into, size_t, const std::function<void()>&) override {
-    if (request_.size() < 8 || request_[1] != 0x80) return 0;
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  vlm::TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const vlm::TAnswerFilter& filter,
+                         const std::function<void()>&) override {
+    if (request_.size() < 8 || request_[1] != 0x80) return {};
     const size_t base = (size_t(vlm::GetU16(&request_[4])) * 16 + vlm::GetU16(&request_[2]));
     std::vector<uint8_t> a(request_.begin(), request_.begin() + 7);
     a[0] = uint8_t(request_[6] + 6);
     for (size_t i = 0; i < request_[6]; ++i) a.push_back(memory_[(base + i) & 0xFFFFF]);
     a.push_back(0);
     for (size_t i = 1; i + 1 < a.size(); ++i) a.back() = uint8_t(a.back() + a[i]);
-    std::copy_n(a.data(), std::min(a.size(), into.size()), into.data());
-    return int(std::min(a.size(), into.size()));
+    const size_t n = std::min(a.size(), into.size());
+    std::copy_n(a.data(), n, into.data());
+    if (filter && filter(std::span<const uint8_t>(into.data(), n)) != vlm::TAnswerVerdict::Take) return {};
+    return {vlm::TReceiveEnd::Answer, n};
   }
 
  private:

@@ -5,6 +5,7 @@
 
 #include "common/Format.h"
 #include "link/ServiceRequests.h"
+#include "link/Velmor_PC.h"
 
 namespace vlm {
 
@@ -68,6 +69,12 @@ std::optional<std::string> TDiagMemory::ReadText(TFarPtr address) {
     text.append(rest.begin(), rest.end());
   }
   return text;
+}
+
+TDiagLinkUse::TDiagLinkUse(TControllerLink& link) : link_(link), opened_(!link.LinkOpen() && link.OpenLink()) {}
+
+TDiagLinkUse::~TDiagLinkUse() {
+  if (opened_) link_.CloseLink();
 }
 
 }  // namespace vlm

@@ -66,4 +66,18 @@ class TDiagMemory {
   std::string refusal_;
 };
 
+// Opens the link for one step of a window (a tick, a click) unless an operation around it has it
+// open already; closes it again only when it opened it, so nested steps never cut the outer one off.
+class TDiagLinkUse {
+ public:
+  explicit TDiagLinkUse(TControllerLink& link);
+  ~TDiagLinkUse();
+  TDiagLinkUse(const TDiagLinkUse&) = delete;
+  TDiagLinkUse& operator=(const TDiagLinkUse&) = delete;
+
+ private:
+  TControllerLink& link_;
+  bool opened_;
+};
+
 }  // namespace vlm

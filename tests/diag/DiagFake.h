@@ -4,6 +4,7 @@
 // way a firmware would publish them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,7 +37,20 @@ class TFakeMemoryTransport : public ILinkTransport {
     last_.assign(frame.begin(), frame.end());
     return true;
   }
-  int Receive(std::span<uint8_t> into, size_t, const std::function<void()>&) override {
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const TAnswerFilter& filter,
+                    const std::function<void()>&) override {
+    const std::vector<uint8_t> a = Answer();
+    if (a.empty()) return {TReceiveEnd::TimedOut, 0};
+    std::copy(a.begin(), a.end(), into.begin());
+    const TAnswerVerdict verdict = filter ? filter(std::span<const uint8_t>(into.data(), a.size())) : TAnswerVerdict::Take;
+    if (verdict == TAnswerVerdict::Reject) return {TReceiveEnd::Rejected, a.size()};
+    if (verdict == TAnswerVerdict::Ignore) return {TReceiveEnd::TimedOut, 0};
+    return {TReceiveEnd::Answer, a.size()};
+  }
+
+ private:
+  std::vector<uint8_t> Answer() {
     std::vector<uint8_t> a;
     const uint16_t off = GetU16(&last_[2]), seg = GetU16(&last_[4]);
     const uint8_t count = last_[6];
@@ -44,7 +58,7 @@ class TFakeMemoryTransport : public ILinkTransport {
       m_.readCounts.push_back(count);
       if (m_.failReads > 0) {
         --m_.failReads;
-        return 0;
+        return {};
       }
       a = {uint8_t(count + 6), 0x80, last_[2], last_[3], last_[4], last_[5], count};
       for (size_t i = 0; i < count; ++i) a.push_back(m_.bytes[(TFakeMemory::Linear(seg, off) + i) & 0xFFFFF]);
@@ -53,16 +67,14 @@ class TFakeMemoryTransport : public ILinkTransport {
       for (size_t i = 0; i < count; ++i) m_.bytes[(TFakeMemory::Linear(seg, off) + i) & 0xFFFFF] = last_[7 + i];
       a = {6, 0x81, last_[2], last_[3], last_[4], last_[5], count};
     } else {
-      return 0;
+      return {};
     }
     uint8_t sum = 0;
     for (size_t i = 1; i < a.size(); ++i) sum = uint8_t(sum + a[i]);
     a.push_back(sum);
-    std::copy(a.begin(), a.end(), into.begin());
-    return int(a.size());
+    return a;
   }
 
- private:
   TFakeMemory& m_;
   std::vector<uint8_t> last_;
 };

@@ -121,6 +121,7 @@ void DiagWindowTest::ScanAndOpenFolders() {
   QVERIFY(grid1_->item(RowOf("Система"), 2)->font().bold());
   QCOMPARE(grid1_->horizontalHeaderItem(3)->text(), QString("Значение"));
 
+  QCOMPARE(form_->HelpContext(), 541);  // the processor folder names its own help page
   OpenAndTick("Параметры.Аналоговые");
   QCOMPARE(grid1_->rowCount(), 241);
   QVERIFY(grid1_->item(1, 3)->text().endsWith(" мА"));
@@ -220,6 +221,7 @@ void DiagWindowTest::TableViewsFilledFromTheSimulator() {
       QVERIFY(ticks < 1000);
     }
     QCOMPARE(view->Map().size(), c.size);
+    QCOMPARE(form_->HelpContext(), TFrameDiagView::HelpContext(obj->Kind()));
     if (auto* map = qobject_cast<TFrameValueMap*>(view)) {
       QVERIFY(map->Table().Values().size() >= 300);
       const bool ti = view->objectName() == "FrameTI104";

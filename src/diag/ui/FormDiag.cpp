@@ -29,6 +29,7 @@
 #include "diag/ui/FrameDiagView.h"
 #include "link/Velmor_PC.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
 
 namespace vlm {
@@ -142,7 +143,7 @@ QWidget* TFormDiag::BuildToolbar() {
   indicator_->setObjectName("ImageDot");
   row->addWidget(indicator_);
   button("ButtonScan", "Перечитать структуру", 2, [this] { ButtonScanClick(); });
-  button("ImageHelp", "Вызвать справочную систему", 3, [] {});
+  button("ImageHelp", "Вызвать справочную систему", 3, [this] { ImageHelpClick(); });
   highlight_ = button("ImageHighLight", "", 4, [this] { ImageHighLightClick(); });
   row->addStretch(1);
   return bar;
@@ -237,7 +238,7 @@ void TFormDiag::ButtonScanClick() {
   tree_->clear();
   grid1_->setRowCount(0);
   grid2_->setRowCount(1);
-  TLinkSession open(link_);
+  TDiagLinkUse open(link_);
   if (!session_.Scan()) {
     scanning_ = false;
     ShowError(kNoRootText);
@@ -284,7 +285,7 @@ void TFormDiag::TreeView1Change(QTreeWidgetItem* item) {
     };
     progress.Step = [this](int position) { progress_->setValue(position); };
     progress.Pump = [] { QCoreApplication::processEvents(); };
-    TLinkSession open(link_);
+    TDiagLinkUse open(link_);
     session_.Open(*obj, progress);
     SyncChildren(item, *obj);
     item->setExpanded(true);
@@ -334,6 +335,15 @@ void TFormDiag::FreeView() {
   view_->deleteLater();
   view_ = nullptr;
   centreSplit_->show();
+}
+
+void TFormDiag::ImageHelpClick() {
+  if (!help_) {
+    help_ = new TFormHelp(this);
+    help_->setWindowFlag(Qt::Window);
+  }
+  help_->ShowContext(helpContext_);
+  help_->show();
 }
 
 void TFormDiag::ImagePauseClick() {
@@ -389,7 +399,7 @@ void TFormDiag::TimerWorkTimer() {
   suspend_ = false;
   timerWork_->stop();
   {
-    TLinkSession open(link_);
+    TDiagLinkUse open(link_);
     session_.BeginTick();
     if (session_.CurrentObject->IsFolder() && !view_) {
       const int first = std::max(0, grid1_->rowAt(0));
@@ -508,7 +518,7 @@ void TFormDiag::Grid1MouseDown(int row, int column, Qt::MouseButton button, cons
     std::string hint = "\"" + obj.Name + "\"";
     if (!obj.Value.empty()) hint += "\r" + obj.Value;
     {
-      TLinkSession open(link_);
+      TDiagLinkUse open(link_);
       if (obj.HasHint()) hint += "\r\"?\" - подсказка:\r" + obj.HintText();
       else if (obj.IsConstant()) hint += "\r\".\" - постоянный параметр";
     }
@@ -547,7 +557,7 @@ void TFormDiag::Grid1KeyPress(QChar key) {
     debug_->OpenAt(obj.Header.DataPtr);
     return;
   }
-  TLinkSession open(link_);
+  TDiagLinkUse open(link_);
   const TStepResult result = session_.StepValue(obj, char(key.unicode()));
   if (result == TStepResult::WriteFailed)
     AppendJournal(Q(TDiagObj::Stamp(context_.Clock()) + obj.Name + ": значение не записано в контроллер"));

@@ -27,6 +27,7 @@ class TControllerLink;
 class TIndicator;
 class TFrameDiagView;
 class TFormDiagDebug;
+class TFormHelp;
 
 // The save dialog of a change log, starting at the proposed path; empty when cancelled.
 QString AskDiagLogPath(QWidget* parent, const QString& proposed);
@@ -44,6 +45,8 @@ class TFormDiag : public QDialog {
   void ButtonScanClick();
   void ImagePauseClick();
   void ImageHighLightClick();
+  void ImageHelpClick();
+  int HelpContext() const { return helpContext_; }
   void TimerWorkTimer();
   // Selects the tree item of obj (opening it as a click would).
   void SelectObject(TDiagObj* obj);
@@ -106,6 +109,7 @@ class TFormDiag : public QDialog {
   QTimer* timerWork_ = nullptr;
   TFrameDiagView* view_ = nullptr;
   std::unique_ptr<TFormDiagDebug> debug_;
+  TFormHelp* help_ = nullptr;
   bool scanning_ = false;
   bool suspend_ = false;
   bool reading_ = true;

@@ -95,7 +95,7 @@ void TFormDiagDebug::SyncLines() {
 
 void TFormDiagDebug::ButtonWriteClick() {
   model_.Edit = edit_->text().toStdString();
-  TLinkSession open(link_);
+  TDiagLinkUse open(link_);
   model_.WriteEdit();
 }
 
@@ -133,7 +133,7 @@ bool TFormDiagDebug::Playing() const { return timer_->isActive(); }
 
 void TFormDiagDebug::Timer1Timer() {
   SyncLines();
-  TLinkSession open(link_);
+  TDiagLinkUse open(link_);
   if (!model_.ReplayTick()) return;
   edit_->setText(QString::fromStdString(model_.Edit));
   labelN_->setText(QString::fromStdString(model_.Position));

@@ -59,6 +59,7 @@ void TFrameTablo::Stop() {
 }
 
 bool TFrameTablo::ScanTick() {
+  const TDiagLinkUse open(context_.Memory.Link());
   const bool first = tablo_.FirstPass();
   const bool ended = tablo_.ScanTick();
   progress_->setValue(int(tablo_.Position()));

@@ -124,6 +124,7 @@ void TFrameValueMap::Stop() {
 }
 
 bool TFrameValueMap::ScanTick() {
+  const TDiagLinkUse open(context_.Memory.Link());
   const bool first = table_.FirstPass();
   const bool ended = table_.ScanTick();
   progress_->setValue(int(table_.Position()));
