@@ -11,10 +11,6 @@
 
 namespace vlm {
 
-// Two hexadecimal digits a byte; after each byte everything but 0-9 and A-F is skipped.
-// nullopt when a pair is not hexadecimal.
-std::optional<std::vector<uint8_t>> ParseHexLine(std::string_view line);
-
 class TDiagDebug {
  public:
   explicit TDiagDebug(TDiagMemory& memory) : memory_(memory) {}

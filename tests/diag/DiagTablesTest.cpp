@@ -173,14 +173,6 @@ TEST_F(Tables, TabloRowsColumnsAndSquares) {
   EXPECT_FALSE(tablo.HitTest(5, 5));
 }
 
-TEST(HexLine, BytesSeparatorsAndErrors) {
-  EXPECT_EQ(*ParseHexLine("01 02 0A"), (Bytes{1, 2, 10}));
-  EXPECT_EQ(*ParseHexLine("0102,0A;FF"), (Bytes{1, 2, 10, 255}));
-  EXPECT_TRUE(ParseHexLine("")->empty());
-  EXPECT_FALSE(ParseHexLine("0G 01"));
-  EXPECT_FALSE(ParseHexLine(" 01"));
-}
-
 TEST_F(Tables, DebugReplayWritesMarkedLines) {
   TDiagDebug debug(diagMemory);
   debug.Target = build.Data(Bytes(16));

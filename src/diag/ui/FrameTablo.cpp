@@ -1,13 +1,7 @@
 #include "diag/ui/FrameTablo.h"
 
-#include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QProgressBar>
-#include <QScrollArea>
-#include <QTimer>
-#include <QVBoxLayout>
 
 #include "shell/ui/AppInfo.h"
 
@@ -15,26 +9,6 @@ namespace vlm {
 
 TFrameTablo::TFrameTablo(TDiagContext& context, QWidget* parent) : TFrameDiagView(context, parent), tablo_(context) {
   setObjectName("FrameTablo");
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  progress_ = new QProgressBar;
-  progress_->setTextVisible(false);
-  progress_->setMaximumHeight(8);
-  layout->addWidget(progress_);
-  auto* scroll = new QScrollArea;
-  picture_ = new QLabel;
-  picture_->setObjectName("ImageMap");
-  picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  picture_->installEventFilter(this);
-  scroll->setWidget(picture_);
-  scroll->setWidgetResizable(true);
-  layout->addWidget(scroll, 1);
-  timerScan_ = new QTimer(this);
-  timerScan_->setInterval(10);
-  connect(timerScan_, &QTimer::timeout, this, [this] { ScanTick(); });
-  timerStart_ = new QTimer(this);
-  timerStart_->setInterval(1000);
-  connect(timerStart_, &QTimer::timeout, this, [this] { timerScan_->start(); });
   menu_ = new QMenu(this);
   image_ = QImage(1040, 4000, QImage::Format_RGB32);
   image_.fill(QColor(0xC0, 0xC0, 0xC0));
@@ -45,16 +19,12 @@ TFrameTablo::TFrameTablo(TDiagContext& context, QWidget* parent) : TFrameDiagVie
 }
 
 void TFrameTablo::Start(TDiagObj& obj) {
-  if (!tablo_.Start(obj)) return;
-  progress_->setMaximum(int(tablo_.Total()));
-  timerScan_->start();
-  timerStart_->start();
+  if (tablo_.Start(obj)) StartTimers(int(tablo_.Total()));
 }
 
 void TFrameTablo::Stop() {
   hide();
-  timerScan_->stop();
-  timerStart_->stop();
+  StopTimers();
   tablo_.Stop();
 }
 
@@ -62,12 +32,9 @@ bool TFrameTablo::ScanTick() {
   const TDiagLinkUse open(context_.Memory.Link());
   const bool first = tablo_.FirstPass();
   const bool ended = tablo_.ScanTick();
-  progress_->setValue(int(tablo_.Position()));
-  if (!ended) return false;
-  timerScan_->stop();
-  if (first) DrawLabels();
-  picture_->setPixmap(QPixmap::fromImage(image_));
-  return true;
+  if (ended && first) DrawLabels();
+  AfterTick(int(tablo_.Position()), ended);
+  return ended;
 }
 
 void TFrameTablo::DrawLabels() {
@@ -92,15 +59,6 @@ QMenu* TFrameTablo::PopupAt(const QPoint& at) {
   menu_->clear();
   for (const auto& line : TabloRecordLines(*record)) menu_->addAction(QString::fromStdString(line));
   return menu_;
-}
-
-bool TFrameTablo::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == picture_ && event->type() == QEvent::MouseButtonPress) {
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (QMenu* menu = PopupAt(mouse->position().toPoint())) menu->popup(mouse->globalPosition().toPoint());
-    return true;
-  }
-  return TFrameDiagView::eventFilter(watched, event);
 }
 
 }  // namespace vlm

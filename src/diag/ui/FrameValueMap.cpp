@@ -1,19 +1,11 @@
 #include "diag/ui/FrameValueMap.h"
 
 #include <QActionGroup>
-#include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QProgressBar>
-#include <QScrollArea>
-#include <QTimer>
-#include <QVBoxLayout>
 
 #include "common/Format.h"
 #include "common/Numbers.h"
-#include "diag/DiagKinds.h"
-#include "diag/ui/FrameTablo.h"
 #include "shell/ui/AppInfo.h"
 
 namespace vlm {
@@ -29,41 +21,9 @@ QFont Bold() {
 
 }  // namespace
 
-TFrameDiagView* TFrameDiagView::Create(int kind, TDiagContext& context, QWidget* parent) {
-  if (kind == kDiagTI) return new TFrameValueMap(true, context, parent);
-  if (kind == kDiagTS) return new TFrameValueMap(false, context, parent);
-  if (kind == kDiagTablo) return new TFrameTablo(context, parent);
-  return nullptr;
-}
-
-int TFrameDiagView::HelpContext(int kind) {
-  return kind == kDiagScope ? 660 : kind == kDiagTablo ? 670 : kind == kDiagTI ? 710 : kind == kDiagTS ? 720 : 540;
-}
-
 TFrameValueMap::TFrameValueMap(bool ti, TDiagContext& context, QWidget* parent)
     : TFrameDiagView(context, parent), ti_(ti), table_(context, ti ? kTiTable : kTsTable) {
   setObjectName(ti ? "FrameTI104" : "FrameTS104");
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  progress_ = new QProgressBar;
-  progress_->setObjectName("ProgressBar1");
-  progress_->setTextVisible(false);
-  progress_->setMaximumHeight(8);
-  layout->addWidget(progress_);
-  auto* scroll = new QScrollArea;
-  picture_ = new QLabel;
-  picture_->setObjectName("ImageMap");
-  picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  picture_->installEventFilter(this);
-  scroll->setWidget(picture_);
-  scroll->setWidgetResizable(true);
-  layout->addWidget(scroll, 1);
-  timerScan_ = new QTimer(this);
-  timerScan_->setInterval(10);
-  connect(timerScan_, &QTimer::timeout, this, [this] { ScanTick(); });
-  timerStart_ = new QTimer(this);
-  timerStart_->setInterval(1000);
-  connect(timerStart_, &QTimer::timeout, this, [this] { timerScan_->start(); });
   table_.CellChanged = [this](TTableValue& v) {
     if (!table_.FirstPass()) DrawCell(v);
     if (&v == popupValue_ && menu_->isVisible()) FillMenu();
@@ -110,16 +70,12 @@ TFrameValueMap::TFrameValueMap(bool ti, TDiagContext& context, QWidget* parent)
 }
 
 void TFrameValueMap::Start(TDiagObj& obj) {
-  if (!table_.Start(obj)) return;
-  progress_->setMaximum(int(table_.Total()));
-  timerScan_->start();
-  timerStart_->start();
+  if (table_.Start(obj)) StartTimers(int(table_.Total()));
 }
 
 void TFrameValueMap::Stop() {
   hide();
-  timerScan_->stop();
-  timerStart_->stop();
+  StopTimers();
   popupValue_ = journalValue_ = nullptr;
 }
 
@@ -127,15 +83,12 @@ bool TFrameValueMap::ScanTick() {
   const TDiagLinkUse open(context_.Memory.Link());
   const bool first = table_.FirstPass();
   const bool ended = table_.ScanTick();
-  progress_->setValue(int(table_.Position()));
-  if (!ended) return false;
-  timerScan_->stop();
-  if (first) {
+  if (ended && first) {
     DrawGrid();
     table_.ClearMarks();
   }
-  ShowImage();
-  return true;
+  AfterTick(int(table_.Position()), ended);
+  return ended;
 }
 
 int TFrameValueMap::RowHeight() const { return !ti_ ? 18 : addressShow_ == TAddressShow::Off ? 18 : 30; }
@@ -199,8 +152,6 @@ void TFrameValueMap::DrawCell(const TTableValue& v) {
   if (isVisible()) ShowImage();
 }
 
-void TFrameValueMap::ShowImage() { picture_->setPixmap(QPixmap::fromImage(image_)); }
-
 void TFrameValueMap::Clear() {
   table_.ClearMarks();
   ShowImage();
@@ -236,15 +187,6 @@ QMenu* TFrameValueMap::PopupAt(const QPoint& at) {
   popupValue_ = v;
   FillMenu();
   return menu_;
-}
-
-bool TFrameValueMap::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == picture_ && event->type() == QEvent::MouseButtonPress) {
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (QMenu* menu = PopupAt(mouse->position().toPoint())) menu->popup(mouse->globalPosition().toPoint());
-    return true;
-  }
-  return TFrameDiagView::eventFilter(watched, event);
 }
 
 }  // namespace vlm

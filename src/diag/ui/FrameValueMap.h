@@ -2,16 +2,10 @@
 // The TI and TS views (TFrameTI104, TFrameTS104): the table as a map of cells, ten addresses a
 // row, refreshed by a pass about every second. Popup on a cell: the record's fields and the
 // view's options.
-#include <QImage>
-
 #include "diag/DiagValueTable.h"
 #include "diag/ui/FrameDiagView.h"
 
 class QAction;
-class QLabel;
-class QMenu;
-class QProgressBar;
-class QTimer;
 
 namespace vlm {
 
@@ -22,34 +16,24 @@ class TFrameValueMap : public TFrameDiagView {
   void Start(TDiagObj& obj) override;
   void Stop() override;
   bool ScanTick() override;
-  QImage Map() const override { return image_; }
 
   TValueTable& Table() { return table_; }
   // The popup for the cell at a map point, nullptr when no value is there.
-  QMenu* PopupAt(const QPoint& at);
+  QMenu* PopupAt(const QPoint& at) override;
   void Clear();
   enum class TAddressShow { Ioa, Source, Off };
   void SetAddressShow(TAddressShow show);
   void SetInputShown(bool input);
   void SetHighlight(bool incoming, bool changes);
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   int RowHeight() const;
   void DrawGrid();
   void DrawCell(const TTableValue& v);
   void FillMenu();
-  void ShowImage();
 
   bool ti_;
   TValueTable table_;
-  QImage image_;
-  QLabel* picture_;
-  QProgressBar* progress_;
-  QTimer* timerScan_;
-  QTimer* timerStart_;
   QMenu* menu_;
   std::vector<QAction*> captions_;
   TTableValue* popupValue_ = nullptr;
