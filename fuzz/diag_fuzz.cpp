@@ -30,7 +30,9 @@ class TMemoryAnswers : public vlm::ILinkTransport {
     request_.assign(frame.begin(), frame.end());
     return true;
   }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
   vlm::TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const vlm::TAnswerFilter& filter,
                          const std::function<void()>&) override {
     if (request_.size() < 8 || request_[1] != 0x80) return {};

@@ -37,7 +37,9 @@ class TFakeMemoryTransport : public ILinkTransport {
     last_.assign(frame.begin(), frame.end());
     return true;
   }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
   TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const TAnswerFilter& filter,
                     const std::function<void()>&) override {
     const std::vector<uint8_t> a = Answer();

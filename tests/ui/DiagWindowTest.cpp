@@ -15,6 +15,7 @@
 #include "common/TextCodec.h"
 #include "diag/DiagKinds.h"
 #include "diag/ui/FormDiag.h"
+#include "diag/ui/DiagService.h"
 #include "diag/ui/FormDiagDebug.h"
 #include "diag/ui/FrameDiagView.h"
 #include "diag/ui/FrameTablo.h"
@@ -35,6 +36,7 @@ class DiagWindowTest : public QObject {
   void PlusEditIsReadBack();
   void TableViewsFilledFromTheSimulator();
   void DebugViewWritesAtTheDataPointer();
+  void ServiceButtonMakesTheWindowOnceAndShowsItModally();
 
  private:
   TDiagObj* Find(const char* path) { return FindByPath(form_->Session().Context(), *form_->Session().Root, path); }
@@ -256,6 +258,36 @@ void DiagWindowTest::DebugViewWritesAtTheDataPointer() {
   QCOMPARE(grid1_->item(row, 3)->text(), QString("7"));
   Shoot(debug, "diag_debug");
   debug->close();
+}
+
+void DiagWindowTest::ServiceButtonMakesTheWindowOnceAndShowsItModally() {
+  QWidget owner;
+  QToolButton* button = AddDiagService(
+      [&](const QString& name, const QString& hint, const QIcon& icon, std::function<void()> run) {
+        auto* b = new QToolButton(&owner);
+        b->setObjectName(name);
+        b->setToolTip(hint);
+        b->setIcon(icon);
+        QObject::connect(b, &QToolButton::clicked, [run] { run(); });
+        return b;
+      },
+      link_, &owner);
+  QCOMPARE(button->objectName(), QString("ButtonDiag"));
+  QCOMPARE(button->toolTip(), QString("Сервис \"Диагностика\""));
+  QVERIFY(!DiagWindow(&owner));
+  TFormDiag* shown = nullptr;
+  for (int click = 0; click < 2; ++click) {
+    // The modal loop runs the scan the window starts when shown, then the window is closed.
+    QTimer::singleShot(0, &owner, [&] {
+      QCoreApplication::processEvents();
+      shown = DiagWindow(&owner);
+      if (shown) shown->close();
+    });
+    button->click();
+    QVERIFY(shown);
+    QCOMPARE(DiagWindow(&owner), shown);
+    QCOMPARE(shown->findChild<QTreeWidget*>("TreeView1")->topLevelItem(0)->text(0), QString("Контроллер ВЕЛМОР"));
+  }
 }
 
 QTEST_MAIN(DiagWindowTest)
