@@ -10,7 +10,9 @@ using Bytes = std::vector<uint8_t>;
 
 TEST(HexPairs, BytesSeparatorsAndErrors) {
   EXPECT_EQ(*ParseHexPairs("01 02 0A"), (Bytes{1, 2, 10}));
-  EXPECT_EQ(*ParseHexPairs("0102,0A;ff"), (Bytes{1, 2, 10, 255}));
+  EXPECT_EQ(*ParseHexPairs("0102,0A;FF"), (Bytes{1, 2, 10, 255}));
+  EXPECT_EQ(*ParseHexPairs("ff 01"), (Bytes{255, 1}));
+  EXPECT_EQ(*ParseHexPairs("01;ff"), (Bytes{1}));  // lower-case letters after a byte are skipped as text
   EXPECT_EQ(*ParseHexPairs("01 zz 02"), (Bytes{1, 2}));  // everything up to the next digit is skipped
   EXPECT_TRUE(ParseHexPairs("")->empty());
   EXPECT_FALSE(ParseHexPairs("0G 01"));
