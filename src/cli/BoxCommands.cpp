@@ -1,84 +1,38 @@
 // velmorctl box ...: decoding of recorded frames and of recorded text files.
 //   box decode-frame --code N --dir D [--param P] [--time "yyyy.mm.dd hh:nn:ss.zzz"] HEX...
 //   box decode FILE.txt [--no-hex] [--param P]
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "blackbox/BoxDecoder.h"
 #include "blackbox/BoxLine.h"
 #include "blackbox/BoxReplay.h"
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 
 namespace vlm::cli {
 namespace {
 
-constexpr int kOk = 0, kFailure = 1, kBadInput = 2;
-
-int Usage() {
-  std::fputs(
-      "usage: velmorctl box decode-frame --code N --dir 0|1 [--param P] [--time \"yyyy.mm.dd hh:nn:ss.zzz\"] HEX...\n"
-      "       velmorctl box decode FILE.txt [--no-hex] [--param P]\n"
-      "numbers: decimal, 0x1F, 1Fh or $1F; --param is the protocol parameter byte (IEC 101 field\n"
-      "lengths), 55h by default for replayed records\n",
-      stderr);
-  return kBadInput;
-}
+// The values of one box command line; numbers are checked by the parser already.
+struct TBoxArgs {
+  std::string code, dir, param, time, path;
+  std::vector<std::string> hex;
+  bool noHex = false;
+};
 
 int BadInput(const std::string& message) {
   std::fprintf(stderr, "velmorctl: %s\n", message.c_str());
-  return kBadInput;
+  return kExitBadInput;
 }
 
-bool ParseNumber(std::string_view text, unsigned max, unsigned& value) {
-  int base = 10;
-  if (text.size() > 2 && (text.substr(0, 2) == "0x" || text.substr(0, 2) == "0X")) {
-    text.remove_prefix(2);
-    base = 16;
-  } else if (!text.empty() && text.front() == '$') {
-    text.remove_prefix(1);
-    base = 16;
-  } else if (!text.empty() && (text.back() == 'h' || text.back() == 'H')) {
-    text.remove_suffix(1);
-    base = 16;
-  }
-  if (text.empty() || text.size() > 8) return false;
-  unsigned long v = 0;
-  for (const char ch : text) {
-    const int digit = ch >= '0' && ch <= '9' ? ch - '0'
-                      : base == 16 && ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
-                      : base == 16 && ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
-                                                             : -1;
-    if (digit < 0) return false;
-    v = v * unsigned(base) + unsigned(digit);
-  }
-  if (v > max) return false;
-  value = unsigned(v);
-  return true;
-}
-
-// Hex bytes from the remaining arguments: pairs, with or without blanks, commas or colons.
-bool ParseHexBytes(const std::vector<std::string>& args, size_t from, TBoxRecord& record, size_t& length) {
-  length = 0;
-  for (size_t a = from; a < args.size(); ++a) {
-    const std::string& arg = args[a];
-    for (size_t i = 0; i < arg.size();) {
-      if (arg[i] == ' ' || arg[i] == ',' || arg[i] == ':') {
-        ++i;
-        continue;
-      }
-      unsigned byte = 0;
-      if (i + 1 >= arg.size() || !ParseNumber(arg.substr(i, 2) + "h", 255, byte) || length == kBoxMaxData)
-        return false;
-      record.data[length++] = uint8_t(byte);
-      i += 2;
-    }
-  }
-  return true;
+unsigned Number(const std::string& text, unsigned fallback) {
+  unsigned value = fallback;
+  if (!text.empty()) ParseNumber(text, 255, value);
+  return value;
 }
 
 // Prints a decoder text: its CR LF line ends become the terminal's.
@@ -92,83 +46,63 @@ void PrintText(const std::string& text) {
   std::printf("%s\n", out.c_str());
 }
 
-int DecodeFrame(const std::vector<std::string>& args) {
+int DecodeFrame(const TBoxArgs& args) {
   TBoxRecord record;
-  bool haveCode = false, haveDir = false;
+  record.protocol = uint8_t(Number(args.code, 0));
+  record.direction = uint8_t(Number(args.dir, 0));
+  record.param = uint8_t(Number(args.param, record.param));
   TDateTime time = Now();
-  size_t i = 1;
-  for (; i < args.size() && args[i].rfind("--", 0) == 0; i += 2) {
-    if (i + 1 >= args.size()) return Usage();
-    const std::string& option = args[i];
-    const std::string& value = args[i + 1];
-    unsigned number = 0;
-    if (option == "--code") {
-      if (!ParseNumber(value, 255, number)) return BadInput("bad protocol code: " + value);
-      record.protocol = uint8_t(number);
-      haveCode = true;
-    } else if (option == "--dir") {
-      if (!ParseNumber(value, 1, number)) return BadInput("direction must be 0 or 1: " + value);
-      record.direction = uint8_t(number);
-      haveDir = true;
-    } else if (option == "--param") {
-      if (!ParseNumber(value, 255, number)) return BadInput("bad parameter byte: " + value);
-      record.param = uint8_t(number);
-    } else if (option == "--time") {
-      if (value.size() != 23 || !ParseRecordTime(value, time))
-        return BadInput("time must be \"yyyy.mm.dd hh:nn:ss.zzz\": " + value);
-    } else {
-      return Usage();
-    }
-  }
-  if (!haveCode || !haveDir) return Usage();
-  size_t length = 0;
-  if (!ParseHexBytes(args, i, record, length)) return BadInput("frame bytes must be hex pairs, at most 128");
+  if (!args.time.empty() && (args.time.size() != 23 || !ParseRecordTime(args.time, time)))
+    return BadInput("time must be \"yyyy.mm.dd hh:nn:ss.zzz\": " + args.time);
+  std::vector<uint8_t> bytes;
+  if (!ParseHexBytes(args.hex, kBoxMaxData, bytes)) return BadInput("frame bytes must be hex pairs, at most 128");
+  std::copy(bytes.begin(), bytes.end(), record.data.begin());
   if (!HasDecoder(record.Code())) {
     std::fprintf(stderr, "velmorctl: protocol code %u has no decoder\n", unsigned(record.Code()));
-    return kFailure;
+    return kExitFailed;
   }
   TDecoderState state;
-  const TDecoded decoded = DecodeRecord(record, length, time, state);
+  const TDecoded decoded = DecodeRecord(record, bytes.size(), time, state);
   PrintText(decoded.text);
   std::printf("colour=%u\n", unsigned(decoded.colour));
-  return kOk;
+  return kExitOk;
 }
 
-int DecodeFile(const std::vector<std::string>& args) {
-  std::string path;
-  bool showHex = true;
-  unsigned param = TReplayOptions{}.param;
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--no-hex") {
-      showHex = false;
-    } else if (args[i] == "--param") {
-      if (++i >= args.size() || !ParseNumber(args[i], 255, param)) return Usage();
-    } else if (path.empty() && args[i].rfind("--", 0) != 0) {
-      path = args[i];
-    } else {
-      return Usage();
-    }
-  }
-  if (path.empty()) return Usage();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return BadInput("cannot open " + path + ": " + std::strerror(errno));
+int DecodeFile(const TBoxArgs& args) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(args.path.c_str(), "rb"), std::fclose);
+  if (!file) return BadInput("cannot open " + args.path + ": " + std::strerror(errno));
 
   TReplayOptions options;
-  options.showHex = showHex;
-  options.param = uint8_t(param);
+  options.showHex = !args.noHex;
+  options.param = uint8_t(Number(args.param, options.param));
   const TReplayResult result = PrintRecording(file.get(), stdout, options);
-  if (result.readError) return BadInput("read error in " + path);
-  if (result.writeError) return kFailure;
-  return std::fflush(stdout) == 0 ? kOk : kFailure;
+  if (result.readError) return BadInput("read error in " + args.path);
+  if (result.writeError) return kExitFailed;
+  return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
 }
 
 }  // namespace
 
-int RunBoxCommand(const std::vector<std::string>& args) {
-  if (args.empty()) return Usage();
-  if (args[0] == "decode-frame") return DecodeFrame(args);
-  if (args[0] == "decode") return DecodeFile(args);
-  return Usage();
+void AddBoxCommands(CLI::App& app) {
+  auto args = std::make_shared<TBoxArgs>();
+  CLI::App* box = app.add_subcommand("box", "black-box recordings and frame decoding");
+  box->footer(
+      "numbers: decimal, 0x1F, 1Fh or $1F; --param is the protocol parameter byte (IEC 101 field\n"
+      "lengths), 55h by default for replayed records");
+
+  CLI::App* frame = box->add_subcommand("decode-frame", "decode one frame given as hex bytes");
+  frame->add_option("--code", args->code, "protocol code of the record")->required()->check(NumberUpTo(255));
+  frame->add_option("--dir", args->dir, "direction: 0 sent, 1 received")->required()->check(NumberUpTo(1));
+  frame->add_option("--param", args->param, "protocol parameter byte")->check(NumberUpTo(255));
+  frame->add_option("--time", args->time, "time of the record, \"yyyy.mm.dd hh:nn:ss.zzz\" (now by default)");
+  frame->add_option("HEX", args->hex, "frame bytes: hex pairs, blanks, commas or colons between them allowed");
+  SetAction(*frame, [args] { return DecodeFrame(*args); });
+
+  CLI::App* file = box->add_subcommand("decode", "decode every frame of a recorded text file");
+  file->add_option("FILE.txt", args->path, "recording saved by the program")->required();
+  file->add_flag("--no-hex", args->noHex, "leave out the recorded bytes, decoded text only");
+  file->add_option("--param", args->param, "protocol parameter byte")->check(NumberUpTo(255));
+  SetAction(*file, [args] { return DecodeFile(*args); });
 }
 
 }  // namespace vlm::cli

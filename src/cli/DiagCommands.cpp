@@ -1,11 +1,12 @@
 // velmorctl diag: the controller's diagnostic tree, single objects, watching values and the IEC
 // 104 tables, over the same core as the diagnostics window.
-#include <charconv>
+#include <memory>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
 #include <thread>
 
+#include "cli/CommandLine.h"
 #include "cli/LinkCli.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
@@ -16,20 +17,6 @@
 
 namespace vlm::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: velmorctl [options] diag tree [--depth N]\n"
-    "       velmorctl [options] diag get PATH\n"
-    "       velmorctl [options] diag watch PATH... [--interval MS] [--count N]\n"
-    "       velmorctl [options] diag ti|ts|tablo PATH";
-
-bool ParseCount(std::string_view text, long min, long& out) {
-  long value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < min) return false;
-  out = value;
-  return true;
-}
 
 // "\r" line breaks of the program's texts become new lines on the console.
 std::string Console(std::string text) {
@@ -80,42 +67,28 @@ void PrintTree(TDiagObj& folder, int level) {
   }
 }
 
-int Tree(TDiagCli& cli, const TArgs& args) {
-  long depth = 64;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--depth" && i + 1 < args.size() && ParseCount(args[i + 1], 0, depth)) ++i;
-    else return BadInput("diag tree", kUsage);
-  }
+int Tree(TDiagCli& cli, int depth) {
   if (!cli.Root()) return kExitFailed;
-  ScanSubtree(cli.context, *cli.session.Root, int(depth));
+  ScanSubtree(cli.context, *cli.session.Root, depth);
   PrintTree(*cli.session.Root, 0);
   return kExitOk;
 }
 
-int Get(TDiagCli& cli, const TArgs& args) {
-  if (args.size() != 1) return BadInput("diag get", kUsage);
+int Get(TDiagCli& cli, const std::string& path) {
   if (!cli.Root()) return kExitFailed;
-  TDiagObj* obj = cli.Find(args[0]);
+  TDiagObj* obj = cli.Find(path);
   if (!obj) return kExitFailed;
   obj->ReadValue();
   if (!obj->HasValue) {
-    std::fprintf(stderr, "velmorctl: diag get: %s has no value\n", args[0].c_str());
+    std::fprintf(stderr, "velmorctl: diag get: %s has no value\n", path.c_str());
     return kExitFailed;
   }
   std::printf("%s\n", obj->Value.c_str());
   return kExitOk;
 }
 
-int Watch(TDiagCli& cli, const TArgs& args) {
-  long interval = 400, count = -1;
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--interval" && i + 1 < args.size() && ParseCount(args[i + 1], 10, interval)) ++i;
-    else if (args[i] == "--count" && i + 1 < args.size() && ParseCount(args[i + 1], 1, count)) ++i;
-    else if (!args[i].starts_with("--")) paths.push_back(args[i]);
-    else return BadInput("diag watch", kUsage);
-  }
-  if (paths.empty()) return BadInput("diag watch", kUsage);
+// count 0: until stopped.
+int Watch(TDiagCli& cli, const std::vector<std::string>& paths, int interval, int count) {
   if (!cli.Root()) return kExitFailed;
   std::vector<TDiagObj*> objects;
   for (const auto& path : paths) {
@@ -130,9 +103,9 @@ int Watch(TDiagCli& cli, const TArgs& args) {
     std::printf("%s%s | %s\n", TDiagObj::Stamp(cli.context.Clock()).c_str(), paths[i].c_str(), objects[i]->Value.c_str());
   }
   std::fflush(stdout);
-  for (long changes = 0; count < 0 || changes < count;) {
+  for (int changes = 0; count == 0 || changes < count;) {
     std::this_thread::sleep_for(std::chrono::milliseconds(interval));
-    for (size_t i = 0; i < objects.size() && (count < 0 || changes < count); ++i) {
+    for (size_t i = 0; i < objects.size() && (count == 0 || changes < count); ++i) {
       objects[i]->ReadValue();
       if (!objects[i]->Changed) continue;
       std::printf("%s%s | %s\n", TDiagObj::Stamp(objects[i]->ChangeTime).c_str(), paths[i].c_str(), objects[i]->Value.c_str());
@@ -150,10 +123,10 @@ bool RunPass(T& table) {
   return false;
 }
 
-int Table(TDiagCli& cli, const std::string& which, const TArgs& args) {
-  if (args.size() != 1) return BadInput("diag " + which, kUsage);
+int Table(TDiagCli& cli, const std::string& which, const std::string& path) {
   if (!cli.Root()) return kExitFailed;
-  TDiagObj* obj = cli.Find(args[0]);
+  const TArgs args{path};
+  TDiagObj* obj = cli.Find(path);
   if (!obj) return kExitFailed;
   const uint8_t kind = which == "ti" ? kDiagTI : which == "ts" ? kDiagTS : kDiagTablo;
   if (obj->Kind() != kind) return BadInput("diag " + which, args[0] + " is not a " + which + " table (kind " + std::to_string(obj->Kind()) + ")");
@@ -193,15 +166,51 @@ int Table(TDiagCli& cli, const std::string& which, const TArgs& args) {
 
 }  // namespace
 
-int RunDiag(TControllerLink& link, const TArgs& args) {
-  if (args.empty()) return BadInput("diag", kUsage);
-  TDiagCli cli(link);
-  const TArgs rest(args.begin() + 1, args.end());
-  if (args[0] == "tree") return Tree(cli, rest);
-  if (args[0] == "get") return Get(cli, rest);
-  if (args[0] == "watch") return Watch(cli, rest);
-  if (args[0] == "ti" || args[0] == "ts" || args[0] == "tablo") return Table(cli, args[0], rest);
-  return BadInput("diag", kUsage);
+void AddDiagCommands(CLI::App& app) {
+  struct TDiagLine {
+    std::vector<std::string> paths;
+    int depth = 64, interval = 400, count = 0;
+  };
+  auto line = std::make_shared<TDiagLine>();
+  CLI::App* diag = app.add_subcommand("diag", "the controller's diagnostic objects and IEC 104 tables");
+  diag->group("Controller commands (over the link)");
+  diag->require_subcommand(1);
+
+  CLI::App* tree = diag->add_subcommand("tree", "the diagnostic tree with the values of its objects");
+  tree->add_option("--depth", line->depth, "levels of folders below the root (all by default)")->check(CLI::Range(0, 64));
+  SetLinkAction(*tree, [line](TControllerLink& link) {
+    TDiagCli cli(link);
+    return Tree(cli, line->depth);
+  });
+
+  CLI::App* get = diag->add_subcommand("get", "the value of one object");
+  get->add_option("PATH", line->paths, "names from the root down, joined by \".\" (\"Процессор.Порт 2.Принято\")")
+      ->required()
+      ->expected(1);
+  SetLinkAction(*get, [line](TControllerLink& link) {
+    TDiagCli cli(link);
+    return Get(cli, line->paths.front());
+  });
+
+  CLI::App* watch = diag->add_subcommand("watch", "one line per change of the objects' values, with its time");
+  watch->add_option("PATH", line->paths, "objects to watch")->required();
+  watch->add_option("--interval", line->interval, "ms between reads (400 by default)")->check(CLI::Range(10, 3600000));
+  watch->add_option("--count", line->count, "stop after this many changes (0: until stopped)")->check(CLI::Range(0, 1000000));
+  SetLinkAction(*watch, [line](TControllerLink& link) {
+    TDiagCli cli(link);
+    return Watch(cli, line->paths, line->interval, line->count);
+  });
+
+  for (const char* which : {"ti", "ts", "tablo"}) {
+    const std::string name = which;
+    CLI::App* table = diag->add_subcommand(name, name == "ti" ? "the TI table as text" : name == "ts" ? "the TS table as text"
+                                                                                                      : "the tablo as text");
+    table->add_option("PATH", line->paths, "the table's object")->required()->expected(1);
+    SetLinkAction(*table, [line, name](TControllerLink& link) {
+      TDiagCli cli(link);
+      return Table(cli, name, line->paths.front());
+    });
+  }
 }
 
 }  // namespace vlm::cli

@@ -13,7 +13,9 @@
 #include "common/DataFolder.h"
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
+#include "app/MainForm.h"
 #include "diag/DiagKinds.h"
+#include "shell/AppContext.h"
 #include "diag/ui/FormDiag.h"
 #include "diag/ui/DiagService.h"
 #include "diag/ui/FormDiagDebug.h"
@@ -21,6 +23,7 @@
 #include "diag/ui/FrameTablo.h"
 #include "diag/ui/FrameValueMap.h"
 #include "link/Velmor_PC.h"
+#include "support/ScriptedPrompt.h"
 #include "UiTestUtil.h"
 
 using namespace vlm;
@@ -37,6 +40,7 @@ class DiagWindowTest : public QObject {
   void TableViewsFilledFromTheSimulator();
   void DebugViewWritesAtTheDataPointer();
   void ServiceButtonMakesTheWindowOnceAndShowsItModally();
+  void MainWindowHasTheDiagnosticsButton();
 
  private:
   TDiagObj* Find(const char* path) { return FindByPath(form_->Session().Context(), *form_->Session().Root, path); }
@@ -288,6 +292,16 @@ void DiagWindowTest::ServiceButtonMakesTheWindowOnceAndShowsItModally() {
     QCOMPARE(DiagWindow(&owner), shown);
     QCOMPARE(shown->findChild<QTreeWidget*>("TreeView1")->topLevelItem(0)->text(0), QString("Контроллер ВЕЛМОР"));
   }
+}
+
+void DiagWindowTest::MainWindowHasTheDiagnosticsButton() {
+  test::PrepareProgram(home_);
+  TAppContext context;
+  TFormVLM form(context);
+  auto* button = form.findChild<QToolButton*>("ButtonDiag");
+  QVERIFY(button);
+  QCOMPARE(button->toolTip(), QString("Сервис \"Диагностика\""));
+  QVERIFY(!DiagWindow(&form));
 }
 
 QTEST_MAIN(DiagWindowTest)

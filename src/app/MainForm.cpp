@@ -1,4 +1,4 @@
-#include "model/ui/MainForm.h"
+#include "app/MainForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,19 +11,20 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/MainMenus.h"
 #include "common/Prompt.h"
+#include "diag/ui/DiagService.h"
 #include "model/Kinds.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainMenus.h"
 #include "model/ui/TreeIcons.h"
 #include "model/ui/TreeModel.h"
 #include "model/ui/TreeView.h"
+#include "shell/AppContext.h"
+#include "shell/IpList.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/FrameFactory.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
-#include "shell/ui/IpList.h"
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
 #include "shell/ui/Traffic.h"
@@ -58,6 +59,9 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(BuildTopPanel());
+  AddDiagService([this](const QString& name, const QString& hint, const QIcon& icon,
+                        std::function<void()> run) { return AddServiceButton(name, hint, icon, std::move(run)); },
+                 ctx_.Link, this);
   splitter_ = new QSplitter(this);
   treeView_ = new TConfigTreeView(model_, splitter_);
   treeView_->MayDrop = [](TTreeNode* d, TTreeNode* t) { return CanDrop(d, t); };
