@@ -13,6 +13,7 @@
 
 #include "app/MainMenus.h"
 #include "common/Prompt.h"
+#include "diag/ui/DiagService.h"
 #include "model/Kinds.h"
 #include "model/ui/TreeIcons.h"
 #include "model/ui/TreeModel.h"
@@ -58,6 +59,9 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(BuildTopPanel());
+  AddDiagService([this](const QString& name, const QString& hint, const QIcon& icon,
+                        std::function<void()> run) { return AddServiceButton(name, hint, icon, std::move(run)); },
+                 ctx_.Link, this);
   splitter_ = new QSplitter(this);
   treeView_ = new TConfigTreeView(model_, splitter_);
   treeView_->MayDrop = [](TTreeNode* d, TTreeNode* t) { return CanDrop(d, t); };

@@ -1,4 +1,5 @@
 #include "blackbox/BoxLine.h"
+#include "common/HexText.h"
 
 #include <charconv>
 #include <cstdio>
@@ -61,28 +62,12 @@ bool Between(std::string_view line, std::string_view mark, std::string_view stop
   return end != std::string_view::npos && NumberField(rest.substr(0, end), value);
 }
 
-int HexValue(char ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  return -1;
-}
-
-bool IsUpperHex(char ch) { return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F'); }
-
-// Hex pairs; after each pair anything up to the next upper-case hex digit is skipped.
 bool ParseData(std::string_view text, TParsedLine& parsed) {
   if (text.size() / 3 > kBoxMaxData) return false;
-  size_t count = 0;
-  for (size_t pos = 0; pos < text.size();) {
-    if (count == kBoxMaxData || pos + 1 >= text.size()) return false;
-    const int hi = HexValue(text[pos]), lo = HexValue(text[pos + 1]);
-    if (hi < 0 || lo < 0) return false;
-    parsed.record.data[count++] = uint8_t(hi << 4 | lo);
-    pos += 2;
-    while (pos < text.size() && !IsUpperHex(text[pos])) ++pos;
-  }
-  parsed.length = count;
+  const auto bytes = ParseHexPairs(text, kBoxMaxData);
+  if (!bytes) return false;
+  std::copy(bytes->begin(), bytes->end(), parsed.record.data.begin());
+  parsed.length = bytes->size();
   return true;
 }
 

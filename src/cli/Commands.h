@@ -28,5 +28,7 @@ void AddBoxCommands(CLI::App& app);
 void AddLinkCommands(CLI::App& app);
 // autoexec get/put and cmp: the controller services of the desktop program's windows.
 void AddServiceCommands(CLI::App& app);
+// velmorctl diag tree|get|watch|ti|ts|tablo: controller commands after the link options.
+void AddDiagCommands(CLI::App& app);
 
 }  // namespace vlm::cli

@@ -90,7 +90,7 @@ const char* Usage() {
          "  --serial       create a pseudo-terminal and serve the serial link on it\n"
          "                 (UDP then only when --ip or --port is given as well)\n"
          "  --disk DIR     folder holding the controller's drive c: (default ./velmor-disk)\n"
-         "  --seed N       seed of the fault injection (default 1)\n"
+         "  --seed N       seed of the fault injection and of the diagnostic values (default 1)\n"
          "  --drop P       probability that a request or its answer is lost\n"
          "  --dup P        probability that an answer is sent twice\n"
          "  --corrupt P    probability that one answer byte is changed\n"

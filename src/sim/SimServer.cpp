@@ -155,6 +155,10 @@ int SimServer::PollTimeoutMs() const {
     timeout = std::clamp(wait, std::chrono::milliseconds(0), timeout);
   }
   if (framer_.Pending() > 0) timeout = std::min(timeout, std::chrono::milliseconds(kLineIdle));
+  if (tick_) {
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - Clock::now());
+    timeout = std::clamp(wait, std::chrono::milliseconds(0), timeout);
+  }
   return int(timeout.count());
 }
 
@@ -177,8 +181,18 @@ std::string SimServer::Run(const std::atomic<bool>& stop) {
       framer_.Flush();
     }
     SendDue();
+    if (tick_ && Clock::now() >= nextTick_) {
+      tick_();
+      nextTick_ = Clock::now() + tickPeriod_;
+    }
   }
   return {};
+}
+
+void SimServer::SetTick(std::function<void()> tick, std::chrono::milliseconds period) {
+  tick_ = std::move(tick);
+  tickPeriod_ = period;
+  nextTick_ = Clock::now() + period;
 }
 
 }  // namespace vlm::sim

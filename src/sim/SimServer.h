@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ class SimServer {
   // waiting itself failed, empty after a requested stop.
   std::string Run(const std::atomic<bool>& stop);
 
+  // Work of the firmware between requests (values that change), run from the serving loop every
+  // period, so it never races a request.
+  void SetTick(std::function<void()> tick, std::chrono::milliseconds period);
+
  private:
   using Clock = std::chrono::steady_clock;
   struct Outgoing {
@@ -59,6 +64,9 @@ class SimServer {
   StreamFramer framer_;
   Clock::time_point lastSerialByte_{};
   std::deque<Outgoing> queue_;
+  std::function<void()> tick_;
+  std::chrono::milliseconds tickPeriod_{0};
+  Clock::time_point nextTick_{};
 };
 
 }  // namespace vlm::sim

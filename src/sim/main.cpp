@@ -1,5 +1,6 @@
 // velmor-sim: plays a Velmor controller on the other end of the service link.
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "sim/DefaultDisk.h"
 #include "sim/SimController.h"
+#include "sim/SimDiagTree.h"
 #include "sim/SimOptions.h"
 #include "sim/SimServer.h"
 
@@ -49,9 +51,12 @@ int main(int argc, char** argv) {
   SimMemory memory;
   SimDisk disk(options.disk);
   SimController controller(disk, memory);
+  SimDiagTree diagTree(options.faults.seed);
+  controller.SetBootHook([&diagTree](SimMemory& m) { diagTree.Publish(m); });
   controller.Boot();
   FaultInjector faults(options.faults);
   SimServer server(controller, faults, options.verbose);
+  server.SetTick([&diagTree, &memory] { diagTree.Tick(memory); }, std::chrono::milliseconds(SimDiagTree::kTickMs));
   InstallSignals();
 
   // Readiness lines: whoever started us waits for them before talking to the controller.

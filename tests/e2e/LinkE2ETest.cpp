@@ -105,12 +105,12 @@ TEST_F(LinkE2E, ConfigurationSurvivesALossyLink) {
 TEST_F(LinkE2E, MemoryPeekPokeAndReset) {
   TSim sim(disk, home);
   ASSERT_TRUE(sim.Running());
-  ASSERT_EQ(Run(Udp(sim, {"poke", "1234:0010", "DE AD BE EF"})).status, 0);
-  const TRun peek = Run(Udp(sim, {"peek", "1234:0010", "4"}));
+  ASSERT_EQ(Run(Udp(sim, {"poke", "7234:0010", "DE AD BE EF"})).status, 0);
+  const TRun peek = Run(Udp(sim, {"peek", "7234:0010", "4"}));
   ASSERT_EQ(peek.status, 0) << peek.err;
-  EXPECT_EQ(peek.out, "1234:0010  DE AD BE EF\n");
+  EXPECT_EQ(peek.out, "7234:0010  DE AD BE EF\n");
   EXPECT_EQ(Run(Udp(sim, {"reset"})).status, 0);
-  EXPECT_EQ(Run(Udp(sim, {"peek", "1234:0010", "4"})).out, "1234:0010  00 00 00 00\n");  // reset clears memory
+  EXPECT_EQ(Run(Udp(sim, {"peek", "7234:0010", "4"})).out, "7234:0010  00 00 00 00\n");  // reset clears memory
   EXPECT_EQ(Run(Udp(sim, {"peek", "zz:1", "4"})).status, 2);
   EXPECT_EQ(Run(Udp(sim, {"frobnicate"})).status, 2);
 }
@@ -119,9 +119,9 @@ TEST_F(LinkE2E, MemoryPeekPokeAndReset) {
 TEST_F(LinkE2E, ResetOverASerialPtyReachesTheController) {
   TSim sim(disk, home, {}, true);
   ASSERT_TRUE(sim.Running());
-  ASSERT_EQ(Run(Serial(sim, {"poke", "2000:0000", "55 AA"})).status, 0);
+  ASSERT_EQ(Run(Serial(sim, {"poke", "7000:0000", "55 AA"})).status, 0);
   ASSERT_EQ(Run(Serial(sim, {"reset"})).status, 0);
-  EXPECT_EQ(Run(Serial(sim, {"peek", "2000:0000", "2"})).out, "2000:0000  00 00\n");
+  EXPECT_EQ(Run(Serial(sim, {"peek", "7000:0000", "2"})).out, "7000:0000  00 00\n");
 }
 
 TEST_F(LinkE2E, EveryCommandFailsClearlyWhenTheSimulatorIsGone) {

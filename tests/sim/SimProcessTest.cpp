@@ -113,7 +113,8 @@ TEST(SimProcess, UdpReadinessLineThenAnswersThenCleanStop) {
   const std::string ready = sim.Line();
   ASSERT_EQ(ready.rfind("udp: 127.0.0.4:", 0), 0u) << ready;
   EXPECT_TRUE(std::filesystem::exists(dir.Path() / "c" / "vlm.cfg"));
-  EXPECT_EQ(ToHex(UdpExchange(ready.substr(5), Hex("06 80 10 00 34 12 01 D7"))), "07 80 10 00 34 12 01 00 D7");
+  // 7000:0010 lies beyond what the firmware publishes (diagnostic tree, recorders): still zero.
+  EXPECT_EQ(ToHex(UdpExchange(ready.substr(5), Hex("06 80 10 00 00 70 01 01"))), "07 80 10 00 00 70 01 00 01");
   EXPECT_EQ(sim.Stop(SIGTERM), 0);
 }
 

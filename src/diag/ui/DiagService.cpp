@@ -1,0 +1,36 @@
+#include "diag/ui/DiagService.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+#include "diag/ui/FormDiag.h"
+
+namespace vlm {
+namespace {
+
+QIcon ServiceIcon() {
+  QPixmap pixmap(28, 28);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(30, 90, 40), 2));
+  p.setBrush(QColor(220, 240, 220));
+  p.drawRoundedRect(2, 4, 24, 20, 3, 3);
+  const QPointF wave[] = {{5, 17}, {9, 17}, {12, 8}, {15, 20}, {18, 12}, {23, 12}};
+  p.drawPolyline(wave, 6);
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+TFormDiag* DiagWindow(QWidget* owner) { return owner->findChild<TFormDiag*>("FormDiag", Qt::FindDirectChildrenOnly); }
+
+QToolButton* AddDiagService(const TServiceButtonAdder& add, TControllerLink& link, QWidget* owner) {
+  return add("ButtonDiag", "Сервис \"Диагностика\"", ServiceIcon(), [&link, owner] {
+    TFormDiag* form = DiagWindow(owner);
+    if (!form) form = new TFormDiag(link, owner);
+    form->exec();
+  });
+}
+
+}  // namespace vlm
