@@ -113,7 +113,7 @@ void TBoxDriverEth::StartRecording() {
   limit_ = descriptor_.EthWriteIndex();
   if (limit_ < readPosition_) {
     readPosition_ = 0;
-    AddLines(" Индекс записи меньше позиции чтения: буфер читается с начала", 0);
+    AddLines(" Индекс записи меньше позиции чтения: чтение с начала буфера", 0);
   }
   readMode_ = kReadToWriteIndex;
   if (descriptor_.EthWrapped() && readPosition_ == 0 && limit_ < descriptor_.EthSize()) {
