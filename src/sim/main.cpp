@@ -8,6 +8,7 @@
 #include "sim/DefaultDisk.h"
 #include "sim/SimController.h"
 #include "sim/SimOptions.h"
+#include "sim/SimRecorders.h"
 #include "sim/SimServer.h"
 
 namespace {
@@ -49,6 +50,11 @@ int main(int argc, char** argv) {
   SimMemory memory;
   SimDisk disk(options.disk);
   SimController controller(disk, memory);
+  SimRecorders recorders({options.boxRate, options.faults.seed});
+  // Every part of the firmware that publishes structures in memory adds itself here.
+  controller.SetBootHook([&recorders](SimMemory& m) { recorders.Publish(m); });
+  controller.SetRequestHook([&] { recorders.CatchUp(memory); });
+  controller.SetAreasRefused(options.noBatch);
   controller.Boot();
   FaultInjector faults(options.faults);
   SimServer server(controller, faults, options.verbose);
@@ -66,6 +72,10 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   if (const std::string e = server.Run(gStop); !e.empty()) return Fail(e);
+  recorders.CatchUp(memory);
+  // What the recorders hold, for whoever checks a read-out against it.
+  for (const auto& count : recorders.Counts())
+    std::fprintf(stderr, "box: %s: %llu written\n", count.name.c_str(), static_cast<unsigned long long>(count.written));
   if (options.verbose) std::fputs("sim: stopped\n", stderr);
   return 0;
 }
