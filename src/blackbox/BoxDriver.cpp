@@ -145,6 +145,7 @@ void TBoxDriver::ReadSingle() {
 
 void TBoxDriver::ProcessRecord(size_t length, TDateTime time) {
   length = std::min(length, kBoxMaxData);
+  ++recordsProcessed_;
   if (record_.direction == kBoxDirOut) record_.error = 0;
   line_.clear();
   AppendRecordLine(line_, record_, length, time, previousTicks_, number_);

@@ -73,6 +73,7 @@ class TBoxDriver {
   const std::string& CurrentLine() const { return line_; }
   uint8_t ReadIndex() const { return readIndex_; }
   int32_t BytesWritten() const { return bytesWritten_; }
+  uint64_t RecordsProcessed() const { return recordsProcessed_; }
   bool BatchTested() const { return batchTested_; }
   bool BatchSupported() const { return batchSupported_; }
   // The replay keeps the declared length of a replayed line as the length of the read buffer.
@@ -114,6 +115,7 @@ class TBoxDriver {
   bool batchTested_ = false;
   bool batchSupported_ = false;
   TDecoderState decoderState_;
+  uint64_t recordsProcessed_ = 0;
 };
 
 // The overwrite question of a recording whose file exists.

@@ -1,8 +1,13 @@
-// velmorctl box ...: decoding of recorded frames and of recorded text files.
+// velmorctl box ...: recorders of the controller, decoding of recorded frames and files.
 //   box decode-frame --code N --dir D [--param P] [--time "yyyy.mm.dd hh:nn:ss.zzz"] HEX...
 //   box decode FILE.txt [--no-hex] [--param P]
+//   box replay FILE.txt [--kp N] [--fn N] [--in|--out] [--no-hex] [--no-text] [--param P]
+//   box topcap FILE.txt -o FILE.pcap [--param P]
+//   [link options] box list | record --recorder N [--seconds S] [-o FILE.txt] [--text]
+//                           | pcap --recorder N -o FILE.pcap
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,7 +17,9 @@
 #include "blackbox/BoxDecoder.h"
 #include "blackbox/BoxLine.h"
 #include "blackbox/BoxReplay.h"
+#include "cli/BoxCli.h"
 #include "cli/Commands.h"
+#include "cli/LinkCli.h"
 
 namespace vlm::cli {
 namespace {
@@ -23,6 +30,11 @@ int Usage() {
   std::fputs(
       "usage: velmorctl box decode-frame --code N --dir 0|1 [--param P] [--time \"yyyy.mm.dd hh:nn:ss.zzz\"] HEX...\n"
       "       velmorctl box decode FILE.txt [--no-hex] [--param P]\n"
+      "       velmorctl box replay FILE.txt [--kp N] [--fn N] [--in|--out] [--no-hex] [--no-text] [--param P]\n"
+      "       velmorctl box topcap FILE.txt -o FILE.pcap [--param P]\n"
+      "       velmorctl [link options] box list\n"
+      "       velmorctl [link options] box record --recorder N [--seconds S] [-o FILE.txt] [--text]\n"
+      "       velmorctl [link options] box pcap --recorder N -o FILE.pcap\n"
       "numbers: decimal, 0x1F, 1Fh or $1F; --param is the protocol parameter byte (IEC 101 field\n"
       "lengths), 55h by default for replayed records\n",
       stderr);
@@ -162,12 +174,114 @@ int DecodeFile(const std::vector<std::string>& args) {
   return std::fflush(stdout) == 0 ? kOk : kFailure;
 }
 
+// Options of the form "--name value" and flags; the first word without "--" is the file.
+struct TOptionReader {
+  explicit TOptionReader(const std::vector<std::string>& all) : args(all) {}
+  const std::vector<std::string>& args;
+  size_t i = 1;
+  std::string file;
+  bool More() const { return i < args.size(); }
+  bool Flag(const char* name) {
+    if (args[i] != name) return false;
+    ++i;
+    return true;
+  }
+  bool Value(const char* name, std::string& value) {
+    if (args[i] != name || i + 1 >= args.size()) return false;
+    value = args[i + 1];
+    i += 2;
+    return true;
+  }
+  bool Number(const char* name, unsigned max, unsigned& value, bool& bad) {
+    std::string text;
+    if (!Value(name, text)) return false;
+    bad = bad || !ParseNumber(text, max, value);
+    return true;
+  }
+  bool File() {
+    if (!file.empty() || args[i].rfind("--", 0) == 0) return false;
+    file = args[i++];
+    return true;
+  }
+};
+
+int Replay(const std::vector<std::string>& args) {
+  TBoxReplayArgs replay;
+  TOptionReader r(args);
+  bool bad = false;
+  unsigned kp = 0, fn = 0, param = unsigned(replay.param);
+  while (r.More()) {
+    if (r.Number("--kp", 31, kp, bad)) replay.kpFilter = true, replay.kpNumber = int(kp);
+    else if (r.Number("--fn", 255, fn, bad)) replay.fnFilter = true, replay.fnNumber = int(fn);
+    else if (r.Number("--param", 255, param, bad)) replay.param = int(param);
+    else if (r.Flag("--in")) replay.onlyIn = true;
+    else if (r.Flag("--out")) replay.onlyOut = true;
+    else if (r.Flag("--no-hex")) replay.hex = false;
+    else if (r.Flag("--no-text")) replay.text = false;
+    else if (!r.File()) return Usage();
+  }
+  if (bad || r.file.empty() || (replay.onlyIn && replay.onlyOut)) return Usage();
+  replay.file = r.file;
+  return BoxReplay(replay);
+}
+
+int ToPcap(const std::vector<std::string>& args) {
+  TOptionReader r(args);
+  std::string output;
+  unsigned param = 0x55;
+  bool bad = false;
+  while (r.More()) {
+    if (!r.Value("-o", output) && !r.Number("--param", 255, param, bad) && !r.File()) return Usage();
+  }
+  if (bad || r.file.empty() || output.empty()) return Usage();
+  return BoxToPcap(r.file, output, int(param));
+}
+
 }  // namespace
+
+int RunBoxLinkCommand(TControllerLink& link, const TArgs& args) {
+  if (args.empty()) return Usage();
+  TOptionReader r(args);
+  bool bad = false;
+  unsigned recorder = 0;
+  if (args[0] == "list") return args.size() == 1 ? BoxList(link) : Usage();
+  if (args[0] == "record") {
+    TBoxRecordArgs record;
+    std::string seconds;
+    while (r.More()) {
+      if (r.Number("--recorder", 255, recorder, bad)) record.recorder = int(recorder);
+      else if (r.Value("--seconds", seconds)) {
+        char* end = nullptr;
+        record.seconds = std::strtod(seconds.c_str(), &end);
+        bad = bad || end != seconds.c_str() + seconds.size() || !(record.seconds > 0);
+      } else if (r.Flag("--text")) {
+        record.text = true;
+      } else if (!r.Value("-o", record.output)) {
+        return Usage();
+      }
+    }
+    return bad || record.recorder == 0 ? Usage() : BoxRecord(link, record);
+  }
+  if (args[0] == "pcap") {
+    std::string output;
+    while (r.More())
+      if (!r.Number("--recorder", 255, recorder, bad) && !r.Value("-o", output)) return Usage();
+    return bad || recorder == 0 || output.empty() ? Usage() : BoxPcap(link, int(recorder), output);
+  }
+  return Usage();
+}
 
 int RunBoxCommand(const std::vector<std::string>& args) {
   if (args.empty()) return Usage();
   if (args[0] == "decode-frame") return DecodeFrame(args);
   if (args[0] == "decode") return DecodeFile(args);
+  if (args[0] == "replay") return Replay(args);
+  if (args[0] == "topcap") return ToPcap(args);
+  if (args[0] == "list" || args[0] == "record" || args[0] == "pcap") {
+    std::vector<std::string> linkArgs{"box"};
+    linkArgs.insert(linkArgs.end(), args.begin(), args.end());
+    return RunLinkCommand(linkArgs);
+  }
   return Usage();
 }
 

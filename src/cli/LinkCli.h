@@ -30,6 +30,7 @@ int RunWriteConfig(TControllerLink& link, const TArgs& args);
 int RunReset(TControllerLink& link, const TArgs& args);
 int RunPeek(TControllerLink& link, const TArgs& args);
 int RunPoke(TControllerLink& link, const TArgs& args);
+int RunBoxLinkCommand(TControllerLink& link, const TArgs& args);
 
 // "SEG:OFF" in hexadecimal (an "h" suffix allowed); false when it is not one.
 bool ParseAddress(const std::string& text, uint16_t& segment, uint16_t& offset);

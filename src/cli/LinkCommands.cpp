@@ -31,6 +31,8 @@ constexpr TCommand kCommands[] = {
     {"write-config", "write-config FILE.cfg", 1, 1, RunWriteConfig},
     {"peek", "peek SEG:OFF COUNT", 2, 2, RunPeek},
     {"poke", "poke SEG:OFF HEXBYTES", 2, 256, RunPoke},
+    {"box", "box list | box record --recorder N [--seconds S] [-o FILE.txt] [--text] | box pcap --recorder N -o FILE",
+     1, 10, RunBoxLinkCommand},
 };
 
 bool ParseInt(std::string_view text, int min, int max, int& out) {
