@@ -24,7 +24,7 @@ struct TCommand {
 constexpr TCommand kCommands[] = {
     {"ls", "ls [PATH]", 0, 1, RunLs},
     {"get", "get NAME [-o FILE]", 1, 3, RunGet},
-    {"put", "put FILE [NAME]", 1, 2, RunPut},
+    {"put", "put FILE [NAME] [--verify]", 1, 3, RunPut},
     {"rm", "rm NAME", 1, 1, RunRm},
     {"reset", "reset", 0, 0, RunReset},
     {"read-config", "read-config -o FILE.cfg", 2, 2, RunReadConfig},
@@ -116,6 +116,9 @@ int LinkFailed(const TControllerLink& link, const std::string& command, const st
     case TLinkFailure::Send: why = "the request could not be sent (" + Endpoint(link.Settings) + ")"; break;
     case TLinkFailure::NotOpen: why = "the link is not open"; break;
     case TLinkFailure::Busy: why = "the link is busy"; break;
+    case TLinkFailure::Disconnected: why = "the serial device was disconnected (" + OpenTarget(link.Settings) + ")"; break;
+    case TLinkFailure::IsDirectory: why = "it is a directory, not a file"; break;
+    case TLinkFailure::Mismatch: why = "the file read back from the controller differs from what was written"; break;
     case TLinkFailure::None: why = "failed"; break;
   }
   std::fprintf(stderr, "velmorctl: %s: %s: %s\n", command.c_str(), what.c_str(), why.c_str());

@@ -45,23 +45,40 @@ int SaveLocal(const std::string& command, const std::string& path, const std::ve
   return kExitOk;
 }
 
+// Names are padded by characters, not bytes: Cyrillic letters take two bytes of UTF-8.
+std::string PadRight(const std::string& text, size_t width) {
+  size_t chars = 0;
+  for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
+  return text + std::string(width > chars ? width - chars : 0, ' ');
+}
+
 std::string EntryLine(const TDirEntry& e) {
   const std::string size = e.IsDirectory() ? "<DIR>" : std::to_string(e.Size);
   const std::string stamp = FormatDateTime("dd.mm.yyyy hh:nn:ss", DosToDateTime(e.DateTime));
-  char line[128];
-  std::snprintf(line, sizeof line, "%-12s %10s  %s\n", e.Name.c_str(), size.c_str(), stamp.c_str());
-  return line;
+  char line[64];
+  std::snprintf(line, sizeof line, " %10s  %s\n", size.c_str(), stamp.c_str());
+  return PadRight(e.Name, kFileNameMax) + line;
 }
 
-int WriteFileTo(TControllerLink& link, const std::string& command, const std::string& path, const std::string& name) {
+int WriteFileTo(TControllerLink& link, const std::string& command, const std::string& path, const std::string& name,
+                TWriteCheck check) {
   std::string bytes;
   if (!ReadLocal(path, bytes)) return BadInput(command, "cannot read " + path);
   if (bytes.size() > UINT32_MAX) return BadInput(command, path + " is too large for the controller");
   const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  const bool ok = WriteControllerFile(link, name, data, StderrProgress(command + " " + name));
+  const bool ok = WriteControllerFile(link, name, data, StderrProgress(command + " " + name), check);
   EndProgress();
-  return ok ? kExitOk : LinkFailed(link, command, name);
+  if (ok) {
+    if (check == TWriteCheck::Always) std::fprintf(stderr, "velmorctl: %s: %s read back and verified (%zu bytes)\n",
+                                                   command.c_str(), name.c_str(), data.size());
+    return kExitOk;
+  }
+  LinkFailed(link, command, name);
+  std::fprintf(stderr, "velmorctl: %s: the controller may now hold an incomplete file %s\n", command.c_str(),
+               name.c_str());
+  return kExitFailed;
 }
+
 
 int ReadFileFrom(TControllerLink& link, const std::string& command, const std::string& name, const std::string& path,
                  bool longBlocks) {
@@ -87,6 +104,8 @@ int RunLs(TControllerLink& link, const TArgs& args) {
 
 int RunGet(TControllerLink& link, const TArgs& args) {
   std::string out;
+  if (!args.empty() && ControllerName(args[0]) != args[0])
+    std::fprintf(stderr, "velmorctl: get: the controller keeps 12 characters: %s\n", ControllerName(args[0]).c_str());
   if (args.size() == 3 && args[1] == "-o") out = args[2];
   else if (args.size() != 1) return BadInput("get", "usage: velmorctl [options] get NAME [-o FILE]");
   else out = LocalNameFor(args[0]);
@@ -94,12 +113,19 @@ int RunGet(TControllerLink& link, const TArgs& args) {
   return ReadFileFrom(link, "get", args[0], out, true);
 }
 
-int RunPut(TControllerLink& link, const TArgs& args) {
+int RunPut(TControllerLink& link, const TArgs& allArgs) {
+  TArgs args;
+  bool verify = false;
+  for (const auto& a : allArgs) {
+    if (a == "--verify") verify = true;
+    else args.push_back(a);
+  }
+  if (args.empty() || args.size() > 2) return BadInput("put", "usage: velmorctl [options] put FILE [NAME] [--verify]");
   std::string name = args.size() > 1 ? args[1] : std::filesystem::path(args[0]).filename().string();
   if (name.empty()) return BadInput("put", "no controller file name given");
   const std::string kept = ControllerName(name);
   if (kept != name) std::fprintf(stderr, "velmorctl: put: the controller keeps 12 characters: %s\n", kept.c_str());
-  return WriteFileTo(link, "put", args[0], kept);
+  return WriteFileTo(link, "put", args[0], kept, verify ? TWriteCheck::Always : TWriteCheck::WhenUncertain);
 }
 
 int RunRm(TControllerLink& link, const TArgs& args) {
@@ -113,7 +139,8 @@ int RunReadConfig(TControllerLink& link, const TArgs& args) {
 }
 
 int RunWriteConfig(TControllerLink& link, const TArgs& args) {
-  return WriteFileTo(link, "write-config", args[0], kConfigName);
+  // A configuration the controller would boot from must be exactly the one written.
+  return WriteFileTo(link, "write-config", args[0], kConfigName, TWriteCheck::Always);
 }
 
 }  // namespace vlm::cli

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/Prompt.h"
+
 namespace vlm {
 namespace {
 
@@ -16,12 +18,48 @@ constexpr int kMaxListBlocks = 65536;
 bool FindForTransfer(TControllerLink& link, TDirEntry& entry) {
   for (int i = 0; i < std::max(1, link.Settings.Attempts); ++i) {
     if (FindFile(link, true, &entry)) return true;
-    if (link.LastFailure != TLinkFailure::NoAnswer) return false;
+    if (link.LastFailure != TLinkFailure::NoAnswer && link.LastFailure != TLinkFailure::BadAnswer) return false;
   }
   return false;
 }
 
 enum class TReadMode { Undecided, Long, Short };
+
+}  // namespace
+
+bool TBlockTags::Seen(size_t count) const {
+  return std::find(recent_.begin(), recent_.end(), count) != recent_.end();
+}
+
+size_t TBlockTags::Next(size_t maxBlock, size_t left) {
+  const size_t span = std::min(kSpan, maxBlock);
+  // Full blocks take kSpan sizes just under the maximum in turn.
+  for (size_t i = 0; i < span; ++i) {
+    const size_t size = maxBlock - (turn_ + i) % span;
+    const size_t count = std::min(size, left);
+    if (!Seen(count)) {
+      turn_ = (turn_ + i + 1) % span;
+      Remember(count);
+      return size;
+    }
+  }
+  // The last block's count was seen lately: ask for a little less (one small block more is
+  // cheaper than a doubt).
+  for (size_t size = std::min(left, maxBlock); size-- > 1;)
+    if (!Seen(size)) {
+      Remember(size);
+      return size;
+    }
+  Remember(std::min(maxBlock, left));
+  return maxBlock;
+}
+
+void TBlockTags::Remember(size_t count) {
+  recent_.push_back(count);
+  if (recent_.size() >= kSpan) recent_.erase(recent_.begin());
+}
+
+namespace {
 
 bool ReadBlocks(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
                 const TTransferProgress& progress, TReadMode mode) {
@@ -29,27 +67,30 @@ bool ReadBlocks(TControllerLink& link, const std::string& name, std::vector<uint
   TDirEntry entry;
   if (!FindForTransfer(link, entry)) return false;
   if (entry.IsDirectory() || entry.Size > kMaxRemoteFile) {
-    link.LastFailure = TLinkFailure::BadAnswer;
+    link.LastFailure = entry.IsDirectory() ? TLinkFailure::IsDirectory : TLinkFailure::BadAnswer;
     return false;
   }
   out.assign(entry.Size, 0);
   link.File.FileSize = entry.Size;
+  TBlockTags tags;
   uint32_t offset = 0;
   while (offset < entry.Size) {
     link.File.FileOffset = offset;
     const std::span<uint8_t> rest(out.data() + offset, entry.Size - offset);
     bool ok = false;
     if (mode != TReadMode::Short) {
-      link.File.BlockSize = kBlockLong;
-      ok = ReadFileBlockLong(link, rest.first(std::min<size_t>(rest.size(), kBlockLong))) && link.File.BlockGot > 0;
+      link.File.BlockSize = uint16_t(tags.Next(kBlockLong, rest.size()));
+      ok = ReadFileBlockLong(link, rest.first(std::min<size_t>(rest.size(), link.File.BlockSize))) &&
+           link.File.BlockGot > 0;
       if (mode == TReadMode::Undecided) mode = ok ? TReadMode::Long : TReadMode::Short;
+      if (!ok && link.LastFailure == TLinkFailure::Disconnected) return false;
     }
-    if (mode == TReadMode::Short) {
-      link.File.BlockSize = kBlockShort;
-      ok = ReadFileBlock(link, rest.first(std::min<size_t>(rest.size(), kBlockShort)));
+    if (mode == TReadMode::Short && !ok) {
+      link.File.BlockSize = uint16_t(tags.Next(kBlockShort, rest.size()));
+      ok = ReadFileBlock(link, rest.first(std::min<size_t>(rest.size(), link.File.BlockSize)));
     }
-    // A block may come shorter than asked; the next one starts where it ended. One that brings
-    // nothing would leave the file with a hole while looking successful.
+    // The answer filter takes only a block of the expected count; one that brings nothing
+    // would leave the file with a hole while looking successful.
     if (!ok || link.File.BlockGot == 0) {
       if (ok) link.LastFailure = TLinkFailure::BadAnswer;
       return false;
@@ -60,24 +101,9 @@ bool ReadBlocks(TControllerLink& link, const std::string& name, std::vector<uint
   return true;
 }
 
-}  // namespace
-
-bool ReadControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
-                   const TTransferProgress& progress) {
-  return ReadBlocks(link, name, out, progress, TReadMode::Short);
-}
-
-bool CopyControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
-                    const TTransferProgress& progress) {
-  // Over a serial line the expected length is one byte wide: a long block cannot be awaited.
-  const TReadMode mode = link.Settings.LinkMode == kLinkUdp ? TReadMode::Undecided : TReadMode::Short;
-  return ReadBlocks(link, name, out, progress, mode);
-}
-
-bool WriteControllerFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
-                    const TTransferProgress& progress) {
-  link.File.FileName = name;
-  link.File.FileSize = uint32_t(data.size());
+// Block by block, each answered before the next goes out: the controller's own way, and the
+// only one a serial line has.
+bool WriteBlockByBlock(TControllerLink& link, std::span<const uint8_t> data, const TTransferProgress& progress) {
   uint32_t offset = 0;
   // An empty file still needs one (empty) block, or it would never be created.
   do {
@@ -88,6 +114,108 @@ bool WriteControllerFile(TControllerLink& link, const std::string& name, std::sp
     if (progress) progress(offset, data.size());
   } while (offset < data.size());
   return true;
+}
+
+// A window of blocks goes out back to back and then its answers are counted. Write answers
+// carry nothing but the error code, so a window is done only when all of its answers came; any
+// shortfall lets the link fall quiet and sends the window again (a block written twice at the
+// same offset is the same file). The window halves after a failure and grows back after
+// success. What counting cannot prove (a duplicated answer standing in for a lost one), the
+// read-back of the whole file does.
+bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t maxWindow,
+                   const TTransferProgress& progress) {
+  const size_t blocks = std::max<size_t>(1, (data.size() + kBlockShort - 1) / kBlockShort);
+  size_t next = 0, window = maxWindow;
+  int failures = 0;
+  while (next < blocks) {
+    const size_t n = std::min(window, blocks - next);
+    bool sent = true;
+    for (size_t k = next; k < next + n && sent; ++k) {
+      const size_t offset = k * kBlockShort;
+      link.File.FileOffset = uint32_t(offset);
+      link.File.BlockSize = uint16_t(std::min<size_t>(kBlockShort, data.size() - offset));
+      sent = SendFileBlockAhead(link, data.subspan(offset));
+    }
+    if (!sent) return false;
+    size_t answered = 0;
+    while (answered < n && AwaitFileBlockAnswer(link)) ++answered;
+    if (answered == n) {
+      next += n;
+      failures = 0;
+      window = std::min(maxWindow, window * 2);
+      if (progress) progress(std::min<uint64_t>(next * kBlockShort, data.size()), data.size());
+      continue;
+    }
+    const TLinkFailure why = link.LastFailure;
+    if (why == TLinkFailure::Busy || why == TLinkFailure::Disconnected) return false;
+    if (why == TLinkFailure::DosError) link.QuietLink();  // the rest of the window may still answer
+    if (++failures >= std::max(1, link.Settings.Attempts)) {
+      if (why == TLinkFailure::DosError || why == TLinkFailure::BadAnswer) {
+        const uint16_t code = link.LastDosError;
+        ShowError("Ошибка записи файла. " + (why == TLinkFailure::DosError ? DosErrorText(code) : std::string(
+                                                                                    "Неполный ответ контроллера.")));
+      }
+      return false;
+    }
+    window = std::max<size_t>(1, window / 2);
+  }
+  return true;
+}
+
+bool WriteOnce(TControllerLink& link, std::span<const uint8_t> data, const TTransferProgress& progress) {
+  const size_t window = link.Settings.LinkMode == kLinkUdp ? size_t(std::clamp(link.Settings.WriteWindow, 1, 32)) : 1;
+  return window > 1 ? WriteWindowed(link, data, window, progress) : WriteBlockByBlock(link, data, progress);
+}
+
+}  // namespace
+
+bool ReadControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
+                        const TTransferProgress& progress) {
+  return ReadBlocks(link, name, out, progress, TReadMode::Short);
+}
+
+bool CopyControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
+                        const TTransferProgress& progress) {
+  // Over a serial line the expected length is one byte wide: a long block cannot be awaited.
+  const TReadMode mode = link.Settings.LinkMode == kLinkUdp ? TReadMode::Undecided : TReadMode::Short;
+  return ReadBlocks(link, name, out, progress, mode);
+}
+
+bool VerifyControllerFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
+                          TVerifyResult* result) {
+  std::vector<uint8_t> back;
+  TVerifyResult r;
+  r.read = CopyControllerFile(link, name, back);
+  if (r.read) {
+    const auto diff = std::mismatch(data.begin(), data.end(), back.begin(), back.end());
+    r.equal = diff.first == data.end() && diff.second == back.end();
+    r.firstDifference = size_t(diff.first - data.begin());
+    r.sizeOnController = back.size();
+  }
+  if (result) *result = r;
+  if (r.read && !r.equal) link.LastFailure = TLinkFailure::Mismatch;
+  return r.read && r.equal;
+}
+
+bool WriteControllerFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
+                         const TTransferProgress& progress, TWriteCheck check) {
+  link.File.FileName = name;
+  link.File.FileSize = uint32_t(data.size());
+  const TLinkCounters before = link.Counters();
+  if (!WriteOnce(link, data, progress)) return false;
+  // Datagrams can be duplicated, and a duplicated write answer is indistinguishable from the
+  // answer to a block that never arrived: over UDP only reading the file back makes it certain.
+  // A serial line has no duplicates; it is read back when a try failed on the way.
+  const TLinkCounters& after = link.Counters();
+  const bool doubt = link.Settings.LinkMode != kLinkSerial || after.timeouts != before.timeouts ||
+                     after.rejected != before.rejected || after.stale != before.stale;
+  if (check == TWriteCheck::Never || (check == TWriteCheck::WhenUncertain && !doubt)) return true;
+  if (VerifyControllerFile(link, name, data)) return true;
+  if (link.LastFailure != TLinkFailure::Mismatch) return false;
+  // Once more block by block; a second mismatch is reported, never taken for success.
+  link.File.FileName = name;
+  link.File.FileSize = uint32_t(data.size());
+  return WriteBlockByBlock(link, data, progress) && VerifyControllerFile(link, name, data);
 }
 
 bool ListControllerDir(TControllerLink& link, const std::string& mask, std::vector<TDirEntry>& entries) {

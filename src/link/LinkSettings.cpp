@@ -1,5 +1,6 @@
 #include "link/LinkSettings.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "common/IniFile.h"
@@ -70,6 +71,8 @@ TLinkSettings LoadLinkSettings(const TIniFile& ini) {
   s.Attempts = ini.ReadInteger(sec, "Attempts", s.Attempts);
   s.WaitTime = ini.ReadInteger(sec, "WaitTime", s.WaitTime);
   s.ShowErrors = ini.ReadInteger(sec, "ShowErrors", 0) != 0;
+  s.CheckAnswerSum = ini.ReadInteger(sec, "CheckAnswerSum", 1) != 0;
+  s.WriteWindow = std::clamp(ini.ReadInteger(sec, "WriteWindow", s.WriteWindow), 1, 32);
   return s;
 }
 
@@ -87,6 +90,10 @@ void SaveLinkSettings(TIniFile& ini, const TLinkSettings& s) {
   ini.WriteInteger(sec, "Attempts", s.Attempts);
   ini.WriteInteger(sec, "WaitTime", s.WaitTime);
   ini.WriteInteger(sec, "ShowErrors", s.ShowErrors ? 1 : 0);
+  if (!s.CheckAnswerSum) ini.WriteInteger(sec, "CheckAnswerSum", 0);
+  else ini.DeleteKey(sec, "CheckAnswerSum");
+  if (s.WriteWindow != TLinkSettings{}.WriteWindow) ini.WriteInteger(sec, "WriteWindow", s.WriteWindow);
+  else ini.DeleteKey(sec, "WriteWindow");
 }
 
 }  // namespace vlm

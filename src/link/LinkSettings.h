@@ -30,6 +30,11 @@ struct TLinkSettings {
   int32_t Attempts = 3;
   int32_t WaitTime = 100;       // ms
   bool ShowErrors = false;
+  // Answers carry the frame checksum by convention; a controller that sends bad sums can be
+  // reached with this off (its answers are then taken unchecked).
+  bool CheckAnswerSum = true;
+  // File blocks written before their answers are awaited (UDP only); 1 writes block by block.
+  int32_t WriteWindow = 8;
 };
 
 // Splits at the first three points, trims blanks, converts each part; EConvertError otherwise.

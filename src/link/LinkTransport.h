@@ -1,6 +1,7 @@
 #pragma once
 // One way of carrying request frames to the controller and its answers back (UDP, serial line,
 // or a fake in tests). The link object owns at most one open transport.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,20 +12,45 @@ namespace vlm {
 
 struct TLinkSettings;
 
+// What the link makes of bytes that arrived while it waits for an answer.
+enum class TAnswerVerdict {
+  Take,    // the answer to the request in flight
+  Ignore,  // stale or foreign (a late answer, a duplicate): keep waiting
+  Reject,  // damaged: this try has failed
+};
+using TAnswerFilter = std::function<TAnswerVerdict(std::span<const uint8_t>)>;
+
+enum class TReceiveEnd { Answer, TimedOut, Rejected, Disconnected, Failed };
+struct TReceived {
+  TReceiveEnd end = TReceiveEnd::TimedOut;
+  size_t length = 0;  // bytes in the buffer (of the taken or the rejected answer)
+};
+
 class ILinkTransport {
  public:
   virtual ~ILinkTransport() = default;
   virtual bool Open() = 0;
   virtual void Close() = 0;
+  // Throws away what arrived before (late or duplicated answers) and sends.
   virtual bool Send(std::span<const uint8_t> frame) = 0;
-  // Waits for one answer and copies it into `into`; returns the number of bytes received (0 when
-  // nothing came in time), or -1 when the transport failed. `expected` is what the request
-  // expects (a serial line reads that many bytes); `pump` lets the window system breathe while
-  // waiting.
-  virtual int Receive(std::span<uint8_t> into, size_t expected, const std::function<void()>& pump) = 0;
-  // The next request's answer may be byte for byte the previous one (file blocks): a late copy
-  // of the previous answer must then not pass for it.
-  virtual void ExpectLookAlikeAnswer() {}
+  // Sends behind requests still awaiting their answers, keeping what has arrived.
+  virtual bool SendAhead(std::span<const uint8_t> frame) { return Send(frame); }
+  // Waits for an answer the filter takes and copies it into `into`. `expected` is what the
+  // request expects (a serial line reads that many bytes); `wait` is the link's current answer
+  // time (a serial line keeps its own time-out rule); `pump` lets the window system breathe.
+  virtual TReceived Receive(std::span<uint8_t> into, size_t expected, std::chrono::milliseconds wait,
+                            const TAnswerFilter& filter, const std::function<void()>& pump) = 0;
+  // Reads and throws away whatever arrives until the line stayed silent for `silence` (bounded
+  // by three times that). After a failed try, an answer still owed to it must not meet the
+  // next request. Returns the number of stale arrivals thrown away.
+  virtual int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump) = 0;
+  // Datagrams that were waiting when the last request went out (late answers, duplicates).
+  virtual int StaleBeforeSend() const { return 0; }
+  // Whether every arrival is one whole answer (a datagram), or the bytes of a line that the
+  // reader cuts at the expected length.
+  virtual bool WholeAnswers() const { return true; }
+  // Whether the answer time adapts to measured round trips (UDP); a serial line has fixed ones.
+  virtual bool AdaptiveWait() const { return false; }
 };
 
 // Builds the transport for the current settings when the link opens; nullptr when the settings

@@ -49,6 +49,8 @@ class TSerialTransport : public ILinkTransport {
     fd_ = -1;
   }
 
+  bool WholeAnswers() const override { return false; }
+
   bool Send(std::span<const uint8_t> frame) override {
     if (fd_ < 0) return false;
     // Bytes left over from an earlier answer (longer than expected, or late) would be read as
@@ -70,29 +72,53 @@ class TSerialTransport : public ILinkTransport {
     return true;
   }
 
-  int Receive(std::span<uint8_t> into, size_t expected, const std::function<void()>& pump) override {
-    if (fd_ < 0) return -1;
+  TReceived Receive(std::span<uint8_t> into, size_t expected, std::chrono::milliseconds,
+                    const TAnswerFilter& filter, const std::function<void()>& pump) override {
+    if (fd_ < 0) return {TReceiveEnd::Failed, 0};
     expected = std::min(expected, into.size());
     const auto deadline = Clock::now() + std::chrono::milliseconds(2 * expected + 2000);
     auto nextPump = Clock::now() + kPumpInterval;
     size_t got = 0;
     while (got < expected && !FrameComplete(into.first(got))) {
-      const ssize_t n = ::read(fd_, into.data() + got, expected - got);
-      if (n > 0) {
-        got += size_t(n);
-        continue;
-      }
-      if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      const TRead r = ReadSome(into.subspan(got, expected - got), std::min(deadline, nextPump));
+      if (r.hungUp) {
         Purge();
-        return got > 0 ? int(got) : -1;
+        return {TReceiveEnd::Disconnected, got};
       }
+      got += r.bytes;
       if (Clock::now() >= nextPump) {
         if (pump) pump();
         nextPump = Clock::now() + kPumpInterval;
       }
-      if (!WaitFor(POLLIN, std::min(deadline, nextPump)) && Clock::now() >= deadline) break;
+      // The deadline ends the read whatever the line reports, so a dead line cannot spin.
+      if (r.bytes == 0 && Clock::now() >= deadline) break;
     }
-    return int(got);
+    if (got == 0) return {};
+    // A line has no datagram boundaries: bytes that are not this answer cannot be skipped, so
+    // anything but a taken answer fails the try.
+    const bool taken = !filter || filter(into.first(got)) == TAnswerVerdict::Take;
+    if (!taken) Purge();
+    return {taken ? TReceiveEnd::Answer : TReceiveEnd::Rejected, got};
+  }
+
+  int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump) override {
+    // At 9600 bit/s a byte takes about a millisecond: the rest of a late answer is over once the
+    // line stayed silent for a few of them.
+    silence = std::max(silence, std::chrono::milliseconds(50));
+    const auto limit = Clock::now() + 3 * silence;
+    auto quietUntil = Clock::now() + silence;
+    int stale = 0;
+    uint8_t sink[256];
+    while (fd_ >= 0 && Clock::now() < std::min(quietUntil, limit)) {
+      if (pump) pump();
+      const TRead r = ReadSome(sink, std::min({quietUntil, limit, Clock::now() + kPumpInterval}));
+      if (r.hungUp) break;
+      if (r.bytes > 0) {
+        ++stale;
+        quietUntil = Clock::now() + silence;
+      }
+    }
+    return stale;
   }
 
  private:
@@ -127,13 +153,39 @@ class TSerialTransport : public ILinkTransport {
     if (fd_ >= 0) ::tcflush(fd_, TCIOFLUSH);
   }
 
+  struct TRead {
+    size_t bytes = 0;
+    bool hungUp = false;
+  };
+  // Reads what the line holds, waiting for it until `until`. A line whose other end went away
+  // (a USB adapter pulled out, a pty whose master closed) reports hang-up, an error or endless
+  // zero-byte reads; all of them end the wait at once as a disconnection.
+  TRead ReadSome(std::span<uint8_t> into, Clock::time_point until) {
+    const ssize_t n = ::read(fd_, into.data(), into.size());
+    if (n > 0) return {size_t(n), false};
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return {0, true};
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    pollfd p{fd_, POLLIN, 0};
+    int r;
+    do r = ::poll(&p, 1, int(std::max<long long>(left, 0)));
+    while (r < 0 && errno == EINTR);
+    if (r < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL))) return {0, true};
+    // Readable and yet a read of nothing: end of file, the device is gone.
+    if (r > 0 && (p.revents & POLLIN) && n == 0) {
+      const ssize_t again = ::read(fd_, into.data(), into.size());
+      if (again > 0) return {size_t(again), false};
+      if (again == 0 || (errno != EAGAIN && errno != EINTR)) return {0, true};
+    }
+    return {};
+  }
+
   bool WaitFor(short events, Clock::time_point until) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
     pollfd p{fd_, events, 0};
     int r;
     do r = ::poll(&p, 1, int(std::max<long long>(left, 0)));
     while (r < 0 && errno == EINTR);
-    return r > 0 && (p.revents & events);
+    return r > 0 && (p.revents & events) && !(p.revents & (POLLERR | POLLHUP | POLLNVAL));
   }
 
   std::string device_;

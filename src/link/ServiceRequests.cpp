@@ -138,7 +138,18 @@ struct TBlockLayout {
 };
 
 bool ReadBlockOnce(TControllerLink& link, const TBlockLayout& layout, std::span<uint8_t> destination) {
-  link.ExpectLookAlikeAnswer();  // block answers carry no offset: a stray copy would pass for data
+  // Block answers carry no offset. The count they deliver is known beforehand, though, and a
+  // transfer varies its block sizes, so an answer owed to an earlier block gives itself away.
+  // (A caller that gives no size beyond the offset gets whatever count comes.)
+  const uint32_t left = link.File.FileOffset < link.File.FileSize ? link.File.FileSize - link.File.FileOffset : 0;
+  const size_t requested = layout.countBytes == 1 ? uint8_t(link.File.BlockSize) : link.File.BlockSize;
+  const size_t wanted = std::min<size_t>({requested, layout.maxCount, left});
+  if (left > 0) link.SetAnswerFilter([layout, wanted](std::span<const uint8_t> bytes) {
+    const TReply a{bytes};
+    if (!a.Has(layout.countPos + layout.countBytes) || a.U16(layout.errorPos) != 0) return TAnswerVerdict::Take;
+    const size_t count = layout.countBytes == 1 ? a.U8(layout.countPos) : a.U16(layout.countPos);
+    return count == wanted ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
+  });
   if (!ExchangeForCode(link, kExchangeAnswer, layout.expected, layout.errorPos)) return false;
   const TReply a{link.Response()};
   if (!a.Has(layout.countPos + layout.countBytes)) return BadAnswer(link);
@@ -157,7 +168,7 @@ bool ReadBlockWithTries(TControllerLink& link, const TBlockLayout& layout, std::
   link.File.BlockGot = 0;
   for (int i = 0; i < Tries(link); ++i) {
     if (ReadBlockOnce(link, layout, destination)) return true;
-    if (link.LastFailure == TLinkFailure::Busy) return false;
+    if (link.LastFailure == TLinkFailure::Busy || link.LastFailure == TLinkFailure::Disconnected) return false;
   }
   std::string text = "Ошибка чтения файла. \r" + SentName(link);
   if (link.LastFailure == TLinkFailure::DosError) text += "\r" + DosErrorText(link.LastDosError);
@@ -271,8 +282,11 @@ bool ReadFileBlockLong(TControllerLink& link, std::span<uint8_t> destination) {
   return ReadBlockWithTries(link, {29, 5, 7, 2, 9, kBlockLong}, destination);
 }
 
-bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source) {
-  if (!BeginRequest(link, true)) return false;
+namespace {
+
+// Builds the write request of the block at FileOffset; returns its length.
+size_t BuildWriteBlock(TControllerLink& link, std::span<const uint8_t> source) {
+  link.RequestBuffer.fill(0);
   const size_t length = std::min<size_t>({link.File.BlockSize, kBlockShort, source.size()});
   link.File.BlockSize = uint16_t(length);
   auto& rb = link.RequestBuffer;
@@ -283,14 +297,35 @@ bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source) {
   PutU32(&rb[19], link.File.FileSize);
   rb[23] = uint8_t(length);
   std::copy_n(source.data(), length, &rb[24]);  // copy_n: an empty file may have no data pointer
+  return length;
+}
+
+}  // namespace
+
+bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source) {
+  if (!BeginRequest(link, true)) return false;
+  BuildWriteBlock(link, source);
   for (int i = 0; i < Tries(link); ++i) {
-    link.ExpectLookAlikeAnswer();  // every good write answer looks the same
     if (ExchangeForCode(link, kExchangeAnswer2, 5, 2)) return true;
-    if (link.LastFailure == TLinkFailure::Busy) return false;
+    if (link.LastFailure == TLinkFailure::Busy || link.LastFailure == TLinkFailure::Disconnected) return false;
   }
   if (link.LastFailure == TLinkFailure::DosError || link.LastFailure == TLinkFailure::BadAnswer)
     ShowError("Ошибка записи файла. " + ReasonText(link));
   return false;
+}
+
+bool SendFileBlockAhead(TControllerLink& link, std::span<const uint8_t> source) {
+  if (!BeginRequest(link, true)) return false;
+  BuildWriteBlock(link, source);
+  return link.SendAhead();
+}
+
+bool AwaitFileBlockAnswer(TControllerLink& link) {
+  if (!link.AwaitAnswer(5, {})) return false;
+  const TReply a{link.Response()};
+  if (!a.Has(4)) return BadAnswer(link);
+  if (const uint16_t code = a.U16(2); code != 0) return DosFailure(link, code);
+  return true;
 }
 
 bool ChangeDir(TControllerLink& link, const std::string& path) {

@@ -7,31 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "common/ServiceProtocol.h"
 #include "link/Velmor_PC.h"
 
 namespace vlm {
 
-enum : uint8_t {
-  kCmdReadMemory = 0x80,
-  kCmdWriteMemory = 0x81,
-  kCmdReset = 0x88,
-  kCmdFind = 0x94,
-  kCmdReadBlock = 0x95,
-  kCmdWriteBlock = 0x96,
-  kCmdChangeDir = 0x97,
-  kCmdDelete = 0x98,
-  kCmdReadAreas = 0xA3,
-  kCmdReadBlockLong = 0xA4,
-  kCmdListDir = 0xA5,
-};
+using namespace wire;  // command codes, DOS error codes
 
-enum : uint16_t { kDosFileNotFound = 2, kDosPathNotFound = 3, kDosAccessDenied = 5, kDosNoMoreFiles = 18 };
-
-inline constexpr size_t kFileNameMax = 12;
+inline constexpr size_t kFileNameMax = kMaxNameLength;
 inline constexpr size_t kPathMaskMax = 79;
 inline constexpr size_t kChangeDirMax = 80;
-inline constexpr uint16_t kBlockShort = 230;
-inline constexpr uint16_t kBlockLong = 1420;
+inline constexpr uint16_t kBlockShort = uint16_t(kShortBlock);
+inline constexpr uint16_t kBlockLong = uint16_t(kLongBlock);
 inline constexpr size_t kMemoryChunkMax = 249;  // data bytes of one WriteMemory frame
 inline constexpr size_t kMaxAreas = 50;
 
@@ -69,6 +56,10 @@ bool ReadFileBlock(TControllerLink& link, std::span<uint8_t> destination);
 bool ReadFileBlockLong(TControllerLink& link, std::span<uint8_t> destination);
 // Writes min(BlockSize, 230, source.size()) bytes and sets BlockSize to that length.
 bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source);
+// The same block sent without waiting, for a window of blocks whose answers are taken later
+// one by one (answers carry nothing but the error code, so only their number tells).
+bool SendFileBlockAhead(TControllerLink& link, std::span<const uint8_t> source);
+bool AwaitFileBlockAnswer(TControllerLink& link);
 bool ChangeDir(TControllerLink& link, const std::string& path);
 bool DeleteRemoteFile(TControllerLink& link);
 // Appends the block's entries; `complete` becomes true when the controller says the list ended.

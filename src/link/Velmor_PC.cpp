@@ -1,8 +1,10 @@
 #include "link/Velmor_PC.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/Prompt.h"
+#include "common/ServiceProtocol.h"
 #include "link/ExchangeLog.h"
 
 namespace vlm {
@@ -16,6 +18,7 @@ bool TControllerLink::OpenLink() {
   if (transport_ || !KnownMode(Settings.LinkMode)) return false;
   auto transport = factory_ ? factory_(Settings) : nullptr;
   if (!transport || !transport->Open()) return false;
+  timing_.SetFloor(Settings.WaitTime);
   transport_ = std::move(transport);
   return true;
 }
@@ -42,24 +45,114 @@ void TControllerLink::RemoveObserver(ILinkObserver* observer) {
   std::erase(observers_, observer);
 }
 
-bool TControllerLink::SendRequest() {
+bool TControllerLink::SendRequest(bool ahead) {
   const std::span<const uint8_t> frame(RequestBuffer.data(), size_t(RequestBuffer[0]) + 2);
   // A UDP link opens itself on first use; a serial one must have been opened by the caller.
   if (Settings.LinkMode == kLinkUdp) OpenLink();
-  const bool sent = transport_ && KnownMode(Settings.LinkMode) && transport_->Send(frame);
+  const auto now = std::chrono::steady_clock::now();
+  retry_ = std::ranges::equal(frame, lastFrame_);
+  if (!retry_) {
+    lastFrame_.assign(frame.begin(), frame.end());
+    firstSentAt_ = now;
+  }
+  sentAt_ = now;
+  const bool sent = transport_ && KnownMode(Settings.LinkMode) && (ahead ? transport_->SendAhead(frame) : transport_->Send(frame));
+  if (transport_ && !ahead) counters_.stale += uint64_t(transport_->StaleBeforeSend());
+  ++counters_.sent;
   for (auto* o : observers_) o->FrameSent(frame);
   return sent;
 }
 
-bool TControllerLink::ReceiveResponse(uint8_t expected) {
-  const int got = transport_ ? transport_->Receive(ResponseBuffer, expected, pump_) : -1;
-  responseLength_ = got > 0 ? size_t(got) : 0;
-  const bool ok = got > 0;
+TAnswerVerdict TControllerLink::Judge(std::span<const uint8_t> bytes, uint8_t expected,
+                                      const TAnswerFilter& filter) const {
+  if (Settings.CheckAnswerSum && !wire::AnswerFrameIntact(bytes)) {
+    // A line reader stops at the expected length; when the request's own expectation leaves
+    // the checksum out (an area read on the serial line) there is nothing to check.
+    const bool cutByExpectation = !transport_->WholeAnswers() && bytes.size() == expected && bytes[0] + 2u > expected;
+    if (!cutByExpectation) return TAnswerVerdict::Reject;
+  }
+  // The answer to another request (one that outlived its own wait) is not this one's.
+  if (bytes.size() >= 2 && bytes[1] != RequestBuffer[1]) return TAnswerVerdict::Ignore;
+  return filter ? filter(bytes) : TAnswerVerdict::Take;
+}
+
+bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& filter, bool sampleRoundTrip) {
+  TReceived r{TReceiveEnd::Failed, 0};
+  uint64_t ignored = 0;
+  if (transport_) {
+    const TAnswerFilter judge = [&](std::span<const uint8_t> bytes) {
+      const TAnswerVerdict v = Judge(bytes, expected, filter);
+      if (v == TAnswerVerdict::Ignore) ++ignored;
+      return v;
+    };
+    r = transport_->Receive(ResponseBuffer, expected, timing_.Wait(), judge, pump_);
+  }
+  counters_.stale += ignored;
+  const bool ok = r.end == TReceiveEnd::Answer && r.length > 0;
+  responseLength_ = ok ? r.length : 0;
+  if (!ok) {
+    // A damaged answer leaves nothing behind for the caller to read as fields.
+    std::fill_n(ResponseBuffer.begin(), std::min(r.length, ResponseBuffer.size()), 0);
+  }
   for (auto* o : observers_) o->ResponseReceived(ResponseBuffer, ok);
-  return ok;
+  if (ok) {
+    ++counters_.answers;
+    if (sampleRoundTrip && !retry_) timing_.Answered(std::chrono::steady_clock::now() - sentAt_);
+    else timing_.AnsweredAfterRetry();
+    LastFailure = TLinkFailure::None;
+    return true;
+  }
+  switch (r.end) {
+    case TReceiveEnd::Rejected: ++counters_.rejected; LastFailure = TLinkFailure::BadAnswer; break;
+    case TReceiveEnd::Disconnected: LastFailure = TLinkFailure::Disconnected; break;
+    default: ++counters_.timeouts; timing_.TimedOut(); LastFailure = TLinkFailure::NoAnswer; break;
+  }
+  if (LastFailure != TLinkFailure::Disconnected) QuietLink();
+  return false;
+}
+
+void TControllerLink::QuietLink() {
+  if (!transport_) return;
+  const auto silence = transport_->AdaptiveWait() ? timing_.Wait() : std::chrono::milliseconds(Settings.WaitTime);
+  const int late = transport_->Quiet(silence, pump_);
+  if (late > 0) {
+    counters_.stale += uint64_t(late);
+    if (transport_->AdaptiveWait()) timing_.LateAnswer(std::chrono::steady_clock::now() - firstSentAt_);
+  }
+}
+
+bool TControllerLink::SendAhead() {
+  if (busy_) {
+    LastFailure = TLinkFailure::Busy;
+    return false;
+  }
+  RequestChecksum();
+  if (!SendRequest(true)) {
+    LastFailure = transport_ ? TLinkFailure::Send : TLinkFailure::NotOpen;
+    return false;
+  }
+  LastFailure = TLinkFailure::None;
+  return true;
+}
+
+bool TControllerLink::AwaitAnswer(uint8_t expected, TAnswerFilter filter) {
+  if (busy_) {
+    LastFailure = TLinkFailure::Busy;
+    return false;
+  }
+  struct BusyGuard {
+    bool& flag;
+    ~BusyGuard() { flag = false; }
+  } guard{busy_};
+  busy_ = true;
+  ResponseBuffer.fill(0);
+  responseLength_ = 0;
+  LastDosError = 0;
+  return ReceiveResponse(expected, filter, false);
 }
 
 bool TControllerLink::Exchange(uint8_t mode, uint8_t expected) {
+  TAnswerFilter filter = std::exchange(filter_, {});
   if (busy_) {
     // The first exchange is still waiting and its buffers belong to it.
     LastFailure = TLinkFailure::Busy;
@@ -87,12 +180,11 @@ bool TControllerLink::Exchange(uint8_t mode, uint8_t expected) {
     LastFailure = TLinkFailure::Send;
     return false;
   }
-  if (!ReceiveResponse(expected)) {
-    LastFailure = TLinkFailure::NoAnswer;
-    if (Settings.ShowErrors) ShowError("Нет ответа.");
+  if (!ReceiveResponse(expected, filter, true)) {
+    if (Settings.ShowErrors && LastFailure == TLinkFailure::BadAnswer) ShowError("Искажённый ответ контроллера.");
+    else if (Settings.ShowErrors) ShowError("Нет ответа.");
     return false;
   }
-  LastFailure = TLinkFailure::None;
   return true;
 }
 

@@ -3,6 +3,7 @@
 // and the exchange of one request frame for at most one answer. One object per program, owned by
 // the application context and passed by reference (tests make their own).
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "link/LinkSettings.h"
+#include "link/LinkTiming.h"
 #include "link/LinkTransport.h"
 
 namespace vlm {
@@ -20,7 +22,17 @@ class ILinkObserver;
 enum : uint8_t { kExchangeSendOnly = 0, kExchangeAnswer = 1, kExchangeAnswer2 = 2 };
 
 // Why the last exchange or request failed, for callers that explain failures themselves.
-enum class TLinkFailure { None, Busy, NotOpen, Send, NoAnswer, BadAnswer, DosError };
+enum class TLinkFailure { None, Busy, NotOpen, Send, NoAnswer, BadAnswer, DosError, Disconnected,
+                          IsDirectory, Mismatch };
+
+// What the link saw since it was made; tests and benchmarks read it, the log window may.
+struct TLinkCounters {
+  uint64_t sent = 0;       // request frames
+  uint64_t answers = 0;    // answers taken
+  uint64_t timeouts = 0;   // waits that ended without an answer
+  uint64_t rejected = 0;   // damaged answers (bad length or checksum)
+  uint64_t stale = 0;      // late or duplicated answers thrown away
+};
 
 // Parameters of the file requests, set by the caller before each one.
 struct TFileRequest {
@@ -62,10 +74,21 @@ class TControllerLink {
   bool Exchange(uint8_t mode, uint8_t expected);
   // Writes the sum of bytes 1..N behind the request.
   void RequestChecksum();
-  // See ILinkTransport::ExpectLookAlikeAnswer.
-  void ExpectLookAlikeAnswer() {
-    if (transport_) transport_->ExpectLookAlikeAnswer();
-  }
+  // Decides, for the next exchange only, which arriving answer belongs to its request (see
+  // TAnswerVerdict). Answers are checked for length and checksum before the filter sees them,
+  // and answers repeating another command are never taken.
+  void SetAnswerFilter(TAnswerFilter filter) { filter_ = std::move(filter); }
+  // Sends the request built in RequestBuffer without waiting and without throwing away what
+  // has arrived (answers to the requests sent just before it).
+  bool SendAhead();
+  // Waits for one more answer to requests already sent with mode 0 (file blocks written ahead).
+  bool AwaitAnswer(uint8_t expected, TAnswerFilter filter);
+  // After a failed try: lets every answer still owed to earlier requests arrive and be thrown
+  // away, so that none can pass for the answer to the next one.
+  void QuietLink();
+
+  const TLinkTiming& Timing() const { return timing_; }
+  const TLinkCounters& Counters() const { return counters_; }
 
   // Let the window system run while an answer is awaited (at least every 50 ms).
   void SetPump(std::function<void()> pump) { pump_ = std::move(pump); }
@@ -78,8 +101,9 @@ class TControllerLink {
   uint16_t LastDosError = 0;
 
  private:
-  bool SendRequest();
-  bool ReceiveResponse(uint8_t expected);
+  bool SendRequest(bool ahead = false);
+  bool ReceiveResponse(uint8_t expected, const TAnswerFilter& filter, bool sampleRoundTrip);
+  TAnswerVerdict Judge(std::span<const uint8_t> bytes, uint8_t expected, const TAnswerFilter& filter) const;
 
   std::function<void()> pump_;
   TTransportFactory factory_;
@@ -87,6 +111,14 @@ class TControllerLink {
   std::vector<ILinkObserver*> observers_;
   size_t responseLength_ = 0;
   bool busy_ = false;
+  TAnswerFilter filter_;
+  TLinkTiming timing_;
+  TLinkCounters counters_;
+  // The request last sent and when it first went out: a retry of it is not a clean round-trip
+  // sample, and an answer that comes late tells how slow the line really is.
+  std::vector<uint8_t> lastFrame_;
+  std::chrono::steady_clock::time_point firstSentAt_, sentAt_;
+  bool retry_ = false;
 };
 
 // Opens the link for one service operation and closes it again however the operation ends.

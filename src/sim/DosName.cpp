@@ -70,6 +70,16 @@ std::array<char, 11> FcbForm(std::string_view name) {
   return fcb;
 }
 
+// Names DOS gives to its devices, whatever the extension: "con.txt" is the console too, so no
+// file of such a name can be made or read.
+bool IsDeviceName(std::string_view canonicalBase) {
+  static constexpr std::string_view kDevices[] = {"CON",  "NUL",  "PRN",  "AUX",  "COM1", "COM2",
+                                                  "COM3", "COM4", "LPT1", "LPT2", "LPT3"};
+  for (auto d : kDevices)
+    if (canonicalBase == d) return true;
+  return false;
+}
+
 }  // namespace
 
 std::optional<std::string> NormalizeDosName(std::string_view name, bool allowWildcards) {
@@ -79,7 +89,7 @@ std::optional<std::string> NormalizeDosName(std::string_view name, bool allowWil
   const std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
   if (base.empty() || ext.find('.') != std::string_view::npos) return std::nullopt;
   std::string out;
-  if (!NormalizePart(base, 8, allowWildcards, out)) return std::nullopt;
+  if (!NormalizePart(base, 8, allowWildcards, out) || IsDeviceName(out)) return std::nullopt;
   if (dot != std::string_view::npos && !ext.empty()) {
     out += '.';
     if (!NormalizePart(ext, 3, allowWildcards, out)) return std::nullopt;
