@@ -88,12 +88,19 @@ class TBoxTransport : public ILinkTransport {
     answer_ = memory_.Answer({frame.begin(), frame.end()});
     return true;
   }
-  int Receive(std::span<uint8_t> into, size_t, const std::function<void()>&) override {
+  TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const TAnswerFilter& filter,
+                    const std::function<void()>&) override {
     const size_t n = std::min(answer_.size(), into.size());
     std::copy_n(answer_.begin(), n, into.begin());
     answer_.clear();
-    return int(n);
+    if (n == 0) return {TReceiveEnd::TimedOut, 0};
+    switch (filter ? filter(into.first(n)) : TAnswerVerdict::Take) {
+      case TAnswerVerdict::Take: return {TReceiveEnd::Answer, n};
+      case TAnswerVerdict::Reject: return {TReceiveEnd::Rejected, n};
+      default: return {TReceiveEnd::TimedOut, 0};
+    }
   }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
 
  private:
   TBoxMemory& memory_;
