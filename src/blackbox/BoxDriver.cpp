@@ -195,9 +195,7 @@ void TBoxDriver::Decode(size_t length, TDateTime time) {
 
 void TBoxDriver::AddLines(std::string_view text, uint8_t colour) {
   if (!IsCurrent() || Paused) return;
-  for (size_t from = 0;;) {
-    const size_t at = text.find("\r\n", from);
-    const std::string_view piece = text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
+  ForEachPiece(text, [&](std::string_view piece) {
     std::string line(1, char(colour));
     line += piece;
     lines_.push_back(std::move(line));
@@ -208,9 +206,7 @@ void TBoxDriver::AddLines(std::string_view text, uint8_t colour) {
       flowCount_ = int32_t(kMaxFlow) - 1;
       std::memmove(flow_.data(), flow_.data() + 1, sizeof(TFlowEntry) * size_t(flowCount_));
     }
-    if (at == std::string_view::npos) break;
-    from = at + 2;
-  }
+  });
   if (context_.observer) context_.observer->LinesAdded(*this, text, colour);
 }
 

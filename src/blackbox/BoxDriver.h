@@ -18,6 +18,17 @@
 
 namespace vlm {
 
+// Calls f for every piece of a text cut at its CR LF separators (one piece for a text without).
+template <typename F>
+void ForEachPiece(std::string_view text, F f) {
+  for (size_t from = 0;;) {
+    const size_t at = text.find("\r\n", from);
+    f(text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+    if (at == std::string_view::npos) return;
+    from = at + 2;
+  }
+}
+
 // One display line's trace for the window's flow picture.
 struct TFlowEntry {
   uint8_t colour = 0;  // colour code and F0h

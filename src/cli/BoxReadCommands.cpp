@@ -46,12 +46,7 @@ struct TConsoleObserver : IBoxObserver {
   }
   void LinesAdded(TBoxDriver&, std::string_view text, uint8_t) override {
     if (!lines) return;
-    for (size_t from = 0;;) {
-      const size_t at = text.find("\r\n", from);
-      std::fprintf(lines, "%.*s\n", int((at == std::string_view::npos ? text.size() : at) - from), text.data() + from);
-      if (at == std::string_view::npos) break;
-      from = at + 2;
-    }
+    ForEachPiece(text, [this](std::string_view piece) { std::fprintf(lines, "%.*s\n", int(piece.size()), piece.data()); });
   }
 };
 
@@ -94,14 +89,16 @@ int BoxList(TControllerLink& link) {
   if (!list.Scan()) return kExitFailed;
   for (const auto& reader : list.Readers()) {
     const TBoxDescriptor& d = reader->Descriptor();
+    // The name last: names are Cyrillic, and columns counted in bytes would not line up.
     if (reader->Type() == kBoxTypeRecords)
-      std::printf("№%-3d records  %-24s write index %u\n", reader->Number(), reader->Name().c_str(), d.WriteIndex());
+      std::printf("№%-3d records  write index %-2u                              %s\n", reader->Number(), d.WriteIndex(),
+                  reader->Name().c_str());
     else
-      std::printf("№%-3d pcap     %-24s size %u, written %u, wrapped %s\n", reader->Number(), reader->Name().c_str(),
-                  d.EthSize(), d.EthWriteIndex(), d.EthWrapped() ? "True" : "False");
+      std::printf("№%-3d pcap     size %u, written %u, wrapped %-5s  %s\n", reader->Number(), d.EthSize(),
+                  d.EthWriteIndex(), d.EthWrapped() ? "True" : "False", reader->Name().c_str());
   }
   for (const auto& other : list.Unsupported())
-    std::printf("-    type %-3u  %-24s not supported, not read\n", other.type, other.name.c_str());
+    std::printf("-    type %-3u  not supported, not read                    %s\n", other.type, other.name.c_str());
   return kExitOk;
 }
 

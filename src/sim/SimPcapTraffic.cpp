@@ -99,7 +99,10 @@ std::vector<uint8_t> PcapSession::NextPacket() {
 }
 
 std::vector<uint8_t> PcapSession::NextRecord(uint32_t seconds, uint32_t micros) {
-  const std::vector<uint8_t> packet = NextPacket();
+  std::vector<uint8_t> packet = NextPacket();
+  // Ethernet padding makes every record a multiple of 16 bytes: wherever the recorder starts
+  // over, the gap it leaves can hold a whole (filler) record.
+  packet.resize((packet.size() + 16 + 15) / 16 * 16 - 16);
   std::vector<uint8_t> record;
   record.reserve(16 + packet.size());
   Le32(record, seconds);

@@ -12,7 +12,7 @@ class PcapSession {
  public:
   explicit PcapSession(uint64_t seed) : random_(seed) {}
 
-  // The next packet record, stamped with the given time; the session opens with the TCP
+  // The next packet record (a multiple of 16 bytes long), stamped with the given time; the session opens with the TCP
   // handshake and STARTDT, then carries measured values, acknowledgements and test frames.
   std::vector<uint8_t> NextRecord(uint32_t seconds, uint32_t micros);
 

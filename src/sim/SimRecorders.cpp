@@ -67,6 +67,9 @@ void SimRecorders::Publish(SimMemory& memory) {
   std::fill(pcapBuffer_.begin(), pcapBuffer_.end(), 0);
   pcapWrite_ = 0;
   pcapWrapped_ = false;
+  lapStarts_.clear();
+  oldStarts_.clear();
+  oldNext_ = 0;
   packetsNext_ = 0;
   session_ = std::make_unique<PcapSession>(options_.seed);
   const uint8_t root[4] = {0, 0, uint8_t(kRecorderSegment), uint8_t(kRecorderSegment >> 8)};
@@ -113,16 +116,45 @@ void SimRecorders::WriteRecord(SimMemory& memory, size_t index, Ring& ring, cons
   ++ring.written;
 }
 
+void SimRecorders::WriteFiller(uint32_t at, uint32_t end, const uint8_t* stamp) {
+  uint8_t* head = pcapBuffer_.data() + at;
+  std::fill(head, pcapBuffer_.data() + end, 0);
+  std::memcpy(head, stamp, 8);
+  PutU32(head + 8, end - at - 16);
+  PutU32(head + 12, end - at - 16);
+}
+
 void SimRecorders::WritePacket(SimMemory& memory, uint32_t tick) {
   const int64_t unixMs = bootUnixMs_ + tick;
   const std::vector<uint8_t> record = session_->NextRecord(uint32_t(unixMs / 1000), uint32_t(unixMs % 1000) * 1000);
-  if (pcapWrite_ + record.size() > pcapBuffer_.size()) {
-    // The recorder starts over at the buffer start.
+  const uint32_t size = uint32_t(pcapBuffer_.size());
+  if (pcapWrite_ + record.size() > size) {
+    // The recorder starts over at the buffer start; the unused end becomes a filler record.
+    if (pcapWrite_ < size) {
+      WriteFiller(pcapWrite_, size, lastStamp_);
+      lapStarts_.push_back(pcapWrite_);
+    }
+    oldStarts_ = std::move(lapStarts_);
+    lapStarts_.clear();
+    oldNext_ = 0;
     pcapWrite_ = 0;
     pcapWrapped_ = true;
   }
+  const uint32_t end = pcapWrite_ + uint32_t(record.size());
   std::copy(record.begin(), record.end(), pcapBuffer_.begin() + pcapWrite_);
-  pcapWrite_ += uint32_t(record.size());
+  std::memcpy(lastStamp_, record.data(), 8);
+  lapStarts_.push_back(pcapWrite_);
+  if (pcapWrapped_) {
+    while (oldNext_ < oldStarts_.size() && oldStarts_[oldNext_] < end) ++oldNext_;
+    const uint32_t next = oldNext_ < oldStarts_.size() ? oldStarts_[oldNext_] : size;
+    if (next > end) {
+      // Records are multiples of 16 bytes, so the gap holds at least a record head. The old
+      // record at 0 lies before `end`, so there is a spent entry to take the filler's start.
+      WriteFiller(end, next, next < size ? pcapBuffer_.data() + next : lastStamp_);
+      oldStarts_[--oldNext_] = end;
+    }
+  }
+  pcapWrite_ = end;
   ++packetsWritten_;
   uint8_t fields[5];
   PutU32(fields, pcapWrite_);

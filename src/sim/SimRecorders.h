@@ -67,6 +67,8 @@ class SimRecorders {
   };
   void WriteRecord(SimMemory& memory, size_t index, Ring& ring, const SimFrame& frame, uint32_t tick);
   void WritePacket(SimMemory& memory, uint32_t tick);
+  // A record of zeros covering [at, end) whose stamp is `stamp` (8 bytes of another record).
+  void WriteFiller(uint32_t at, uint32_t end, const uint8_t* stamp);
 
   RecorderOptions options_;
   std::vector<Ring> rings_;
@@ -74,6 +76,14 @@ class SimRecorders {
   std::span<uint8_t> pcapBuffer_;
   uint32_t pcapWrite_ = 0;
   bool pcapWrapped_ = false;
+  // Record starts of this lap, and those of the previous lap not yet overwritten (ascending,
+  // all behind the write position): a new record that cuts into an old one leaves a filler
+  // record up to the next old start, so the buffer read from the write position on is still a
+  // stream of whole pcap records.
+  std::vector<uint32_t> lapStarts_;
+  std::vector<uint32_t> oldStarts_;
+  size_t oldNext_ = 0;
+  uint8_t lastStamp_[8] = {};
   uint64_t packetsNext_ = 0, packetsWritten_ = 0;
   std::chrono::steady_clock::time_point boot_{};
   int64_t bootUnixMs_ = 0;

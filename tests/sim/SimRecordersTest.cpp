@@ -76,9 +76,9 @@ TEST_F(Recorders, PcapStreamGrowsAndWrapsAtTheBufferEnd) {
   EXPECT_EQ(U32(d, 13), kPcapBufferBase);
   EXPECT_EQ(U32(d, 17), kPcapBufferSize);
   const uint32_t written = U32(d, 21);
-  // Six records of Ethernet + IPv4 + TCP; the first is the SYN of 54 bytes.
-  const Bytes first = Read(uint16_t(0xF000 | kPcapBufferBase >> 16), 0, 16 + 54);
-  EXPECT_EQ(U32(first, 8), 54u);
+  // Six records of Ethernet + IPv4 + TCP; the first is the SYN of 54 bytes, padded to 64.
+  const Bytes first = Read(uint16_t(0xF000 | kPcapBufferBase >> 16), 0, 16 + 64);
+  EXPECT_EQ(U32(first, 8), 64u);
   EXPECT_EQ(first[16 + 12], 0x08);
   EXPECT_EQ(first[16 + 14], 0x45);
   EXPECT_EQ(first[16 + 47], 0x02) << "SYN";
@@ -91,10 +91,25 @@ TEST_F(Recorders, PcapStreamGrowsAndWrapsAtTheBufferEnd) {
   EXPECT_EQ(at, written);
   EXPECT_EQ(records, 6u);
   EXPECT_EQ(d[25], 0);
-  recorders.CatchUpTo(memory, 200 * 4000);
-  d = Read(eth, 0, 68);
-  EXPECT_EQ(d[25], 1) << "buffer started over";
-  EXPECT_LT(U32(d, 21), kPcapBufferSize);
+  for (const uint32_t laps : {4000u, 4321u, 9000u}) {
+    recorders.CatchUpTo(memory, 200 * laps);
+    d = Read(eth, 0, 68);
+    EXPECT_EQ(d[25], 1) << "buffer started over";
+    const uint32_t writeIndex = U32(d, 21);
+    EXPECT_LT(writeIndex, kPcapBufferSize);
+    // Read in order from the write index, the buffer is whole records: the older end part
+    // (a filler first where a new record cut into an old one), then the start.
+    for (const auto& [from, to] : {std::pair{writeIndex, kPcapBufferSize}, std::pair{0u, writeIndex}}) {
+      size_t pos = from, count = 0;
+      while (pos < to) {
+        const Bytes head = Read(uint16_t(0xF000 | kPcapBufferBase >> 16), uint16_t(pos), 16);
+        pos += 16 + U32(head, 8);
+        ++count;
+      }
+      EXPECT_EQ(pos, to) << laps;
+      EXPECT_GT(count, 10u);
+    }
+  }
 }
 
 TEST_F(Recorders, ResetStartsTheRecordersAgainAndAreasCanBeRefused) {
