@@ -10,7 +10,6 @@
 #include "blackbox/BoxDriver.h"
 #include "blackbox/BoxLine.h"
 #include "blackbox/BoxReplay.h"
-#include "blackbox/Checksums.h"
 #include "link/Velmor_PC.h"
 
 namespace {
@@ -20,23 +19,14 @@ struct TSample {
   std::vector<uint8_t> bytes;
 };
 
-std::vector<uint8_t> WithCrc(std::vector<uint8_t> bytes) {
-  const uint16_t crc = vlm::Crc16Modbus(bytes);
-  bytes.push_back(uint8_t(crc));
-  bytes.push_back(uint8_t(crc >> 8));
-  return bytes;
-}
-
 std::vector<TSample> Samples() {
-  std::vector<uint8_t> regs = {0x01, 0x03, 40};
-  for (uint8_t i = 0; i < 40; ++i) regs.push_back(i);
   return {
       {8, 1, {0x10, 0x5B, 0x01, 0x5C, 0x16}},
       {8, 0, {0x68, 10, 10, 0x68, 8, 1, 1, 0x83, 0x14, 1, 100, 1, 0, 1, 0, 0x16}},
       {14, 0, {0x68, 14, 2, 0, 2, 0, 1, 1, 3, 0, 1, 0, 5, 0, 0, 1}},
       {14, 1, {0x68, 4, 0x43, 0, 0, 0}},
-      {35, 1, WithCrc({0x01, 0x03, 0x00, 0x10, 0x00, 0x14})},
-      {35, 0, WithCrc(regs)},
+      {35, 1, {0x01, 0x03, 0x00, 0x10, 0x00, 0x02, 0xC5, 0xCE}},
+      {35, 0, {0x01, 0x03, 0x04, 0x00, 0x0A, 0x00, 0x0B, 0x9B, 0xF6}},
       {36, 0, {0x00, 0x25, 0x07, 1, 2, 3}},
   };
 }
