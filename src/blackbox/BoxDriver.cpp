@@ -115,6 +115,7 @@ void TBoxDriver::ReadBatch() {
   }
   if (!ReadMemoryAreas(context_.link, areas)) {
     context_.Point(kPointYellow);
+    recordsLost_ += areas.size();
     return;
   }
   context_.Point(kPointGreen);

@@ -85,6 +85,8 @@ class TBoxDriver {
   uint8_t ReadIndex() const { return readIndex_; }
   int32_t BytesWritten() const { return bytesWritten_; }
   uint64_t RecordsProcessed() const { return recordsProcessed_; }
+  // Records skipped because their batch read failed (the read index had already passed them).
+  uint64_t RecordsLost() const { return recordsLost_; }
   bool BatchTested() const { return batchTested_; }
   bool BatchSupported() const { return batchSupported_; }
   // The replay keeps the declared length of a replayed line as the length of the read buffer.
@@ -127,6 +129,7 @@ class TBoxDriver {
   bool batchSupported_ = false;
   TDecoderState decoderState_;
   uint64_t recordsProcessed_ = 0;
+  uint64_t recordsLost_ = 0;
 };
 
 // The overwrite question of a recording whose file exists.

@@ -123,7 +123,11 @@ int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
   std::fprintf(stderr, "box record: %llu records, %d characters to %s; %zu reads failed\n",
                static_cast<unsigned long long>(reader->RecordsProcessed()), reader->BytesWritten(),
                reader->RecordingPath().string().c_str(), observer.failed);
-  return kExitOk;
+  if (reader->RecordsLost() == 0) return kExitOk;
+  // The file is kept, but it is not the whole traffic: say so in the status.
+  std::fprintf(stderr, "box record: %llu records lost with failed batch reads\n",
+               static_cast<unsigned long long>(reader->RecordsLost()));
+  return kExitFailed;
 }
 
 int BoxPcap(TControllerLink& link, int recorder, const std::string& output) {

@@ -78,6 +78,7 @@ TEST_F(Reader, FailedBatchLosesItsRecordsFailedSingleReadIsAskedAgain) {
   batch->Poll();
   EXPECT_EQ(events.points.back(), kPointYellow);
   EXPECT_EQ(batch->ReadIndex(), 4) << "the batch moved the read index before it was sent";
+  EXPECT_EQ(batch->RecordsLost(), 1u);
   batch->Poll();
   EXPECT_EQ(batch->Lines().size(), 3u);
 
