@@ -6,6 +6,11 @@
 //                counters link_us, raw_us and ratio (target: ratio <= 1.3).
 //   GetFile1MiB  velmorctl's `get` path (long blocks with short fallback) for a 1 MiB file;
 //                bytes_per_second.
+//   ConfigWriteVsRead  write-config of a 64000-byte image (written and read back) against
+//                read-config of it, alternated; counters write_ms, read_ms, ratio (target <= 1.5)
+//                and bound_ratio: the write against 279 raw round trips (target <= 2).
+//   PutVsGet1MiB put of 1 MiB (with its read-back) against get of it; put_MBps (target >= 10)
+//                and ratio (target <= 1.5).
 #include <benchmark/benchmark.h>
 
 #include <arpa/inet.h>
@@ -101,6 +106,65 @@ void GetFile1MiB(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
 }
 BENCHMARK(GetFile1MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Mean time of a raw ping-pong of a write-block-sized request.
+Clock::duration RawRoundTrip(uint16_t port, int samples) {
+  TRawClient raw(port);
+  uint8_t frame[8] = {6, 0x80, 0x10, 0x00, 0x34, 0x12, 1, 0};
+  for (int i = 1; i < 7; ++i) frame[7] = uint8_t(frame[7] + frame[i]);
+  uint8_t answer[1600];
+  const auto t0 = Clock::now();
+  for (int i = 0; i < samples; ++i) raw.PingPong(frame, sizeof frame, answer, sizeof answer);
+  return (Clock::now() - t0) / samples;
+}
+
+void ConfigWriteVsRead(benchmark::State& state) {
+  TBench b;
+  std::vector<uint8_t> image(64000);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i * 29 + 3);
+  std::vector<uint8_t> out;
+  Clock::duration writeTime{}, readTime{};
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    if (!vlm::WriteControllerFile(b.link, "c:\\vlm.cfg", image, {}, vlm::TWriteCheck::Always))
+      state.SkipWithError("write failed");
+    const auto t1 = Clock::now();
+    if (!vlm::ReadControllerFile(b.link, "c:\\vlm.cfg", out) || out != image) state.SkipWithError("read failed");
+    writeTime += t1 - t0;
+    readTime += Clock::now() - t1;
+  }
+  const double n = double(state.iterations());
+  const double raw = Ms(RawRoundTrip(b.responder.Port(), 2000));
+  state.counters["write_ms"] = Ms(writeTime) / n;
+  state.counters["read_ms"] = Ms(readTime) / n;
+  state.counters["ratio"] = Ms(writeTime) / Ms(readTime);
+  state.counters["bound_ratio"] = Ms(writeTime) / n / (279 * raw);
+}
+BENCHMARK(ConfigWriteVsRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void PutVsGet1MiB(benchmark::State& state) {
+  TBench b;
+  std::vector<uint8_t> file(1 << 20);
+  for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i * 13 + i / 4096);
+  std::vector<uint8_t> out;
+  Clock::duration putTime{}, getTime{};
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    if (!vlm::WriteControllerFile(b.link, "big.bin", file)) state.SkipWithError("put failed");
+    const auto t1 = Clock::now();
+    if (!vlm::CopyControllerFile(b.link, "big.bin", out) || out != file) state.SkipWithError("get failed");
+    putTime += t1 - t0;
+    getTime += Clock::now() - t1;
+  }
+  const double n = double(state.iterations());
+  state.counters["put_ms"] = Ms(putTime) / n;
+  state.counters["get_ms"] = Ms(getTime) / n;
+  state.counters["put_MBps"] = double(file.size()) / 1e6 / (Ms(putTime) / n / 1000);
+  state.counters["ratio"] = Ms(putTime) / Ms(getTime);
+}
+BENCHMARK(PutVsGet1MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

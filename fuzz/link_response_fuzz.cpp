@@ -19,11 +19,18 @@ class TOneAnswer : public vlm::ILinkTransport {
   bool Open() override { return true; }
   void Close() override {}
   bool Send(std::span<const uint8_t>) override { return true; }
-  int Receive(std::span<uint8_t> into, size_t, const std::function<void()>&) override {
+  vlm::TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const vlm::TAnswerFilter& filter,
+                         const std::function<void()>&) override {
+    if (answer_.empty()) return {};
+    const auto verdict = filter ? filter(answer_) : vlm::TAnswerVerdict::Take;
     const size_t n = std::min(answer_.size(), into.size());
     std::copy_n(answer_.data(), n, into.data());
     answer_.clear();  // later tries and blocks hear nothing
-    return int(n);
+    if (verdict == vlm::TAnswerVerdict::Ignore) return {};
+    return {verdict == vlm::TAnswerVerdict::Take ? vlm::TReceiveEnd::Answer : vlm::TReceiveEnd::Rejected, n};
+  }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
   }
 
  private:
@@ -67,6 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   prompt.errors.clear();
   vlm::TControllerLink link;
   link.Settings.Attempts = 2;
+  // Inputs with the top bit of byte 0 set skip the checksum test, so the field readers behind it
+  // meet every damaged answer too.
+  link.Settings.CheckAnswerSum = (data[0] & 0x80) == 0;
   link.File.FileName = "vlm.cfg";
   link.File.PathMask = "c:\\*.*";
   std::vector<uint8_t> answer(data + 2, data + size);

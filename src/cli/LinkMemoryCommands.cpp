@@ -1,4 +1,5 @@
 // velmorctl commands on the controller's memory and the reset; the progress line of transfers.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string_view>
@@ -9,6 +10,17 @@
 
 namespace vlm::cli {
 namespace {
+
+// A memory request is sent once by the link; reading or writing the same bytes again is
+// harmless, so the command repeats one whose answer was lost or damaged, as the file blocks do.
+template <class TRequest>
+bool Repeated(TControllerLink& link, TRequest request) {
+  for (int i = 1;; ++i) {
+    if (request()) return true;
+    const bool retry = link.LastFailure == TLinkFailure::NoAnswer || link.LastFailure == TLinkFailure::BadAnswer;
+    if (!retry || i >= std::max(1, link.Settings.Attempts)) return false;
+  }
+}
 
 // Fits the one-byte expected length of a serial line (count + 8 <= 255) with room to spare.
 constexpr size_t kPeekChunk = 240;
@@ -82,7 +94,7 @@ int RunPeek(TControllerLink& link, const TArgs& args) {
     uint16_t s = segment, o = offset;
     Advance(s, o, done);
     const std::span<uint8_t> chunk(data.data() + done, std::min(kPeekChunk, count - done));
-    if (!ReadMemory(link, s, o, chunk)) return LinkFailed(link, "peek", args[0]);
+    if (!Repeated(link, [&] { return ReadMemory(link, s, o, chunk); })) return LinkFailed(link, "peek", args[0]);
   }
   PrintDump(segment, offset, data);
   return kExitOk;
@@ -97,7 +109,7 @@ int RunPoke(TControllerLink& link, const TArgs& args) {
     uint16_t s = segment, o = offset;
     Advance(s, o, done);
     const std::span<const uint8_t> chunk(data.data() + done, std::min(kMemoryChunkMax, data.size() - done));
-    if (!WriteMemory(link, s, o, chunk)) return LinkFailed(link, "poke", args[0]);
+    if (!Repeated(link, [&] { return WriteMemory(link, s, o, chunk); })) return LinkFailed(link, "poke", args[0]);
   }
   return kExitOk;
 }

@@ -125,7 +125,7 @@ bool WriteBlockByBlock(TControllerLink& link, std::span<const uint8_t> data, con
 bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t maxWindow,
                    const TTransferProgress& progress) {
   const size_t blocks = std::max<size_t>(1, (data.size() + kBlockShort - 1) / kBlockShort);
-  size_t next = 0, window = maxWindow;
+  size_t next = 0, window = maxWindow, windowsSent = 0;
   int failures = 0;
   while (next < blocks) {
     const size_t n = std::min(window, blocks - next);
@@ -147,16 +147,21 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
       continue;
     }
     const TLinkFailure why = link.LastFailure;
+    const uint16_t code = link.LastDosError;
     if (why == TLinkFailure::Busy || why == TLinkFailure::Disconnected) return false;
     if (why == TLinkFailure::DosError) link.QuietLink();  // the rest of the window may still answer
-    if (++failures >= std::max(1, link.Settings.Attempts)) {
-      if (why == TLinkFailure::DosError || why == TLinkFailure::BadAnswer) {
-        const uint16_t code = link.LastDosError;
-        ShowError("Ошибка записи файла. " + (why == TLinkFailure::DosError ? DosErrorText(code) : std::string(
-                                                                                    "Неполный ответ контроллера.")));
-      }
+    if (++failures >= std::max(1, link.Settings.Attempts) || ++windowsSent > 4 * blocks + 64) {
+      if (why == TLinkFailure::DosError || why == TLinkFailure::BadAnswer)
+        ShowError("Ошибка записи файла. " +
+                  (why == TLinkFailure::DosError ? DosErrorText(code) : std::string("Неполный ответ контроллера.")));
+      link.LastFailure = why;
+      link.LastDosError = code;
       return false;
     }
+    // A block lost in an earlier window whose answer a duplicate stood in for ends the file
+    // early on the controller: writing goes on from where the file really ends.
+    TDirEntry entry;
+    if (FindFile(link, true, &entry) && !entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
     window = std::max<size_t>(1, window / 2);
   }
   return true;

@@ -42,8 +42,10 @@ class ILinkTransport {
                             const TAnswerFilter& filter, const std::function<void()>& pump) = 0;
   // Reads and throws away whatever arrives until the line stayed silent for `silence` (bounded
   // by three times that). After a failed try, an answer still owed to it must not meet the
-  // next request. Returns the number of stale arrivals thrown away.
-  virtual int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump) = 0;
+  // next request. Returns the number of stale arrivals thrown away and, when there were any,
+  // the moment the first one came.
+  virtual int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump,
+                    std::chrono::steady_clock::time_point& firstArrival) = 0;
   // Datagrams that were waiting when the last request went out (late answers, duplicates).
   virtual int StaleBeforeSend() const { return 0; }
   // Whether every arrival is one whole answer (a datagram), or the bytes of a line that the

@@ -101,7 +101,8 @@ class TSerialTransport : public ILinkTransport {
     return {taken ? TReceiveEnd::Answer : TReceiveEnd::Rejected, got};
   }
 
-  int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump) override {
+  int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump,
+            Clock::time_point& firstArrival) override {
     // At 9600 bit/s a byte takes about a millisecond: the rest of a late answer is over once the
     // line stayed silent for a few of them.
     silence = std::max(silence, std::chrono::milliseconds(50));
@@ -114,7 +115,7 @@ class TSerialTransport : public ILinkTransport {
       const TRead r = ReadSome(sink, std::min({quietUntil, limit, Clock::now() + kPumpInterval}));
       if (r.hungUp) break;
       if (r.bytes > 0) {
-        ++stale;
+        if (stale++ == 0) firstArrival = Clock::now();
         quietUntil = Clock::now() + silence;
       }
     }

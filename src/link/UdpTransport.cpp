@@ -55,7 +55,8 @@ class TUdpTransport : public ILinkTransport {
     }
   }
 
-  int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump) override {
+  int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump,
+            Clock::time_point& firstArrival) override {
     const auto limit = Clock::now() + 3 * silence;
     auto quietUntil = Clock::now() + silence;
     int stale = 0;
@@ -63,7 +64,7 @@ class TUdpTransport : public ILinkTransport {
       if (pump) pump();
       if (WaitUntil(std::min({quietUntil, limit, Clock::now() + kPumpInterval})) && socket_.Receive() &&
           FromController()) {
-        ++stale;
+        if (stale++ == 0) firstArrival = Clock::now();
         quietUntil = Clock::now() + silence;
       }
     }

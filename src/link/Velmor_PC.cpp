@@ -51,10 +51,7 @@ bool TControllerLink::SendRequest(bool ahead) {
   if (Settings.LinkMode == kLinkUdp) OpenLink();
   const auto now = std::chrono::steady_clock::now();
   retry_ = std::ranges::equal(frame, lastFrame_);
-  if (!retry_) {
-    lastFrame_.assign(frame.begin(), frame.end());
-    firstSentAt_ = now;
-  }
+  if (!retry_) lastFrame_.assign(frame.begin(), frame.end());
   sentAt_ = now;
   const bool sent = transport_ && KnownMode(Settings.LinkMode) && (ahead ? transport_->SendAhead(frame) : transport_->Send(frame));
   if (transport_ && !ahead) counters_.stale += uint64_t(transport_->StaleBeforeSend());
@@ -114,10 +111,13 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
 void TControllerLink::QuietLink() {
   if (!transport_) return;
   const auto silence = transport_->AdaptiveWait() ? timing_.Wait() : std::chrono::milliseconds(Settings.WaitTime);
-  const int late = transport_->Quiet(silence, pump_);
+  std::chrono::steady_clock::time_point firstArrival{};
+  const int late = transport_->Quiet(silence, pump_, firstArrival);
   if (late > 0) {
     counters_.stale += uint64_t(late);
-    if (transport_->AdaptiveWait()) timing_.LateAnswer(std::chrono::steady_clock::now() - firstSentAt_);
+    // Its round trip is at least the time since the last send (which try it answers is unknown,
+    // and counting from the first one would feed the waits of all tries back into the time).
+    if (transport_->AdaptiveWait()) timing_.LateAnswer(firstArrival - sentAt_);
   }
 }
 

@@ -114,10 +114,10 @@ class TControllerLink {
   TAnswerFilter filter_;
   TLinkTiming timing_;
   TLinkCounters counters_;
-  // The request last sent and when it first went out: a retry of it is not a clean round-trip
-  // sample, and an answer that comes late tells how slow the line really is.
+  // The request last sent and when: a retry of it is not a clean round-trip sample, and an
+  // answer that comes late tells how slow the line really is.
   std::vector<uint8_t> lastFrame_;
-  std::chrono::steady_clock::time_point firstSentAt_, sentAt_;
+  std::chrono::steady_clock::time_point sentAt_;
   bool retry_ = false;
 };
 

@@ -2,6 +2,7 @@
 // A minimal controller for the link tests and the benchmark: a flat file store and 64 KiB of
 // memory, answering in the frame shape the requests read. It is deliberately independent of
 // velmor-sim, so a misreading of the wire layout on one side shows up against the other.
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -44,7 +45,8 @@ class TFakeController {
 
  private:
   static std::vector<uint8_t> Frame(uint8_t cmd, std::vector<uint8_t> body) {
-    std::vector<uint8_t> f{uint8_t(body.size() + 1), cmd};
+    // A frame longer than a length byte can say carries 255 there and is taken by its size.
+    std::vector<uint8_t> f{uint8_t(std::min<size_t>(body.size() + 1, 255)), cmd};
     f.insert(f.end(), body.begin(), body.end());
     uint8_t sum = 0;
     for (size_t i = 1; i < f.size(); ++i) sum = uint8_t(sum + f[i]);

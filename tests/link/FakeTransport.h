@@ -18,6 +18,7 @@ struct TFakeWire {
   std::vector<std::vector<uint8_t>> sent;
   std::vector<size_t> expected;                   // `expected` of each receive
   std::deque<std::vector<uint8_t>> answers;       // scripted answers; an empty one means silence
+  std::deque<std::vector<uint8_t>> ahead;         // answers to requests sent ahead
   TFakeController* controller = nullptr;          // answers when the script is empty
   std::function<void()> duringWait;               // runs inside Receive, like a pumped timer
   bool failOpen = false, failSend = false;
@@ -30,28 +31,58 @@ class TFakeTransport : public ILinkTransport {
   bool Open() override { ++wire_.opens; return !wire_.failOpen; }
   void Close() override {}
   bool Send(std::span<const uint8_t> frame) override {
+    wire_.ahead.clear();  // what was not awaited is thrown away, as on a socket
     wire_.sent.emplace_back(frame.begin(), frame.end());
     return !wire_.failSend;
   }
-  int Receive(std::span<uint8_t> into, size_t expected, const std::function<void()>& pump) override {
+  // A request sent ahead is carried out at once; its answer waits for a Receive.
+  bool SendAhead(std::span<const uint8_t> frame) override {
+    wire_.sent.emplace_back(frame.begin(), frame.end());
+    if (wire_.controller && !wire_.failSend) wire_.ahead.push_back(wire_.controller->Answer(frame));
+    return !wire_.failSend;
+  }
+  TReceived Receive(std::span<uint8_t> into, size_t expected, std::chrono::milliseconds, const TAnswerFilter& filter,
+                    const std::function<void()>& pump) override {
     wire_.expected.push_back(expected);
     if (wire_.duringWait) wire_.duringWait();
     if (pump) pump();
-    std::vector<uint8_t> answer;
-    if (!wire_.answers.empty()) {
-      answer = std::move(wire_.answers.front());
-      wire_.answers.pop_front();
-    } else if (wire_.controller) {
-      answer = wire_.controller->Answer(wire_.sent.back());
+    // Scripted answers are heard in turn until one is taken; the fake controller answers once.
+    for (bool asked = false;;) {
+      std::vector<uint8_t> answer;
+      if (!wire_.answers.empty()) {
+        answer = std::move(wire_.answers.front());
+        wire_.answers.pop_front();
+      } else if (!wire_.ahead.empty()) {
+        answer = std::move(wire_.ahead.front());
+        wire_.ahead.pop_front();
+        asked = true;
+      } else if (wire_.controller && !asked) {
+        answer = wire_.controller->Answer(wire_.sent.back());
+        asked = true;
+      }
+      if (answer.empty()) return {};
+      const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
+      if (verdict == TAnswerVerdict::Ignore) continue;
+      const size_t n = std::min(answer.size(), into.size());
+      std::copy_n(answer.begin(), n, into.begin());
+      return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
     }
-    const size_t n = std::min(answer.size(), into.size());
-    std::copy_n(answer.begin(), n, into.begin());
-    return int(n);
+  }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
   }
 
  private:
   TFakeWire& wire_;
 };
+
+// The answer with its last byte made the checksum of the bytes between length and checksum.
+inline std::vector<uint8_t> Sealed(std::vector<uint8_t> frame) {
+  uint8_t sum = 0;
+  for (size_t i = 1; i + 1 < frame.size(); ++i) sum = uint8_t(sum + frame[i]);
+  frame.back() = sum;
+  return frame;
+}
 
 inline void UseFake(TControllerLink& link, TFakeWire& wire) {
   link.SetTransportFactory([&wire](const TLinkSettings&) { return std::make_unique<TFakeTransport>(wire); });

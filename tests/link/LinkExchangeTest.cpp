@@ -32,6 +32,7 @@ TEST_F(LinkExchange, ResetIsThreeBytesWithTheCommandAsChecksumAndWaitsForNothing
 TEST_F(LinkExchange, ReadMemoryFrameExpectationAndEchoCheck) {
   Bytes answer{22, 0x80, 0x10, 0x00, 0x34, 0x12, 16};
   answer.resize(24, 0x5A);
+  answer = test::Sealed(answer);
   wire.answers = {answer};
   ASSERT_TRUE(ReadMemory(link, 0x1234, 0x0010, 16));
   EXPECT_EQ(wire.sent[0], (Bytes{0x06, 0x80, 0x10, 0x00, 0x34, 0x12, 0x10, 0xE6}));
@@ -40,13 +41,13 @@ TEST_F(LinkExchange, ReadMemoryFrameExpectationAndEchoCheck) {
 
   Bytes wrongCount = answer;
   wrongCount[6] = 15;
-  wire.answers = {wrongCount};
+  wire.answers = {test::Sealed(wrongCount)};
   EXPECT_FALSE(ReadMemory(link, 0x1234, 0x0010, 16));
   EXPECT_EQ(link.LastFailure, TLinkFailure::BadAnswer);
 
   Bytes wrongAddress = answer;
   wrongAddress[4] = 0x35;
-  wire.answers = {wrongAddress};
+  wire.answers = {test::Sealed(wrongAddress)};
   EXPECT_FALSE(ReadMemory(link, 0x1234, 0x0010, 16));
 
   // Claims 16 data bytes but carries 10: nothing past the received bytes is taken.
@@ -86,19 +87,20 @@ TEST_F(LinkExchange, ModesAndTheTwoMessagesOnlyWithShowErrors) {
 }
 
 TEST_F(LinkExchange, ResponseBufferIsClearedBeforeEachExchange) {
-  wire.answers = {Bytes{9, 9, 9, 9}, Bytes{1}};
+  wire.answers = {test::Sealed({3, 0x42, 9, 9, 0}), test::Sealed({1, 0x42, 0})};
   link.RequestBuffer[0] = 1;
-  ASSERT_TRUE(link.Exchange(1, 4));
-  ASSERT_TRUE(link.Exchange(1, 4));
-  EXPECT_EQ(link.ResponseLength(), 1u);
-  EXPECT_EQ(link.ResponseBuffer[1], 0);
+  link.RequestBuffer[1] = 0x42;
+  ASSERT_TRUE(link.Exchange(1, 5));
+  ASSERT_TRUE(link.Exchange(1, 5));
+  EXPECT_EQ(link.ResponseLength(), 3u);
+  EXPECT_EQ(link.ResponseBuffer[3], 0);
 }
 
 TEST_F(LinkExchange, ExchangeStartedWhileAnotherWaitsFailsAtOnceAndLeavesTheBuffersIntact) {
   wire.controller = nullptr;
   Bytes answer{22, 0x80, 0x10, 0x00, 0x34, 0x12, 16};
   answer.resize(24, 0x77);
-  wire.answers = {answer};
+  wire.answers = {test::Sealed(answer)};
   bool nestedExchange = true, nestedRequest = true;
   decltype(link.RequestBuffer) requestDuringWait{};
   decltype(link.ResponseBuffer) responseDuringWait{};
