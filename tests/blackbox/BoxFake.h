@@ -100,7 +100,9 @@ class TBoxTransport : public ILinkTransport {
       default: return {TReceiveEnd::TimedOut, 0};
     }
   }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
 
  private:
   TBoxMemory& memory_;

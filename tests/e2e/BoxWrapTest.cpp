@@ -33,7 +33,9 @@ class TDirectTransport : public ILinkTransport {
     if (n == 0 || (filter && filter(into.first(n)) != TAnswerVerdict::Take)) return {TReceiveEnd::TimedOut, 0};
     return {TReceiveEnd::Answer, n};
   }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&) override { return 0; }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
 
  private:
   sim::SimController& controller_;
