@@ -1,5 +1,6 @@
 #include "sim/SimPcapTraffic.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vlm::sim {
@@ -53,7 +54,7 @@ std::vector<uint8_t> PcapSession::Packet(Side& from, Side& to, uint8_t flags, co
   tcp[12] = 5 << 4;
   tcp[13] = flags;
   Be16(&tcp[14], 8192);
-  std::memcpy(&tcp[kTcp], payload.data(), payload.size());
+  std::copy(payload.begin(), payload.end(), &tcp[kTcp]);  // memcpy may not take the null data of an empty payload
   // Pseudo header: addresses, protocol and TCP length.
   const size_t tcpLength = kTcp + payload.size();
   uint32_t pseudo = 6 + uint32_t(tcpLength);

@@ -106,7 +106,7 @@ void SimRecorders::WriteRecord(SimMemory& memory, size_t index, Ring& ring, cons
   buffer[5] = frame.direction;
   buffer[6] = frame.error;
   buffer[7] = frame.param;
-  std::memcpy(buffer + 8, frame.bytes.data(), length);
+  std::copy_n(frame.bytes.begin(), length, buffer + 8);
   memory.Write(BufferSegment(index), uint16_t(ring.writeIndex * kBufferSize), std::span(buffer, 8 + length));
   // The length first, the write index last: a reader never sees the index before the record.
   const uint8_t lengthByte = uint8_t(length);
