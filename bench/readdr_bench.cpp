@@ -6,10 +6,11 @@
 #include "common/Prompt.h"
 #include "model/Kinds.h"
 #include "model/VLM_Obj.h"
+#include "ports/KindRegistration.h"
 #include "ports/PortKind.h"
-#include "ports/PortMenus.h"
 #include "ports/VLM_PortRows.h"
 #include "ports/ui/FramePortLamp.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace vlm;
 

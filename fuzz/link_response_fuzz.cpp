@@ -10,6 +10,7 @@
 #include "common/Prompt.h"
 #include "link/FileTransfer.h"
 #include "link/ServiceRequests.h"
+#include "support/ScriptedPrompt.h"
 
 namespace {
 

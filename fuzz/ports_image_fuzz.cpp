@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 
 #define LLVMFuzzerTestOneInput ImageFuzzTestOneInput
 #include "image_fuzz.cpp"

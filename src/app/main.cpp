@@ -4,14 +4,14 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/MainForm.h"
 #include "common/DataFolder.h"
 #include "common/Prompt.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainForm.h"
 #include "model/ui/ModelFrames.h"
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 #include "ports/ui/PortFrames.h"
 #include "ports/ui/ReaddrFrames.h"
+#include "shell/AppContext.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/QtPrompt.h"
 

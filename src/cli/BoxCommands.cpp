@@ -5,92 +5,40 @@
 //   box topcap FILE.txt -o FILE.pcap [--param P]
 //   [link options] box list | record --recorder N [--seconds S] [-o FILE.txt] [--text]
 //                           | pcap --recorder N -o FILE.pcap
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "blackbox/BoxDecoder.h"
 #include "blackbox/BoxLine.h"
 #include "blackbox/BoxReplay.h"
 #include "cli/BoxCli.h"
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 #include "cli/LinkCli.h"
 
 namespace vlm::cli {
 namespace {
 
-constexpr int kOk = 0, kFailure = 1, kBadInput = 2;
-
-int Usage() {
-  std::fputs(
-      "usage: velmorctl box decode-frame --code N --dir 0|1 [--param P] [--time \"yyyy.mm.dd hh:nn:ss.zzz\"] HEX...\n"
-      "       velmorctl box decode FILE.txt [--no-hex] [--param P]\n"
-      "       velmorctl box replay FILE.txt [--kp N] [--fn N] [--in|--out] [--no-hex] [--no-text] [--param P]\n"
-      "       velmorctl box topcap FILE.txt -o FILE.pcap [--param P]\n"
-      "       velmorctl [link options] box list\n"
-      "       velmorctl [link options] box record --recorder N [--seconds S] [-o FILE.txt] [--text]\n"
-      "       velmorctl [link options] box pcap --recorder N -o FILE.pcap\n"
-      "numbers: decimal, 0x1F, 1Fh or $1F; --param is the protocol parameter byte (IEC 101 field\n"
-      "lengths), 55h by default for replayed records\n",
-      stderr);
-  return kBadInput;
-}
+// The values of one box command line; numbers are checked by the parser already.
+struct TBoxArgs {
+  std::string code, dir, param, time, path;
+  std::vector<std::string> hex;
+  bool noHex = false;
+};
 
 int BadInput(const std::string& message) {
   std::fprintf(stderr, "velmorctl: %s\n", message.c_str());
-  return kBadInput;
+  return kExitBadInput;
 }
 
-bool ParseNumber(std::string_view text, unsigned max, unsigned& value) {
-  int base = 10;
-  if (text.size() > 2 && (text.substr(0, 2) == "0x" || text.substr(0, 2) == "0X")) {
-    text.remove_prefix(2);
-    base = 16;
-  } else if (!text.empty() && text.front() == '$') {
-    text.remove_prefix(1);
-    base = 16;
-  } else if (!text.empty() && (text.back() == 'h' || text.back() == 'H')) {
-    text.remove_suffix(1);
-    base = 16;
-  }
-  if (text.empty() || text.size() > 8) return false;
-  unsigned long v = 0;
-  for (const char ch : text) {
-    const int digit = ch >= '0' && ch <= '9' ? ch - '0'
-                      : base == 16 && ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
-                      : base == 16 && ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
-                                                             : -1;
-    if (digit < 0) return false;
-    v = v * unsigned(base) + unsigned(digit);
-  }
-  if (v > max) return false;
-  value = unsigned(v);
-  return true;
-}
-
-// Hex bytes from the remaining arguments: pairs, with or without blanks, commas or colons.
-bool ParseHexBytes(const std::vector<std::string>& args, size_t from, TBoxRecord& record, size_t& length) {
-  length = 0;
-  for (size_t a = from; a < args.size(); ++a) {
-    const std::string& arg = args[a];
-    for (size_t i = 0; i < arg.size();) {
-      if (arg[i] == ' ' || arg[i] == ',' || arg[i] == ':') {
-        ++i;
-        continue;
-      }
-      unsigned byte = 0;
-      if (i + 1 >= arg.size() || !ParseNumber(arg.substr(i, 2) + "h", 255, byte) || length == kBoxMaxData)
-        return false;
-      record.data[length++] = uint8_t(byte);
-      i += 2;
-    }
-  }
-  return true;
+unsigned Number(const std::string& text, unsigned fallback) {
+  unsigned value = fallback;
+  if (!text.empty()) ParseNumber(text, 255, value);
+  return value;
 }
 
 // Prints a decoder text: its CR LF line ends become the terminal's.
@@ -104,185 +52,124 @@ void PrintText(const std::string& text) {
   std::printf("%s\n", out.c_str());
 }
 
-int DecodeFrame(const std::vector<std::string>& args) {
+int DecodeFrame(const TBoxArgs& args) {
   TBoxRecord record;
-  bool haveCode = false, haveDir = false;
+  record.protocol = uint8_t(Number(args.code, 0));
+  record.direction = uint8_t(Number(args.dir, 0));
+  record.param = uint8_t(Number(args.param, record.param));
   TDateTime time = Now();
-  size_t i = 1;
-  for (; i < args.size() && args[i].rfind("--", 0) == 0; i += 2) {
-    if (i + 1 >= args.size()) return Usage();
-    const std::string& option = args[i];
-    const std::string& value = args[i + 1];
-    unsigned number = 0;
-    if (option == "--code") {
-      if (!ParseNumber(value, 255, number)) return BadInput("bad protocol code: " + value);
-      record.protocol = uint8_t(number);
-      haveCode = true;
-    } else if (option == "--dir") {
-      if (!ParseNumber(value, 1, number)) return BadInput("direction must be 0 or 1: " + value);
-      record.direction = uint8_t(number);
-      haveDir = true;
-    } else if (option == "--param") {
-      if (!ParseNumber(value, 255, number)) return BadInput("bad parameter byte: " + value);
-      record.param = uint8_t(number);
-    } else if (option == "--time") {
-      if (value.size() != 23 || !ParseRecordTime(value, time))
-        return BadInput("time must be \"yyyy.mm.dd hh:nn:ss.zzz\": " + value);
-    } else {
-      return Usage();
-    }
-  }
-  if (!haveCode || !haveDir) return Usage();
-  size_t length = 0;
-  if (!ParseHexBytes(args, i, record, length)) return BadInput("frame bytes must be hex pairs, at most 128");
+  if (!args.time.empty() && (args.time.size() != 23 || !ParseRecordTime(args.time, time)))
+    return BadInput("time must be \"yyyy.mm.dd hh:nn:ss.zzz\": " + args.time);
+  std::vector<uint8_t> bytes;
+  if (!ParseHexBytes(args.hex, kBoxMaxData, bytes)) return BadInput("frame bytes must be hex pairs, at most 128");
+  std::copy(bytes.begin(), bytes.end(), record.data.begin());
   if (!HasDecoder(record.Code())) {
     std::fprintf(stderr, "velmorctl: protocol code %u has no decoder\n", unsigned(record.Code()));
-    return kFailure;
+    return kExitFailed;
   }
   TDecoderState state;
-  const TDecoded decoded = DecodeRecord(record, length, time, state);
+  const TDecoded decoded = DecodeRecord(record, bytes.size(), time, state);
   PrintText(decoded.text);
   std::printf("colour=%u\n", unsigned(decoded.colour));
-  return kOk;
+  return kExitOk;
 }
 
-int DecodeFile(const std::vector<std::string>& args) {
-  std::string path;
-  bool showHex = true;
-  unsigned param = TReplayOptions{}.param;
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--no-hex") {
-      showHex = false;
-    } else if (args[i] == "--param") {
-      if (++i >= args.size() || !ParseNumber(args[i], 255, param)) return Usage();
-    } else if (path.empty() && args[i].rfind("--", 0) != 0) {
-      path = args[i];
-    } else {
-      return Usage();
-    }
-  }
-  if (path.empty()) return Usage();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return BadInput("cannot open " + path + ": " + std::strerror(errno));
+int DecodeFile(const TBoxArgs& args) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(args.path.c_str(), "rb"), std::fclose);
+  if (!file) return BadInput("cannot open " + args.path + ": " + std::strerror(errno));
 
   TReplayOptions options;
-  options.showHex = showHex;
-  options.param = uint8_t(param);
+  options.showHex = !args.noHex;
+  options.param = uint8_t(Number(args.param, options.param));
   const TReplayResult result = PrintRecording(file.get(), stdout, options);
-  if (result.readError) return BadInput("read error in " + path);
-  if (result.writeError) return kFailure;
-  return std::fflush(stdout) == 0 ? kOk : kFailure;
+  if (result.readError) return BadInput("read error in " + args.path);
+  if (result.writeError) return kExitFailed;
+  return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
 }
 
-// Options of the form "--name value" and flags; the first word without "--" is the file.
-struct TOptionReader {
-  explicit TOptionReader(const std::vector<std::string>& all) : args(all) {}
-  const std::vector<std::string>& args;
-  size_t i = 1;
-  std::string file;
-  bool More() const { return i < args.size(); }
-  bool Flag(const char* name) {
-    if (args[i] != name) return false;
-    ++i;
-    return true;
-  }
-  bool Value(const char* name, std::string& value) {
-    if (args[i] != name || i + 1 >= args.size()) return false;
-    value = args[i + 1];
-    i += 2;
-    return true;
-  }
-  bool Number(const char* name, unsigned max, unsigned& value, bool& bad) {
-    std::string text;
-    if (!Value(name, text)) return false;
-    bad = bad || !ParseNumber(text, max, value);
-    return true;
-  }
-  bool File() {
-    if (!file.empty() || args[i].rfind("--", 0) == 0) return false;
-    file = args[i++];
-    return true;
-  }
-};
+// Replay and conversion of recorded files; list, record and pcap over the controller link.
+void AddRecordingCommands(CLI::App& box) {
+  auto replay = std::make_shared<TBoxReplayArgs>();
+  auto kp = std::make_shared<std::string>(), fn = std::make_shared<std::string>(), param = std::make_shared<std::string>();
+  auto noHex = std::make_shared<bool>(false), noText = std::make_shared<bool>(false);
+  CLI::App* play = box.add_subcommand("replay", "print the lines the black-box window shows for a recorded file");
+  play->add_option("FILE.txt", replay->file, "recording saved by the program")->required();
+  play->add_option("--kp", *kp, "show only frames of this КП (codes 2, 4, 36)")->check(NumberUpTo(31));
+  play->add_option("--fn", *fn, "show only frames of this function (codes 2, 4, 36)")->check(NumberUpTo(255));
+  auto* in = play->add_flag("--in", replay->onlyIn, "frames received by the controller only");
+  play->add_flag("--out", replay->onlyOut, "frames sent by the controller only")->excludes(in);
+  play->add_flag("--no-hex", *noHex, "leave out the recorded bytes");
+  play->add_flag("--no-text", *noText, "leave out the decoded text");
+  play->add_option("--param", *param, "protocol parameter byte of the replayed records")->check(NumberUpTo(255));
+  SetAction(*play, [=] {
+    TBoxReplayArgs a = *replay;
+    a.kpFilter = !kp->empty();
+    a.kpNumber = int(Number(*kp, 0));
+    a.fnFilter = !fn->empty();
+    a.fnNumber = int(Number(*fn, 0));
+    a.hex = !*noHex;
+    a.text = !*noText;
+    a.param = int(Number(*param, unsigned(a.param)));
+    return BoxReplay(a);
+  });
 
-int Replay(const std::vector<std::string>& args) {
-  TBoxReplayArgs replay;
-  TOptionReader r(args);
-  bool bad = false;
-  unsigned kp = 0, fn = 0, param = unsigned(replay.param);
-  while (r.More()) {
-    if (r.Number("--kp", 31, kp, bad)) replay.kpFilter = true, replay.kpNumber = int(kp);
-    else if (r.Number("--fn", 255, fn, bad)) replay.fnFilter = true, replay.fnNumber = int(fn);
-    else if (r.Number("--param", 255, param, bad)) replay.param = int(param);
-    else if (r.Flag("--in")) replay.onlyIn = true;
-    else if (r.Flag("--out")) replay.onlyOut = true;
-    else if (r.Flag("--no-hex")) replay.hex = false;
-    else if (r.Flag("--no-text")) replay.text = false;
-    else if (!r.File()) return Usage();
-  }
-  if (bad || r.file.empty() || (replay.onlyIn && replay.onlyOut)) return Usage();
-  replay.file = r.file;
-  return BoxReplay(replay);
-}
+  auto input = std::make_shared<std::string>(), output = std::make_shared<std::string>();
+  auto pcapParam = std::make_shared<std::string>();
+  CLI::App* topcap = box.add_subcommand("topcap", "turn a recorded text file into a pcap file for Wireshark");
+  topcap->add_option("FILE.txt", *input, "recording saved by the program")->required();
+  topcap->add_option("-o", *output, "pcap file to write")->required();
+  topcap->add_option("--param", *pcapParam, "IEC 101 field lengths for the printed tshark options (55h)")
+      ->check(NumberUpTo(255));
+  SetAction(*topcap, [=] { return BoxToPcap(*input, *output, int(Number(*pcapParam, 0x55))); });
 
-int ToPcap(const std::vector<std::string>& args) {
-  TOptionReader r(args);
-  std::string output;
-  unsigned param = 0x55;
-  bool bad = false;
-  while (r.More()) {
-    if (!r.Value("-o", output) && !r.Number("--param", 255, param, bad) && !r.File()) return Usage();
-  }
-  if (bad || r.file.empty() || output.empty()) return Usage();
-  return BoxToPcap(r.file, output, int(param));
+  CLI::App* list = box.add_subcommand("list", "the controller's recorders: number, type, write index, name");
+  SetLinkAction(*list, [](TControllerLink& link) { return BoxList(link); });
+
+  auto record = std::make_shared<TBoxRecordArgs>();
+  auto recorder = std::make_shared<std::string>();
+  CLI::App* rec = box.add_subcommand("record", "record a recorder into a text file, as the window does");
+  rec->add_option("--recorder", *recorder, "recorder number (box list)")->required()->check(NumberUpTo(255));
+  rec->add_option("--seconds", record->seconds, "stop after this many seconds (Ctrl+C stops too)")
+      ->check(CLI::PositiveNumber);
+  rec->add_option("-o", record->output, "text file (BlackBoxNN.txt in the Box folder by default)");
+  rec->add_flag("--text", record->text, "write the decoded text too");
+  SetLinkAction(*rec, [=](TControllerLink& link) {
+    TBoxRecordArgs a = *record;
+    a.recorder = int(Number(*recorder, 0));
+    return BoxRecord(link, a);
+  });
+
+  auto capture = std::make_shared<std::string>(), ethRecorder = std::make_shared<std::string>();
+  CLI::App* pcap = box.add_subcommand("pcap", "copy an Ethernet recorder (type 1) into a pcap file");
+  pcap->add_option("--recorder", *ethRecorder, "recorder number (box list)")->required()->check(NumberUpTo(255));
+  pcap->add_option("-o", *capture, "pcap file (\".pcap\" added to a name without extension)")->required();
+  SetLinkAction(*pcap, [=](TControllerLink& link) { return BoxPcap(link, int(Number(*ethRecorder, 0)), *capture); });
 }
 
 }  // namespace
 
-int RunBoxLinkCommand(TControllerLink& link, const TArgs& args) {
-  if (args.empty()) return Usage();
-  TOptionReader r(args);
-  bool bad = false;
-  unsigned recorder = 0;
-  if (args[0] == "list") return args.size() == 1 ? BoxList(link) : Usage();
-  if (args[0] == "record") {
-    TBoxRecordArgs record;
-    std::string seconds;
-    while (r.More()) {
-      if (r.Number("--recorder", 255, recorder, bad)) record.recorder = int(recorder);
-      else if (r.Value("--seconds", seconds)) {
-        char* end = nullptr;
-        record.seconds = std::strtod(seconds.c_str(), &end);
-        bad = bad || end != seconds.c_str() + seconds.size() || !(record.seconds > 0);
-      } else if (r.Flag("--text")) {
-        record.text = true;
-      } else if (!r.Value("-o", record.output)) {
-        return Usage();
-      }
-    }
-    return bad || record.recorder == 0 ? Usage() : BoxRecord(link, record);
-  }
-  if (args[0] == "pcap") {
-    std::string output;
-    while (r.More())
-      if (!r.Number("--recorder", 255, recorder, bad) && !r.Value("-o", output)) return Usage();
-    return bad || recorder == 0 || output.empty() ? Usage() : BoxPcap(link, int(recorder), output);
-  }
-  return Usage();
-}
+void AddBoxCommands(CLI::App& app) {
+  auto args = std::make_shared<TBoxArgs>();
+  CLI::App* box = app.add_subcommand("box", "black-box recordings and frame decoding");
+  box->footer(
+      "numbers: decimal, 0x1F, 1Fh or $1F; --param is the protocol parameter byte (IEC 101 field\n"
+      "lengths), 55h by default for replayed records");
 
-int RunBoxCommand(const std::vector<std::string>& args) {
-  if (args.empty()) return Usage();
-  if (args[0] == "decode-frame") return DecodeFrame(args);
-  if (args[0] == "decode") return DecodeFile(args);
-  if (args[0] == "replay") return Replay(args);
-  if (args[0] == "topcap") return ToPcap(args);
-  if (args[0] == "list" || args[0] == "record" || args[0] == "pcap") {
-    std::vector<std::string> linkArgs{"box"};
-    linkArgs.insert(linkArgs.end(), args.begin(), args.end());
-    return RunLinkCommand(linkArgs);
-  }
-  return Usage();
+  CLI::App* frame = box->add_subcommand("decode-frame", "decode one frame given as hex bytes");
+  frame->add_option("--code", args->code, "protocol code of the record")->required()->check(NumberUpTo(255));
+  frame->add_option("--dir", args->dir, "direction: 0 sent, 1 received")->required()->check(NumberUpTo(1));
+  frame->add_option("--param", args->param, "protocol parameter byte")->check(NumberUpTo(255));
+  frame->add_option("--time", args->time, "time of the record, \"yyyy.mm.dd hh:nn:ss.zzz\" (now by default)");
+  frame->add_option("HEX", args->hex, "frame bytes: hex pairs, blanks, commas or colons between them allowed");
+  SetAction(*frame, [args] { return DecodeFrame(*args); });
+
+  CLI::App* file = box->add_subcommand("decode", "decode every frame of a recorded text file");
+  file->add_option("FILE.txt", args->path, "recording saved by the program")->required();
+  file->add_flag("--no-hex", args->noHex, "leave out the recorded bytes, decoded text only");
+  file->add_option("--param", args->param, "protocol parameter byte")->check(NumberUpTo(255));
+  SetAction(*file, [args] { return DecodeFile(*args); });
+
+  AddRecordingCommands(*box);
 }
 
 }  // namespace vlm::cli

@@ -3,21 +3,25 @@
 #include <cstdio>
 
 #include "cli/CfgSupport.h"
+#include "cli/Commands.h"
 #include "common/Prompt.h"
+#include "common/Trim.h"
 #include "model/Config.h"
 #include "model/VLM_Obj.h"
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 
 namespace vlm::cli {
 
 namespace {
 
-constexpr int kOk = 0, kFailure = 1, kBadInput = 2;
-
-std::string TrimRight(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
+// Collects the reports of writing; a question (none is expected while writing) gets the
+// console's "Да".
+class TReportCollector : public IPrompt {
+ public:
+  void ShowError(const std::string& text) override { reports.push_back(text); }
+  TAnswer AskYesNo(const std::string&, bool) override { return TAnswer::Yes; }
+  std::vector<std::string> reports;
+};
 
 }  // namespace
 
@@ -26,7 +30,7 @@ std::string ReportLine(const std::string& report) {
   size_t start = 0;
   while (start <= report.size()) {
     const size_t end = report.find('\r', start);
-    const std::string part = TrimRight(report.substr(start, end - start));
+    const std::string part(TrimRight(std::string_view(report).substr(start, end - start), " "));
     if (!part.empty()) line += (line.empty() ? "" : ": ") + part;
     if (end == std::string::npos) break;
     start = end + 1;
@@ -38,23 +42,23 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   RegisterPortKinds();
   if (files.size() != 1) {
     std::fputs("usage: velmorctl cfg check FILE.cfg\n", stderr);
-    return kBadInput;
+    return kExitBadInput;
   }
   TTree tree;
   TConfig cfg;
   if (int status = ReadConfigFile(files[0], tree, cfg)) return status;
   // Reading may have asked questions (address conflicts); only the reports of writing count.
-  ScriptedPrompt reports;
+  TReportCollector collector;
   {
-    PromptGuard guard(reports);
+    PromptGuard guard(collector);
     try {
       static_cast<TStation*>(tree.Root()->Object())->WriteConfig(cfg);
     } catch (const EAbort&) {
       // The refusal of an oversized image is itself a report, already recorded.
     }
   }
-  for (const std::string& report : reports.errors) std::printf("%s\n", ReportLine(report).c_str());
-  return reports.errors.empty() ? kOk : kFailure;
+  for (const std::string& report : collector.reports) std::printf("%s\n", ReportLine(report).c_str());
+  return collector.reports.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace vlm::cli

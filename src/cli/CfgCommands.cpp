@@ -4,13 +4,13 @@
 //   cfg rewrite IN.cfg OUT.cfg [--stamp ...]
 //   cfg check FILE.cfg          (CfgCheck.cpp)
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "cli/CfgCheck.h"
 #include "cli/CfgSupport.h"
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 #include "common/DataFolder.h"
 #include "common/DateTime.h"
 #include "common/Prompt.h"
@@ -22,35 +22,30 @@ namespace vlm::cli {
 
 namespace {
 
-constexpr int kOk = 0, kFailure = 1, kBadInput = 2;
-
-int Usage() {
-  std::fputs(
-      "usage: velmorctl cfg new OUT.cfg [--place TEXT] [--stamp \"dd.mm.yyyy hh:nn:ss\"]\n"
-      "       velmorctl cfg dump FILE.cfg [--records]\n"
-      "       velmorctl cfg rewrite IN.cfg OUT.cfg [--stamp \"dd.mm.yyyy hh:nn:ss\"]\n"
-      "       velmorctl cfg check FILE.cfg\n",
-      stderr);
-  return kBadInput;
-}
+// The values of one cfg command line.
+struct TCfgArgs {
+  std::string in, out;
+  std::optional<std::string> place;
+  std::optional<TDateTime> stamp;
+  bool records = false;
+};
 
 // Builds the image of the tree and saves it; 0 or the exit status of the failure.
 int Save(TStation& station, TConfig& cfg, const std::string& path) {
   try {
     station.WriteConfig(cfg);
   } catch (const EAbort&) {
-    return kFailure;
+    return kExitFailed;
   }
   const auto image = cfg.Image();
   if (!WriteFileAtomically(path, {reinterpret_cast<const char*>(image.data()), image.size()})) {
     std::fprintf(stderr, "velmorctl: cannot write %s\n", path.c_str());
-    return kFailure;
+    return kExitFailed;
   }
-  return kOk;
+  return kExitOk;
 }
 
 int New(const TCfgArgs& args) {
-  if (args.files.size() != 1) return Usage();
   TTree tree;
   TStation* station = NewConfiguration(tree);
   if (args.place) {
@@ -59,44 +54,84 @@ int New(const TCfgArgs& args) {
   }
   TConfig cfg;
   cfg.Stamp = args.stamp;
-  return Save(*station, cfg, args.files[0]);
+  return Save(*station, cfg, args.out);
 }
 
 int Dump(const TCfgArgs& args) {
-  if (args.files.size() != 1) return Usage();
   TTree tree;
   TConfig cfg;
-  if (int status = ReadConfigFile(args.files[0], tree, cfg)) return status;
+  if (int status = ReadConfigFile(args.in, tree, cfg)) return status;
   std::fputs(TreeText(tree).c_str(), stdout);
   if (args.records) std::fputs(RecordsText(cfg).c_str(), stdout);
-  return kOk;
+  return kExitOk;
 }
 
 int Rewrite(const TCfgArgs& args) {
-  if (args.files.size() != 2) return Usage();
   TTree tree;
   TConfig cfg;
-  if (int status = ReadConfigFile(args.files[0], tree, cfg)) return status;
+  if (int status = ReadConfigFile(args.in, tree, cfg)) return status;
   cfg.Stamp = args.stamp;
   auto* station = static_cast<TStation*>(tree.Root()->Object());
-  return Save(*station, cfg, args.files[1]);
+  return Save(*station, cfg, args.out);
+}
+
+// Every cfg command reads or builds trees: the kinds must be known and the questions of reading
+// answered on the console.
+void SetCfgAction(CLI::App& command, int (*run)(const TCfgArgs&), std::shared_ptr<const TCfgArgs> args) {
+  SetAction(command, [run, args] {
+    InstallCfgKinds();
+    TCliPrompt prompt;
+    PromptGuard guard(prompt);
+    return run(*args);
+  });
+}
+
+void AddStamp(CLI::App& command, TCfgArgs& args) {
+  const CLI::Validator stampCheck(
+      [](std::string& text) -> std::string {
+        TDateTime stamp{};
+        return ParseStamp(text, stamp) ? std::string() : "not \"dd.mm.yyyy hh:nn:ss\": " + text;
+      },
+      "\"dd.mm.yyyy hh:nn:ss\"");
+  command
+      .add_option_function<std::string>(
+          "--stamp",
+          [&args](const std::string& text) {
+            TDateTime stamp{};
+            ParseStamp(text, stamp);
+            args.stamp = stamp;
+          },
+          "time stamp stored in the image instead of now")
+      ->check(stampCheck);
 }
 
 }  // namespace
 
-int RunCfgCommand(const std::vector<std::string>& args) {
-  if (args.empty()) return Usage();
-  InstallCfgKinds();
-  TCliPrompt prompt;
-  PromptGuard guard(prompt);
-  TCfgArgs parsed;
-  if (!ParseCfgArgs({args.begin() + 1, args.end()}, parsed)) return Usage();
-  const std::string& command = args[0];
-  if (command == "new") return New(parsed);
-  if (command == "dump") return Dump(parsed);
-  if (command == "rewrite") return Rewrite(parsed);
-  if (command == "check") return RunCfgCheck(parsed.files);
-  return Usage();
+void AddCfgCommands(CLI::App& app) {
+  auto args = std::make_shared<TCfgArgs>();
+  CLI::App* cfg = app.add_subcommand("cfg", "configuration files (.cfg images) without the desktop program");
+
+  CLI::App* create = cfg->add_subcommand("new", "write the image of a new configuration");
+  create->add_option("OUT.cfg", args->out, "file to write")->required();
+  create->add_option("--place", args->place, "name of the place (the station's title)");
+  AddStamp(*create, *args);
+  SetCfgAction(*create, New, args);
+
+  CLI::App* dump = cfg->add_subcommand("dump", "print the tree of a configuration");
+  dump->add_option("FILE.cfg", args->in, "file to read")->required();
+  dump->add_flag("--records", args->records, "list every record of the image too");
+  SetCfgAction(*dump, Dump, args);
+
+  CLI::App* rewrite = cfg->add_subcommand("rewrite", "read a configuration and write its image again");
+  rewrite->add_option("IN.cfg", args->in, "file to read")->required();
+  rewrite->add_option("OUT.cfg", args->out, "file to write")->required();
+  AddStamp(*rewrite, *args);
+  SetCfgAction(*rewrite, Rewrite, args);
+
+  CLI::App* check = cfg->add_subcommand(
+      "check", "build the image once more without saving it and print every report of writing");
+  check->add_option("FILE.cfg", args->in, "file to check")->required();
+  SetCfgAction(*check, [](const TCfgArgs& a) { return RunCfgCheck({a.in}); }, args);
 }
 
 }  // namespace vlm::cli

@@ -5,7 +5,7 @@
 #include "common/DataFolder.h"
 #include "common/Format.h"
 #include "model/Kinds.h"
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 
 namespace vlm::cli {
 
@@ -16,28 +16,6 @@ std::string Lines(std::string text) {
   return text;
 }
 }  // namespace
-
-bool ParseCfgArgs(const std::vector<std::string>& args, TCfgArgs& out) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--records") {
-      out.records = true;
-    } else if (arg == "--place") {
-      if (!hasValue) return false;
-      out.place = args[++i];
-    } else if (arg == "--stamp") {
-      TDateTime stamp{};
-      if (!hasValue || !ParseStamp(args[++i], stamp)) return false;
-      out.stamp = stamp;
-    } else if (arg.starts_with("--")) {
-      return false;
-    } else {
-      out.files.push_back(arg);
-    }
-  }
-  return true;
-}
 
 void TCliPrompt::ShowError(const std::string& text) {
   std::fprintf(stderr, "%s\n", Lines(text).c_str());

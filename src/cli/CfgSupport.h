@@ -1,24 +1,12 @@
 #pragma once
 // Pieces of the cfg commands that tests use directly.
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "common/DateTime.h"
 #include "common/Prompt.h"
 #include "model/Config.h"
 #include "model/TreeNode.h"
 
 namespace vlm::cli {
-
-struct TCfgArgs {
-  std::vector<std::string> files;
-  std::optional<std::string> place;
-  std::optional<TDateTime> stamp;
-  bool records = false;
-};
-// False on an unknown option, a missing value or a stamp that is not "dd.mm.yyyy hh:nn:ss".
-bool ParseCfgArgs(const std::vector<std::string>& args, TCfgArgs& out);
 
 // Errors go to stderr as lines (the boxes break lines with "\r"); questions are answered "Да",
 // as accepting a conflict recorded in a file is what loading it means.

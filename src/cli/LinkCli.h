@@ -1,17 +1,23 @@
 #pragma once
 // Shared pieces of velmorctl's link commands (LinkCommands.cpp and its companions).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "cli/Commands.h"
 #include "link/FileTransfer.h"
 #include "link/Velmor_PC.h"
 
 namespace vlm::cli {
 
-enum { kExitOk = 0, kExitFailed = 1, kExitBadInput = 2 };
-
 using TArgs = std::vector<std::string>;
+
+// Makes `command` (of any group) a controller command: once the line is parsed, the link is
+// opened with the saved settings overridden by the link options in front of the command, and
+// `run` gets it; a link that cannot be opened is reported as "velmorctl: <name>: cannot open the
+// link (...)" with status 1. The command's own options are the caller's.
+void SetLinkAction(CLI::App& command, std::function<int(TControllerLink&)> run);
 
 // Prints "velmorctl: <command>: <what>: <why the link failed>" and gives kExitFailed.
 int LinkFailed(const TControllerLink& link, const std::string& command, const std::string& what);
@@ -30,7 +36,6 @@ int RunWriteConfig(TControllerLink& link, const TArgs& args);
 int RunReset(TControllerLink& link, const TArgs& args);
 int RunPeek(TControllerLink& link, const TArgs& args);
 int RunPoke(TControllerLink& link, const TArgs& args);
-int RunBoxLinkCommand(TControllerLink& link, const TArgs& args);
 
 // "SEG:OFF" in hexadecimal (an "h" suffix allowed); false when it is not one.
 bool ParseAddress(const std::string& text, uint16_t& segment, uint16_t& offset);

@@ -1,11 +1,14 @@
-// velmorctl's controller service commands: global link options, then one command.
+// velmorctl's controller service commands: the link options in front, then one command.
+//   velmorctl [--ip A] [--self A] [--port N] [--serial DEV] [--attempts N] [--wait MS] [--show-errors]
+//             ls|get|put|rm|reset|read-config|write-config|peek|poke ...
+// The commands themselves live in LinkFileCommands.cpp and LinkMemoryCommands.cpp.
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
+#include <functional>
+#include <memory>
 
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 #include "cli/LinkCli.h"
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
@@ -14,76 +17,34 @@
 namespace vlm::cli {
 namespace {
 
-struct TCommand {
-  const char* name;
-  const char* usage;
-  size_t minArgs, maxArgs;
-  int (*run)(TControllerLink&, const TArgs&);
+// What the built-in commands were given; the link options are read from the line itself, so a
+// controller command of any group sees them (SetLinkAction).
+struct TLinkLine {
+  std::string first, second, out;
+  std::vector<std::string> more;
+  bool verify = false;
 };
 
-constexpr TCommand kCommands[] = {
-    {"ls", "ls [PATH]", 0, 1, RunLs},
-    {"get", "get NAME [-o FILE]", 1, 3, RunGet},
-    {"put", "put FILE [NAME] [--verify]", 1, 3, RunPut},
-    {"rm", "rm NAME", 1, 1, RunRm},
-    {"reset", "reset", 0, 0, RunReset},
-    {"read-config", "read-config -o FILE.cfg", 2, 2, RunReadConfig},
-    {"write-config", "write-config FILE.cfg", 1, 1, RunWriteConfig},
-    {"peek", "peek SEG:OFF COUNT", 2, 2, RunPeek},
-    {"poke", "poke SEG:OFF HEXBYTES", 2, 256, RunPoke},
-    {"box", "box list | box record --recorder N [--seconds S] [-o FILE.txt] [--text] | box pcap --recorder N -o FILE",
-     1, 10, RunBoxLinkCommand},
-};
+using TRun = int (*)(TControllerLink&, const TArgs&);
+using TCollect = TArgs (*)(const TLinkLine&);
 
-bool ParseInt(std::string_view text, int min, int max, int& out) {
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < min || value > max)
-    return false;
-  out = value;
-  return true;
-}
-
-// Applies one global option; false (and a message) when it or its value is wrong.
-bool ApplyOption(const std::string& option, const std::string* value, TLinkSettings& s) {
-  if (option == "--show-errors") {
-    s.ShowErrors = true;
-    return true;
-  }
-  if (!value) {
-    std::fprintf(stderr, "velmorctl: %s needs a value\n", option.c_str());
-    return false;
-  }
-  int number = 0;
-  try {
-    if (option == "--ip") s.DestIP = StrToIP(*value);
-    else if (option == "--self") s.SelfIP = StrToIP(*value);
-    else if (option == "--serial") s.LinkMode = kLinkSerial, s.ComPortDevice = *value;
-    else if (option == "--port" && ParseInt(*value, 1, 65535, number)) s.UdpPort = uint16_t(number);
-    else if (option == "--attempts" && ParseInt(*value, 1, 100, number)) s.Attempts = number;
-    else if (option == "--wait" && ParseInt(*value, 1, 600000, number)) s.WaitTime = number;
-    else {
-      std::fprintf(stderr, "velmorctl: bad option or value: %s %s\n", option.c_str(), value->c_str());
-      return false;
-    }
-  } catch (const EConvertError& e) {
-    std::fprintf(stderr, "velmorctl: %s: %s\n", option.c_str(), e.what());
-    return false;
-  }
-  return true;
-}
-
-// Reads the global options in front of the command; returns the index of the command word.
-bool ParseOptions(const TArgs& args, TLinkSettings& s, size_t& command) {
-  size_t i = 0;
-  while (i < args.size() && args[i].starts_with("--")) {
-    const bool flag = args[i] == "--show-errors";
-    const std::string* value = !flag && i + 1 < args.size() ? &args[i + 1] : nullptr;
-    if (!ApplyOption(args[i], value, s)) return false;
-    i += flag ? 1 : 2;
-  }
-  command = i;
-  return true;
+// The saved settings with the link options of the line applied (validated while parsing).
+TLinkSettings SettingsOfLine(const CLI::App& command) {
+  const CLI::App* root = &command;
+  while (root->get_parent()) root = root->get_parent();
+  TLinkSettings s = LoadLinkSettings(TIniFile(SettingsIniPath().string()));
+  auto given = [root](const char* name) -> const CLI::Option* {
+    const CLI::Option* option = root->get_option(name);
+    return option->count() > 0 ? option : nullptr;
+  };
+  if (auto* o = given("--ip")) s.DestIP = StrToIP(o->as<std::string>());
+  if (auto* o = given("--self")) s.SelfIP = StrToIP(o->as<std::string>());
+  if (auto* o = given("--serial")) s.LinkMode = kLinkSerial, s.ComPortDevice = o->as<std::string>();
+  if (auto* o = given("--port")) s.UdpPort = o->as<uint16_t>();
+  if (auto* o = given("--attempts")) s.Attempts = o->as<int>();
+  if (auto* o = given("--wait")) s.WaitTime = o->as<int>();
+  if (given("--show-errors")) s.ShowErrors = true;
+  return s;
 }
 
 std::string Endpoint(const TLinkSettings& s) {
@@ -98,11 +59,59 @@ std::string OpenTarget(const TLinkSettings& s) {
   return "UDP " + IPToStr(s.SelfIP) + ":" + std::to_string(s.UdpPort);
 }
 
-void PrintUsage() {
-  std::fputs("usage: velmorctl [--ip A] [--self A] [--port N] [--serial DEV] [--attempts N] [--wait MS]\n"
-             "                 [--show-errors] COMMAND\n",
-             stderr);
-  for (const auto& c : kCommands) std::fprintf(stderr, "  %s\n", c.usage);
+int RunOnLink(const CLI::App& command, const std::function<int(TControllerLink&)>& run) {
+  TControllerLink link;
+  link.Settings = SettingsOfLine(command);
+  errno = 0;
+  TLinkSession session(link);
+  if (!session.Opened()) {
+    std::fprintf(stderr, "velmorctl: %s: cannot open the link (%s): %s\n", command.get_name().c_str(),
+                 OpenTarget(link.Settings).c_str(), errno ? std::strerror(errno) : "unknown link mode");
+    return kExitFailed;
+  }
+  return run(link);
+}
+
+CLI::App* AddCommand(CLI::App& app, const std::shared_ptr<TLinkLine>& line, const std::string& name,
+                     const std::string& help, TRun run, TCollect collect) {
+  CLI::App* command = app.add_subcommand(name, help);
+  SetLinkAction(*command, [line, run, collect](TControllerLink& link) { return run(link, collect(*line)); });
+  return command;
+}
+
+const CLI::Validator& IpCheck() {
+  static const CLI::Validator check(
+      [](std::string& text) -> std::string {
+        try {
+          StrToIP(text);
+          return {};
+        } catch (const EConvertError& e) {
+          return e.what();
+        }
+      },
+      "");
+  return check;
+}
+
+const CLI::Validator& AddressCheck() {
+  static const CLI::Validator check(
+      [](std::string& text) -> std::string {
+        uint16_t segment = 0, offset = 0;
+        return ParseAddress(text, segment, offset) ? std::string() : "bad address " + text + " (SEG:OFF in hex)";
+      },
+      "");
+  return check;
+}
+
+void AddLinkOptions(CLI::App& app) {
+  const std::string group = "Link options (in front of a controller command; the saved settings by default)";
+  app.add_option("--ip", "address of the controller")->type_name("A.B.C.D")->check(IpCheck())->group(group);
+  app.add_option("--self", "address of this PC to bind")->type_name("A.B.C.D")->check(IpCheck())->group(group);
+  app.add_option("--port", "UDP port")->type_name("N")->check(CLI::Range(1, 65535))->group(group);
+  app.add_option("--serial", "serial device instead of UDP")->type_name("DEV")->group(group);
+  app.add_option("--attempts", "attempts per request")->type_name("N")->check(CLI::Range(1, 100))->group(group);
+  app.add_option("--wait", "wait for an answer, ms")->type_name("MS")->check(CLI::Range(1, 600000))->group(group);
+  app.add_flag("--show-errors")->description("show the controller's error boxes as text")->group(group);
 }
 
 }  // namespace
@@ -130,32 +139,66 @@ int BadInput(const std::string& command, const std::string& text) {
   return kExitBadInput;
 }
 
-int RunLinkCommand(const std::vector<std::string>& args) {
-  TControllerLink link;
-  link.Settings = LoadLinkSettings(TIniFile(SettingsIniPath().string()));
-  size_t at = 0;
-  if (!ParseOptions(args, link.Settings, at)) return kExitBadInput;
-  if (at >= args.size()) {
-    PrintUsage();
-    return kExitBadInput;
-  }
-  const TArgs rest(args.begin() + long(at) + 1, args.end());
-  for (const auto& command : kCommands) {
-    if (args[at] != command.name) continue;
-    if (rest.size() < command.minArgs || rest.size() > command.maxArgs)
-      return BadInput(command.name, std::string("usage: velmorctl [options] ") + command.usage);
-    errno = 0;
-    TLinkSession session(link);
-    if (!session.Opened()) {
-      std::fprintf(stderr, "velmorctl: %s: cannot open the link (%s): %s\n", command.name,
-                   OpenTarget(link.Settings).c_str(), errno ? std::strerror(errno) : "unknown link mode");
-      return kExitFailed;
-    }
-    return command.run(link, rest);
-  }
-  std::fprintf(stderr, "velmorctl: unknown command: %s\n", args[at].c_str());
-  PrintUsage();
-  return kExitBadInput;
+void SetLinkAction(CLI::App& command, std::function<int(TControllerLink&)> run) {
+  SetAction(command, [&command, run = std::move(run)] { return RunOnLink(command, run); });
+}
+
+void AddLinkCommands(CLI::App& app) {
+  auto line = std::make_shared<TLinkLine>();
+  AddLinkOptions(app);
+  const std::string group = "Controller commands (over the link)";
+
+  CLI::App* ls = AddCommand(app, line, "ls", "list a folder of the controller's disk (c:\\ by default)", RunLs,
+                            [](const TLinkLine& l) { return l.first.empty() ? TArgs{} : TArgs{l.first}; });
+  ls->add_option("PATH", line->first, "folder or mask");
+
+  CLI::App* get = AddCommand(app, line, "get", "copy a file from the controller", RunGet, [](const TLinkLine& l) {
+    return l.out.empty() ? TArgs{l.first} : TArgs{l.first, "-o", l.out};
+  });
+  get->add_option("NAME", line->first, "file on the controller")->required();
+  get->add_option("-o", line->out, "PC file (the name's last part in the current folder by default)");
+
+  CLI::App* put = AddCommand(app, line, "put", "copy a file to the controller", RunPut, [](const TLinkLine& l) {
+    TArgs args{l.first};
+    if (!l.second.empty()) args.push_back(l.second);
+    if (l.verify) args.push_back("--verify");
+    return args;
+  });
+  put->add_option("FILE", line->first, "PC file")->required();
+  put->add_option("NAME", line->second, "name on the controller (the file's name by default, 12 characters kept)");
+  put->add_flag("--verify", line->verify, "read the file back and compare it with what was written");
+
+  CLI::App* rm = AddCommand(app, line, "rm", "delete a file on the controller", RunRm,
+                            [](const TLinkLine& l) { return TArgs{l.first}; });
+  rm->add_option("NAME", line->first, "file on the controller")->required();
+
+  AddCommand(app, line, "reset", "restart the controller", RunReset, [](const TLinkLine&) { return TArgs{}; });
+
+  CLI::App* readConfig = AddCommand(app, line, "read-config", "copy the configuration (c:\\vlm.cfg) from the controller",
+                                    RunReadConfig, [](const TLinkLine& l) { return TArgs{"-o", l.out}; });
+  readConfig->add_option("-o", line->out, "PC file to write")->required();
+
+  CLI::App* writeConfig =
+      AddCommand(app, line, "write-config", "copy a configuration to the controller as c:\\vlm.cfg", RunWriteConfig,
+                 [](const TLinkLine& l) { return TArgs{l.first}; });
+  writeConfig->add_option("FILE.cfg", line->first, "PC file")->required();
+
+  CLI::App* peek = AddCommand(app, line, "peek", "print bytes of the controller's memory", RunPeek,
+                              [](const TLinkLine& l) { return TArgs{l.first, l.second}; });
+  peek->add_option("SEG:OFF", line->first, "address, hex")->required()->check(AddressCheck());
+  peek->add_option("COUNT", line->second, "number of bytes")->required();
+
+  CLI::App* poke = AddCommand(app, line, "poke", "write bytes into the controller's memory", RunPoke,
+                              [](const TLinkLine& l) {
+                                TArgs args{l.first};
+                                args.insert(args.end(), l.more.begin(), l.more.end());
+                                return args;
+                              });
+  poke->add_option("SEG:OFF", line->first, "address, hex")->required()->check(AddressCheck());
+  poke->add_option("HEXBYTES", line->more, "bytes as hex pairs")->required();
+
+  for (CLI::App* command : {ls, get, put, rm, readConfig, writeConfig, peek, poke}) command->group(group);
+  app.get_subcommand("reset")->group(group);
 }
 
 }  // namespace vlm::cli

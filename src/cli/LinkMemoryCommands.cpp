@@ -1,10 +1,10 @@
 // velmorctl commands on the controller's memory and the reset; the progress line of transfers.
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <string_view>
 #include <unistd.h>
 
+#include "cli/CliArgs.h"
 #include "cli/LinkCli.h"
 #include "link/ServiceRequests.h"
 
@@ -28,27 +28,9 @@ constexpr size_t kMaxPeek = 1 << 20;
 
 bool ParseHex16(std::string_view text, uint16_t& out) {
   if (!text.empty() && (text.back() == 'h' || text.back() == 'H')) text.remove_suffix(1);
-  if (text.empty() || text.size() > 4) return false;
   unsigned value = 0;
-  for (char c : text) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    value = value * 16 + unsigned(std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10);
-  }
+  if (text.size() > 4 || !ParseNumber(std::string(text) + "h", 0xFFFF, value)) return false;
   out = uint16_t(value);
-  return true;
-}
-
-bool ParseHexBytes(const TArgs& args, size_t from, std::vector<uint8_t>& out) {
-  std::string digits;
-  for (size_t i = from; i < args.size(); ++i)
-    for (char c : args[i])
-      if (c != ' ' && c != ',') digits += c;
-  if (digits.empty() || digits.size() % 2) return false;
-  for (size_t i = 0; i < digits.size(); i += 2) {
-    uint16_t byte = 0;
-    if (!ParseHex16(std::string_view(digits).substr(i, 2), byte)) return false;
-    out.push_back(uint8_t(byte));
-  }
   return true;
 }
 
@@ -104,7 +86,8 @@ int RunPoke(TControllerLink& link, const TArgs& args) {
   uint16_t segment = 0, offset = 0;
   std::vector<uint8_t> data;
   if (!ParseAddress(args[0], segment, offset)) return BadInput("poke", "bad address " + args[0] + " (SEG:OFF in hex)");
-  if (!ParseHexBytes(args, 1, data)) return BadInput("poke", "bad bytes (pairs of hex digits expected)");
+  if (!ParseHexBytes({args.begin() + 1, args.end()}, SIZE_MAX, data) || data.empty())
+    return BadInput("poke", "bad bytes (pairs of hex digits expected)");
   for (size_t done = 0; done < data.size(); done += kMemoryChunkMax) {
     uint16_t s = segment, o = offset;
     Advance(s, o, done);

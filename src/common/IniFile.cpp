@@ -6,15 +6,13 @@
 
 #include "common/DataFolder.h"
 #include "common/TextCodec.h"
+#include "common/Trim.h"
 
 namespace vlm {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
+// A line end of a CR LF file is blank too.
+constexpr std::string_view kBlanks = " \t\r";
 
 // Section and key names compare without regard to Latin case, as Windows does.
 bool SameName(std::string_view a, std::string_view b) {
@@ -36,19 +34,19 @@ TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
+    const std::string_view line = Trim(std::string_view(text).substr(start, end - start), kBlanks);
     start = end + 1;
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       const size_t close = line.find(']');
       const std::string_view name = line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1);
-      current = &FindOrAdd(Trim(name));
+      current = &FindOrAdd(Trim(name, kBlanks));
       continue;
     }
     const size_t eq = line.find('=');
     if (!current || eq == std::string_view::npos) continue;
-    const std::string key(Trim(line.substr(0, eq)));
-    const std::string value(Trim(line.substr(eq + 1)));
+    const std::string key(Trim(line.substr(0, eq), kBlanks));
+    const std::string value(Trim(line.substr(eq + 1), kBlanks));
     auto it = std::find_if(current->entries.begin(), current->entries.end(),
                            [&](const Entry& e) { return SameName(e.key, key); });
     if (it == current->entries.end()) current->entries.push_back({key, value});

@@ -36,12 +36,4 @@ void ShowError(const std::string& text) { gPrompt->ShowError(text); }
 TAnswer AskYesNo(const std::string& text, bool withCancel) { return gPrompt->AskYesNo(text, withCancel); }
 void Abort() { throw EAbort(); }
 
-TAnswer ScriptedPrompt::AskYesNo(const std::string& text, bool) {
-  questions.push_back(text);
-  if (answers.empty()) return defaultAnswer;
-  const TAnswer a = answers.front();
-  answers.pop_front();
-  return a;
-}
-
 }  // namespace vlm

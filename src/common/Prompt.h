@@ -1,11 +1,9 @@
 #pragma once
 // The two modal boxes every part of the program uses, behind an interface: Qt dialogs in the
-// program, a scripted fake in tests and a console version in velmorctl. Texts are UTF-8 with
-// "\r" as the line break, as the program shows them.
-#include <deque>
+// program, a console version in velmorctl, a scripted fake in the tests (tests/support). Texts
+// are UTF-8 with "\r" as the line break, as the program shows them.
 #include <exception>
 #include <string>
-#include <vector>
 
 namespace vlm {
 
@@ -31,25 +29,17 @@ struct EAbort : std::exception {
 };
 [[noreturn]] void Abort();
 
-// Records every text; answers questions from a queue (default answer when it is empty).
-class ScriptedPrompt : public IPrompt {
- public:
-  void ShowError(const std::string& text) override { errors.push_back(text); }
-  TAnswer AskYesNo(const std::string& text, bool withCancel) override;
-
-  std::vector<std::string> errors;
-  std::vector<std::string> questions;
-  std::deque<TAnswer> answers;
-  TAnswer defaultAnswer = TAnswer::Yes;
-};
-
-// Installs a prompt for the lifetime of the guard (tests).
+// Installs a prompt for the lifetime of the guard and then puts back the one it replaced, so
+// guards nest (a command inside a test, a fixture inside a fixture).
 class PromptGuard {
  public:
-  explicit PromptGuard(IPrompt& prompt) { SetPrompt(&prompt); }
-  ~PromptGuard() { SetPrompt(nullptr); }
+  explicit PromptGuard(IPrompt& prompt) : previous_(&Prompt()) { SetPrompt(&prompt); }
+  ~PromptGuard() { SetPrompt(previous_); }
   PromptGuard(const PromptGuard&) = delete;
   PromptGuard& operator=(const PromptGuard&) = delete;
+
+ private:
+  IPrompt* previous_;
 };
 
 }  // namespace vlm

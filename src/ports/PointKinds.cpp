@@ -3,6 +3,7 @@
 
 #include "model/Kinds.h"
 #include "ports/KindList.h"
+#include "ports/KindRegistration.h"
 #include "ports/PointKind.h"
 #include "ports/VLM_PointModem.h"
 

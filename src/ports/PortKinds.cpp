@@ -4,6 +4,7 @@
 
 #include "model/Kinds.h"
 #include "ports/KindList.h"
+#include "ports/KindRegistration.h"
 #include "ports/PortKind.h"
 #include "ports/VLM_PortAct.h"
 #include "ports/VLM_PortRows.h"

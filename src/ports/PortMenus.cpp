@@ -9,9 +9,6 @@
 
 namespace vlm {
 
-void RegisterPortKindsOnly(TKindRegistry& registry);
-void RegisterPointKindsOnly(TKindRegistry& registry);
-
 namespace {
 
 constexpr TMenuEntry kSeparator{};
@@ -67,15 +64,6 @@ std::span<const TMenuEntry> MenuEntries(TPopupMenu menu) {
   const auto it = Menus().find(menu);
   if (it == Menus().end()) return {};
   return it->second;
-}
-
-void RegisterPortKinds() {
-  static const bool registered = [] {
-    RegisterPortKindsOnly(Kinds());
-    RegisterPointKindsOnly(Kinds());
-    return true;
-  }();
-  (void)registered;
 }
 
 }  // namespace vlm

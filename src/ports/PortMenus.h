@@ -19,8 +19,4 @@ struct TMenuEntry {
 // list for the kinds the model owns (station, controller, cards).
 std::span<const TMenuEntry> MenuEntries(TPopupMenu menu);
 
-// Registers every port and point kind with the program-wide readers (Kinds()). Safe to call more
-// than once; every program that reads or builds configurations calls it at start-up.
-void RegisterPortKinds();
-
 }  // namespace vlm

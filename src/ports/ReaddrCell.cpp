@@ -6,18 +6,13 @@
 
 #include "common/Format.h"
 #include "common/Numbers.h"
+#include "common/Trim.h"
 
 namespace vlm {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
 bool ParseFraction(std::string_view text, double& value) {
-  std::string s(Trim(text));
+  std::string s(Trim(text, " "));
   if (s.empty()) return false;
   for (char& c : s)
     if (c == DecimalSeparator()) c = '.';
@@ -41,7 +36,7 @@ std::string BitList(uint8_t b, bool msbFirst) {
     const int bit = msbFirst ? 7 - (n - 1) : n - 1;
     if (b & (1 << bit)) s += std::to_string(n) + " ";
   }
-  return std::string(Trim(s));
+  return std::string(Trim(s, " "));
 }
 
 TCellResult RangeError(int lo, int hi) { return {TCellError::Range, lo, hi}; }

@@ -146,8 +146,7 @@ size_t NeededImageSize(TObj& anyObject) {
   auto* station = root ? dynamic_cast<TStation*>(root->Object()) : nullptr;
   if (!station) return 0;
   TSilentPrompt silent;
-  IPrompt& previous = Prompt();
-  SetPrompt(&silent);
+  PromptGuard guard(silent);
   size_t needed = 0;
   try {
     TConfig cfg;
@@ -163,7 +162,6 @@ size_t NeededImageSize(TObj& anyObject) {
   } catch (const EAbort&) {
     needed = 0;  // the real write will say what is wrong
   }
-  SetPrompt(&previous);
   return needed;
 }
 

@@ -7,21 +7,17 @@
 #include "common/IniFile.h"
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
 
 using namespace vlm;
 namespace fs = std::filesystem;
 
-namespace {
-fs::path TempDir(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("velmor_common_" + name + "_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-}  // namespace
+using test::TTempDir;
 
 TEST(IniFile, KeepsOrderWritesCp1251AndReadsBack) {
-  const fs::path path = TempDir("ini") / "velmor.ini";
+  const TTempDir dir("ini");
+  const fs::path path = dir / "velmor.ini";
   {
     TIniFile ini(path.string());
     ini.WriteString("Velmor", "DestIP", "192.168.0.5");
@@ -42,7 +38,8 @@ TEST(IniFile, KeepsOrderWritesCp1251AndReadsBack) {
 }
 
 TEST(IniFile, BadValuesGiveDefaults) {
-  const fs::path path = TempDir("inibad") / "x.ini";
+  const TTempDir dir("inibad");
+  const fs::path path = dir / "x.ini";
   ASSERT_TRUE(WriteFileAtomically(path, "garbage line\n[S]\nA=12x\nB=\nC= 7 \nnoequals\nD=$1F\n"));
   TIniFile ini(path.string());
   EXPECT_EQ(ini.ReadInteger("S", "A", 5), 5);
@@ -56,7 +53,8 @@ TEST(IniFile, BadValuesGiveDefaults) {
 }
 
 TEST(DataFolder, HomeOverridesAndNamesAreSanitised) {
-  const fs::path home = TempDir("home");
+  const TTempDir temp("home");
+  const fs::path& home = temp.Path();
   ::setenv("VELMOR_HOME", home.c_str(), 1);
   EXPECT_EQ(DataFolder(), home);
   EXPECT_EQ(SettingsIniPath(), home / "velmor.ini");
@@ -64,10 +62,11 @@ TEST(DataFolder, HomeOverridesAndNamesAreSanitised) {
   EXPECT_EQ(SanitizeFileName("A/B:C"), "ABC");
   EXPECT_EQ(SanitizeFileName("..\\..\\etc"), "....etc");
   EXPECT_EQ(SanitizeFileName(".."), "");
+  ::unsetenv("VELMOR_HOME");
 }
 
 TEST(DataFolder, AtomicWriteLeavesOldFileOnFailure) {
-  const fs::path dir = TempDir("atomic");
+  const TTempDir dir("atomic");
   ASSERT_TRUE(WriteFileAtomically(dir / "a.cfg", "old"));
   EXPECT_FALSE(WriteFileAtomically(dir / "missing" / "a.cfg", "new"));
   std::string s;

@@ -10,6 +10,7 @@
 #include "common/Prompt.h"
 #include "link/LinkTransport.h"
 #include "link/Velmor_PC.h"
+#include "support/ScriptedPrompt.h"
 #include "FakeController.h"
 
 namespace vlm::test {

@@ -5,6 +5,7 @@
 #include "common/Prompt.h"
 #include "link/ServiceRequests.h"
 #include "link/Velmor_PC.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm {
 namespace {

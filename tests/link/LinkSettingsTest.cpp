@@ -5,6 +5,7 @@
 
 #include "common/IniFile.h"
 #include "link/LinkSettings.h"
+#include "support/TempDir.h"
 
 namespace vlm {
 namespace {
@@ -20,10 +21,8 @@ TEST(LinkAddresses, TextToBytesInTextOrderAndBack) {
 }
 
 TEST(LinkSettings, DefaultsFromAnEmptyIniAndARoundTrip) {
-  const auto dir = std::filesystem::temp_directory_path() / ("velmor_link_ini_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const test::TTempDir dir("link_ini");
   const auto path = (dir / "velmor.ini").string();
-  std::filesystem::remove(path);
   TIniFile empty(path);
   const TLinkSettings d = LoadLinkSettings(empty);
   EXPECT_EQ(d.LinkMode, 1);
@@ -66,7 +65,6 @@ TEST(LinkSettings, DefaultsFromAnEmptyIniAndARoundTrip) {
 
   again.WriteString("Velmor", "DestIP", "not an address");
   EXPECT_EQ(LoadLinkSettings(again).DestIP, (TIPAddress{0, 0, 0, 0}));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

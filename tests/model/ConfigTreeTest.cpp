@@ -3,6 +3,7 @@
 
 #include "ModelTestUtil.h"
 #include "model/ConfigTree.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 namespace {

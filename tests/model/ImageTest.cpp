@@ -7,6 +7,7 @@
 
 #include "ModelTestUtil.h"
 #include "model/ConfigText.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 namespace {

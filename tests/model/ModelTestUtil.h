@@ -15,6 +15,7 @@
 #include "model/Config.h"
 #include "model/Kinds.h"
 #include "model/VLM_Obj.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 

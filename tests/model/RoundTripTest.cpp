@@ -6,6 +6,7 @@
 #include "common/Format.h"
 #include "common/TextCodec.h"
 #include "model/ConfigText.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 namespace {

@@ -6,6 +6,7 @@
 #include "common/Numbers.h"
 #include "ports/VLM_PortAct.h"
 #include "ports/VLM_PortRows.h"
+#include "support/TempDir.h"
 
 namespace vlm::test {
 namespace {
@@ -227,7 +228,8 @@ TEST_F(EdgeCases, TablesRefuseRowsBeyondTheirCapacity) {
 }
 
 TEST_F(EdgeCases, OversizedConfigurationIsRefusedAndTheFileKept) {
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "ports_oversize_test.cfg";
+  const TTempDir dir("oversize");
+  const std::filesystem::path file = dir / "oversize.cfg";
   ASSERT_TRUE(WriteFileAtomically(file, "previous"));
   AddPortOf(3)->Tables[3].SetRows(Bytes(8192 * 6, 1));
   AddPortOf(28)->Number = 1;
@@ -246,7 +248,6 @@ TEST_F(EdgeCases, OversizedConfigurationIsRefusedAndTheFileKept) {
   std::string kept;
   ASSERT_TRUE(ReadWholeFile(file, kept));
   EXPECT_EQ(kept, "previous");
-  std::filesystem::remove(file);
 }
 
 TEST_F(EdgeCases, ReadFixupsOfBoardAndGranit) {

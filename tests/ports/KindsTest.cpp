@@ -3,6 +3,7 @@
 #include <set>
 
 #include "PortsFixture.h"
+#include "ports/PortMenus.h"
 #include "ports/VLM_PortAct.h"
 
 namespace vlm::test {

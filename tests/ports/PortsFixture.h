@@ -14,9 +14,10 @@
 #include "model/Config.h"
 #include "model/Kinds.h"
 #include "model/VLM_Obj.h"
+#include "ports/KindRegistration.h"
 #include "ports/PointKind.h"
 #include "ports/PortKind.h"
-#include "ports/PortMenus.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 

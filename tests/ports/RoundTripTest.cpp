@@ -1,6 +1,5 @@
 // A configuration with every port and point kind, every field off its default and rows in every
 // table, must come back byte for byte through write -> read -> write.
-#include <cstdlib>
 #include <set>
 
 #include "common/DataFolder.h"
@@ -68,57 +67,15 @@ TEST_F(RoundTrip, ReadingRestoresFieldsTablesGroupsAndBindings) {
 }
 
 // The stored tests/data/ports/all_kinds.cfg is what this configuration writes, byte for byte;
-// VELMOR_WRITE_TEST_DATA=1 stores it anew after a deliberate change of the layout.
+// scripts/write-test-data stores it anew after a deliberate change of the layout.
 TEST_F(RoundTrip, EveryKindImageEqualsTheStoredFile) {
   BuildEverything();
   const Bytes image = WriteImage();
   const std::string written(image.begin(), image.end());
   const char* path = VELMOR_TEST_DATA "/ports/all_kinds.cfg";
-  if (std::getenv("VELMOR_WRITE_TEST_DATA")) ASSERT_TRUE(WriteFileAtomically(path, written));
   std::string stored;
   ASSERT_TRUE(ReadWholeFile(path, stored));
-  EXPECT_TRUE(stored == written) << "the image layout changed; store it anew if that was meant";
-}
-
-// Writes the seed corpus of the ports image fuzz target: one small image per port kind with its
-// points. A tool, not a check: run it with --gtest_also_run_disabled_tests.
-TEST_F(RoundTrip, DISABLED_WriteFuzzSeeds) {
-  for (const TPortKind* kind : PortKinds()) {
-    station = NewConfiguration(tree);
-    TDataPort* port = AddPortOf(kind->typeId);
-    port->Number = 1;
-    for (uint8_t id : kind->childIds)
-      if (!kind->singleChild) AddPointOf(*port, id);
-    FillTables(port->Tables, 1);
-    const Bytes image = WriteImage();
-    const std::string name = std::string(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/") + kind->className;
-    ASSERT_TRUE(WriteFileAtomically(name, std::string(image.begin(), image.end())));
-  }
-  // Old record versions and a foreign child.
-  const Bytes old = ImageWithPorts(2, [](TConfig& c) {
-    size_t start = c.OpenContainer(9);
-    c.WriteU8(101, 1);
-    c.WriteU16(131, 2);
-    const uint8_t rows[] = {1, 2, 3, 4, 5, 0, 6, 4, 9, 9, 9, 9, 9, 9, 9, 9};
-    c.WriteItem(139, sizeof rows, rows);
-    c.CloseContainer(start);
-    start = c.OpenContainer(2);
-    c.WriteU8(108, 2);
-    c.WriteU8(109, 2);
-    c.WriteItem(110, 2, rows);
-    const size_t point = c.OpenContainer(100);
-    c.WriteU8(101, 2);
-    c.WriteU16(198, 1000);
-    c.WriteU8(124, 1);
-    const size_t group = c.OpenContainer(200);
-    c.WriteU8(128, 0);
-    c.CloseContainer(group);
-    c.CloseContainer(point);
-    c.CloseContainer(c.OpenContainer(104));
-    c.CloseContainer(start);
-  });
-  ASSERT_TRUE(WriteFileAtomically(VELMOR_TEST_DATA "/../../fuzz/corpus/ports_image_fuzz/old_versions",
-                                  std::string(old.begin(), old.end())));
+  EXPECT_TRUE(stored == written) << "the image layout changed; scripts/write-test-data stores it anew if that was meant";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "app/MainForm.h"
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
 #include "common/Prompt.h"
@@ -18,12 +19,15 @@
 #include "link/ServiceRequests.h"
 #include "model/Cards.h"
 #include "model/Kinds.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainForm.h"
+#include "model/ui/FrameComPort.h"
+#include "model/ui/FrameProcessor.h"
+#include "model/ui/FrameStation.h"
 #include "model/ui/ModelFrames.h"
+#include "shell/AppContext.h"
+#include "shell/IpList.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/HelpWindow.h"
-#include "shell/ui/IpList.h"
+#include "support/ScriptedPrompt.h"
 #include "UiTestUtil.h"
 
 using namespace vlm;

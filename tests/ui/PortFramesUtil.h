@@ -8,12 +8,13 @@
 #include "model/Cards.h"
 #include "model/Kinds.h"
 #include "model/VLM_Obj.h"
+#include "ports/KindRegistration.h"
 #include "ports/PointKind.h"
 #include "ports/PortKind.h"
-#include "ports/PortMenus.h"
 #include "ports/ui/PortFrames.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/FrameFactory.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 

@@ -16,9 +16,9 @@
 #include "model/Cards.h"
 #include "model/Kinds.h"
 #include "model/VLM_Obj.h"
+#include "ports/KindRegistration.h"
 #include "ports/PointKind.h"
 #include "ports/PortKind.h"
-#include "ports/PortMenus.h"
 #include "ports/VLM_PortRows.h"
 #include "ports/ui/FramePointModbus.h"
 #include "ports/ui/FramePointPC4.h"
@@ -31,6 +31,7 @@
 #include "ports/ui/ReaddrPage.h"
 #include "ports/ui/ReaddrTable.h"
 #include "shell/ui/FrameFactory.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace vlm;
 
@@ -272,8 +273,8 @@ class ReaddrFramesTest : public QObject {
     port->TsTopRow = 30;
     auto frame = Open<TFramePortLamp>(port);
     frame->Tabs()->setCurrentIndex(1);
-    QTest::qWait(20);
-    QCOMPARE(frame->TablePage(TOwnerTableId::LampTs)->Table()->rowAt(0), 29);
+    // The scroll to the stored row is queued; wait for it rather than for a fixed time.
+    QTRY_COMPARE(frame->TablePage(TOwnerTableId::LampTs)->Table()->rowAt(0), 29);
     auto* combo = frame->findChild<QComboBox*>("ComboBoxHardPort");
     QVERIFY(combo->count() > 0);
     QCOMPARE(combo->currentIndex(), -1);

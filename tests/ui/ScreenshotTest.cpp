@@ -9,20 +9,21 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include "app/MainForm.h"
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
 #include "common/Prompt.h"
 #include "model/Cards.h"
 #include "model/Kinds.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainForm.h"
 #include "model/ui/TreeView.h"
+#include "shell/AppContext.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
 #include "shell/ui/Traffic.h"
+#include "support/ScriptedPrompt.h"
 #include "UiTestUtil.h"
 
 using namespace vlm;

@@ -1,5 +1,5 @@
-// Shell windows offscreen: the two boxes, the indicator ring and raster, the exchange log view
-// and its file, the address list and the settings dialog.
+// Shell windows offscreen: the two boxes, the indicator raster, the exchange log view and its
+// file, the settings dialog (the Qt-free parts are tested in tests/shell).
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,12 +9,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <thread>
 
 #include "common/DataFolder.h"
 #include "common/TextCodec.h"
+#include "shell/IpList.h"
 #include "shell/ui/Indicator.h"
-#include "shell/ui/IpList.h"
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
 #include "shell/ui/Traffic.h"
@@ -26,11 +25,8 @@ class ShellTest : public QObject {
  private slots:
   void ErrorBoxHasTitleTextAndCloseButton();
   void QuestionBoxButtonsAndRightClick();
-  void RingKeepsNewest256AndTwoWriters();
   void IndicatorFillsRowsAndScrolls();
   void TrafficShowsNewestLinesAndSavesHeader();
-  void IpParsingKeepsLowByte();
-  void IpListRowsAndFile();
   void OptionsRoundTripAndCancel();
 };
 
@@ -57,30 +53,6 @@ void ShellTest::QuestionBoxButtonsAndRightClick() {
     QTest::mouseClick(two.findChild<QLabel*>("LabelText"), Qt::RightButton);
   });
   QCOMPARE(two.exec(), 3);
-}
-
-void ShellTest::RingKeepsNewest256AndTwoWriters() {
-  TIndicatorRing ring;
-  for (uint32_t i = 0; i < 300; ++i) ring.Add(i);
-  const auto drained = ring.Drain();
-  QCOMPARE(drained.size(), size_t(256));
-  QCOMPARE(drained.front(), 44u);
-  QCOMPARE(drained.back(), 299u);
-  QVERIFY(ring.Drain().empty());
-
-  // Two writers and a drainer: every point is either drained or overwritten, never torn.
-  size_t got = 0;
-  std::thread other([&] { for (int i = 0; i < 20000; ++i) ring.Add(PointColor::Red); });
-  for (int i = 0; i < 20000; ++i) {
-    ring.Add(PointColor::Green);
-    for (uint32_t c : ring.Drain()) {
-      QVERIFY(c == PointColor::Green || c == PointColor::Red);
-      ++got;
-    }
-  }
-  other.join();
-  got += ring.Drain().size();
-  QVERIFY(got > 20000 && got <= 40000);
 }
 
 void ShellTest::IndicatorFillsRowsAndScrolls() {
@@ -127,45 +99,6 @@ void ShellTest::TrafficShowsNewestLinesAndSavesHeader() {
       "Обмен Конфигуратора (<) с контроллером ВЕЛМОР (>)\r\n" + std::string(99, '-') + "\r\n" +
       log[0] + "\r\n" + log[1] + "\r\n";
   QCOMPARE(Cp1251ToUtf8(bytes), expected);
-}
-
-void ShellTest::IpParsingKeepsLowByte() {
-  QCOMPARE(IpText(*ParseIp(" 10 . 0.300.7 ")), std::string("10.0.44.7"));
-  QVERIFY(!ParseIp("10.0.1"));
-  QVERIFY(!ParseIp("10.0.x.1"));
-}
-
-void ShellTest::IpListRowsAndFile() {
-  QTemporaryDir dir;
-  const std::filesystem::path ini = dir.filePath("IPList.ini").toStdString();
-  TIpList list;
-  list.Load(ini);
-  QVERIFY(list.rows.empty());
-  QVERIFY(list.Save(ini));
-  QVERIFY(!std::filesystem::exists(ini));  // nothing to save writes nothing
-
-  list.rows = {{"10.0.0.1", "ПС Южная"}, {"10.0.0.2", "ПС Северная"}, {"10.0.0.3", "ПС Южная"},
-               {"10.0.0.4", ""}, {"10.0.0.5", "a=b"}};
-  QCOMPARE(list.MoveUp(0), 0);
-  QCOMPARE(list.MoveDown(4), 4);
-  QCOMPARE(list.MoveDown(0), 1);
-  QCOMPARE(list.rows[1].address, std::string("10.0.0.1"));
-  QVERIFY(list.Save(ini));
-  TIpList again;
-  again.Load(ini);
-  // The same place twice is one line (the later address wins); an empty place is not saved; an
-  // "=" cannot survive in a key.
-  QCOMPARE(again.rows.size(), size_t(3));
-  QCOMPARE(again.PlaceOf("10.0.0.3"), std::string("ПС Южная"));
-  QCOMPARE(again.Find("10.0.0.5"), 2);
-  QCOMPARE(again.rows[2].place, std::string("ab"));
-
-  again.Delete(0);
-  QCOMPARE(again.rows.size(), size_t(2));
-  again.Delete(1);
-  again.Delete(0);
-  QCOMPARE(again.rows.size(), size_t(1));  // the last row is only cleared
-  QCOMPARE(again.rows[0].address, std::string());
 }
 
 void ShellTest::OptionsRoundTripAndCancel() {

@@ -9,7 +9,7 @@
 
 #include "model/TreeNode.h"
 #include "model/ui/ModelFrames.h"
-#include "ports/PortMenus.h"
+#include "ports/KindRegistration.h"
 
 namespace vlm::test {
 

@@ -1,40 +1,16 @@
 #pragma once
 // The link indicator: one coloured pixel per exchange on a small raster that fills row by row
-// and scrolls up one row when full. Points may come from a second thread (the oscilloscope
-// receiver); the ring is guarded by a mutex so neither writer loses or tears an entry, and the
-// 200 ms drawing tick drains it on the GUI thread.
+// and scrolls up one row when full. The 200 ms drawing tick drains the points of the ring on the
+// GUI thread.
 #include <QImage>
 #include <QWidget>
-#include <array>
 #include <cstdint>
-#include <mutex>
-#include <vector>
+
+#include "shell/IndicatorRing.h"
 
 class QTimer;
 
 namespace vlm {
-
-// Windows colour values of the points (blue in the high byte).
-namespace PointColor {
-constexpr uint32_t Green = 0x008000, Red = 0x0000FF, Lime = 0x00FF00, Yellow = 0x00FFFF,
-                   Magenta = 0xFF00FF, Purple = 0x800080;
-}
-
-// Ring of 256 colours with byte indices: more than 256 points between two ticks overwrite the
-// oldest undrawn ones, as the indicator always did.
-class TIndicatorRing {
- public:
-  void Add(uint32_t colour);
-  // Removes and returns the undrawn colours, oldest first.
-  std::vector<uint32_t> Drain();
-
- private:
-  std::mutex mutex_;
-  std::array<uint32_t, 256> ring_{};
-  uint8_t writeIndex_ = 0;
-  uint8_t readIndex_ = 0;
-  bool full_ = false;  // the write index has lapped the read index
-};
 
 class TIndicator : public QWidget {
   Q_OBJECT

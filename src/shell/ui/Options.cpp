@@ -198,12 +198,12 @@ QWidget* TOptionsDlg::BuildExchangeBox() {
   return box;
 }
 
-void TOptionsDlg::SetAddress(QLineEdit* const fields[4], const TIp& ip) {
+void TOptionsDlg::SetAddress(QLineEdit* const fields[4], const TIPAddress& ip) {
   for (int i = 0; i < 4; ++i) fields[i]->setText(QString::number(ip[i]));
 }
 
-TIp TOptionsDlg::Address(QLineEdit* const fields[4]) const {
-  TIp ip{};
+TIPAddress TOptionsDlg::Address(QLineEdit* const fields[4]) const {
+  TIPAddress ip{};
   for (int i = 0; i < 4; ++i) ip[i] = static_cast<uint8_t>(fields[i]->text().toInt());
   return ip;
 }
@@ -220,7 +220,7 @@ void TOptionsDlg::FillFrom(const TOptionValues& v) {
   spinAttempts_->setValue(v.link.Attempts);
   spinWait_->setValue(v.link.WaitTime);
   GridToList();
-  const int row = list_.Find(IpText(v.link.DestIP));
+  const int row = list_.Find(IPToStr(v.link.DestIP));
   editPlace_->setText(QString::fromStdString(row >= 0 ? list_.rows[row].place : v.place));
   if (row >= 0) grid_->setCurrentCell(row, 0);
 }
@@ -247,8 +247,8 @@ bool TOptionsDlg::Run(TOptionValues& values) {
   return true;
 }
 
-QString TOptionsDlg::PlaceOf(const TIp& address) const {
-  return QString::fromStdString(list_.PlaceOf(IpText(address)));
+QString TOptionsDlg::PlaceOf(const TIPAddress& address) const {
+  return QString::fromStdString(list_.PlaceOf(IPToStr(address)));
 }
 
 void TOptionsDlg::GridToList() {
@@ -281,20 +281,22 @@ void TOptionsDlg::ButtonGetIPClick() {
   const uint32_t v = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
   freeaddrinfo(found);
   pcIp_ = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-  labelHostIp_->setText("IP адрес: " + QString::fromStdString(IpText(pcIp_)));
+  labelHostIp_->setText("IP адрес: " + QString::fromStdString(IPToStr(pcIp_)));
 }
 
 void TOptionsDlg::SpeedButtonSetClick() {
   GridToList();
   const int row = CurrentRow();
   if (row < 0 || row >= static_cast<int>(list_.rows.size())) return;
-  const auto ip = ParseIp(list_.rows[row].address);
-  if (!ip) {
+  TIPAddress ip{};
+  try {
+    ip = StrToIP(list_.rows[row].address);
+  } catch (const EConvertError&) {
     if (!list_.rows[row].address.empty())
       ShowError("'" + list_.rows[row].address + "' не является IP-адресом");
     return;
   }
-  SetAddress(b_, *ip);
+  SetAddress(b_, ip);
   editPlace_->setText(QString::fromStdString(list_.rows[row].place));
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/LinkSettings.h"
-#include "shell/ui/IpList.h"
+#include "shell/IpList.h"
 
 class QCheckBox;
 class QLabel;
@@ -36,7 +36,7 @@ class TOptionsDlg : public QDialog {
   TOptionValues Values() const;
 
   const TIpList& IpList() const { return list_; }
-  QString PlaceOf(const TIp& address) const;
+  QString PlaceOf(const TIPAddress& address) const;
 
   void ButtonGetIPClick();
   void SpeedButtonSetClick();
@@ -54,15 +54,15 @@ class TOptionsDlg : public QDialog {
   QWidget* BuildListBox();
   QWidget* BuildExchangeBox();
   void AddressFields(const char* prefix, QLineEdit* fields[4], QWidget* parent);
-  void SetAddress(QLineEdit* const fields[4], const TIp& ip);
-  TIp Address(QLineEdit* const fields[4]) const;
+  void SetAddress(QLineEdit* const fields[4], const TIPAddress& ip);
+  TIPAddress Address(QLineEdit* const fields[4]) const;
   void GridToList();
   void ListToGrid(int current);
   int CurrentRow() const;
 
   std::filesystem::path ipListPath_;
   TIpList list_;
-  TIp pcIp_{};
+  TIPAddress pcIp_{};
   QRadioButton *radioNet_, *radioCom_;
   QSpinBox* comEdit_;
   QLineEdit* a_[4];

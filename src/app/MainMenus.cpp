@@ -1,4 +1,4 @@
-#include "model/ui/MainMenus.h"
+#include "app/MainMenus.h"
 
 #include <cstring>
 #include <utility>

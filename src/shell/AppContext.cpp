@@ -1,4 +1,4 @@
-#include "model/ui/AppContext.h"
+#include "shell/AppContext.h"
 
 #include "common/DataFolder.h"
 #include "common/IniFile.h"

@@ -1,21 +1,12 @@
 #pragma once
 // The list of known controllers kept in "IPList.ini" (section "IPList", place = address), and
-// the row operations of the settings dialog. No Qt here, so the rules are testable alone.
-#include <array>
-#include <cstdint>
+// the row operations of the settings dialog. Addresses stay texts as typed; StrToIP and IPToStr
+// (link/LinkSettings.h) convert them.
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace vlm {
-
-using TIp = std::array<uint8_t, 4>;
-
-// "a.b.c.d" split at the first three dots, blanks trimmed; only the low byte of each number is
-// kept (300 gives 44). nullopt when a part is missing or not a number.
-std::optional<TIp> ParseIp(const std::string& text);
-std::string IpText(const TIp& ip);
 
 struct TIpRow {
   std::string address;

@@ -2,13 +2,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "app/MainForm.h"
 #include "common/DataFolder.h"
 #include "common/Prompt.h"
-#include "link/ServiceRequests.h"
 #include "link/FileTransfer.h"
+#include "link/ServiceRequests.h"
 #include "model/Config.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainForm.h"
+#include "shell/AppContext.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
 

@@ -1,4 +1,4 @@
-#include "model/ui/MainForm.h"
+#include "app/MainForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,19 +11,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/MainMenus.h"
 #include "common/Prompt.h"
 #include "model/Kinds.h"
-#include "model/ui/AppContext.h"
-#include "model/ui/MainMenus.h"
 #include "model/ui/TreeIcons.h"
 #include "model/ui/TreeModel.h"
 #include "model/ui/TreeView.h"
+#include "shell/AppContext.h"
+#include "shell/IpList.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/FrameFactory.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
-#include "shell/ui/IpList.h"
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
 #include "shell/ui/Traffic.h"
