@@ -10,6 +10,7 @@
 #include "blackbox/BoxDriverEth.h"
 #include "blackbox/BoxScan.h"
 #include "common/Prompt.h"
+#include "support/ScriptedPrompt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vlm;

@@ -9,6 +9,7 @@
 #include "BoxFake.h"
 #include "blackbox/BoxDriver.h"
 #include "common/Prompt.h"
+#include "support/ScriptedPrompt.h"
 
 namespace vlm::test {
 

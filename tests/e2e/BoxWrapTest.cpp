@@ -6,6 +6,7 @@
 #include "blackbox/BoxDriverEth.h"
 #include "blackbox/BoxScan.h"
 #include "common/Prompt.h"
+#include "support/ScriptedPrompt.h"
 #include "link/LinkTransport.h"
 #include "link/Velmor_PC.h"
 #include "sim/SimController.h"
