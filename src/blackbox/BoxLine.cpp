@@ -136,6 +136,23 @@ bool ParseRecordTime(std::string_view line, TDateTime& time) {
   return true;
 }
 
+static bool HasEveryMark(std::string_view line) {
+  for (const std::string_view mark : {"|t", "|d", "|p", "|e", "|L"})
+    if (line.find(mark) == std::string_view::npos) return false;
+  uint8_t direction = 0;
+  size_t dataStart = 0;
+  return ParseDirection(line, direction, dataStart);
+}
+
+TLineKind ClassifyRecordLine(std::string_view line, TParsedLine& parsed) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+  if (!HasEveryMark(line)) {
+    parsed = TParsedLine{};
+    return TLineKind::NotRecord;
+  }
+  return ParseRecordLine(line, parsed) ? TLineKind::Record : TLineKind::Malformed;
+}
+
 bool ParseRecordLine(std::string_view line, TParsedLine& parsed) {
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
   parsed = TParsedLine{};

@@ -35,6 +35,13 @@ struct TParsedLine {
 // separators are not examined); false for an impossible date or time.
 bool ParseRecordTime(std::string_view text, TDateTime& time);
 
+enum class TLineKind {
+  NotRecord,  // a direction or field mark is missing: headers, separators, comments
+  Malformed,  // every mark is there but a field is not a number, or the data is not hex pairs
+  Record,
+};
+TLineKind ClassifyRecordLine(std::string_view line, TParsedLine& parsed);
+
 // Parses a recorded line. False for a line that is not a record (file headers, separators) or
 // whose fields are not numbers, whose date is impossible, or whose data is not hex pairs or
 // holds more than 128 bytes.

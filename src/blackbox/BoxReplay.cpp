@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "blackbox/BoxDriver.h"
 #include "blackbox/BoxLine.h"
 #include "blackbox/BoxListing.h"
 
@@ -35,6 +36,28 @@ void TLineSource::Refill() {
   const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
   end_ += got;
   if (got == 0) eof_ = true;
+}
+
+TBoxReplay::TBoxReplay(TBoxDriver& box, std::FILE* file, uint8_t param)
+    : box_(box), source_(file), param_(param) {}
+
+bool TBoxReplay::Step() {
+  std::string_view line;
+  TParsedLine parsed;
+  while (source_.Next(line)) {
+    progress_ += line.size() + (line.empty() || line.back() != '\r' ? 2 : 1);
+    const TLineKind kind = ClassifyRecordLine(line, parsed);
+    if (kind == TLineKind::Malformed) ++skipped_;
+    if (kind != TLineKind::Record) continue;
+    box_.SetBufferLength(uint8_t(parsed.declaredLength));
+    TBoxRecord& record = box_.CurrentRecord();
+    record = parsed.record;
+    record.param = param_;
+    box_.ProcessRecord(parsed.length, parsed.time);
+    ++records_;
+    return true;
+  }
+  return false;
 }
 
 TReplayResult PrintRecording(std::FILE* in, std::FILE* out, const TReplayOptions& options) {

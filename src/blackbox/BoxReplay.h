@@ -40,6 +40,32 @@ struct TReplayResult {
   bool writeError = false;
 };
 
+class TBoxDriver;
+
+// Replays a recorded text file through a reader ("Test"), one record per step, as the window's
+// play timer does: each record goes through the reader's ProcessRecord with the time and the
+// fields of its line.
+class TBoxReplay {
+ public:
+  TBoxReplay(TBoxDriver& box, std::FILE* file, uint8_t param = TReplayOptions{}.param);
+
+  // Reads lines until one is a record and processes that one; false at the end of the file.
+  bool Step();
+  // Bytes passed so far, each line counted with its CR LF (the window's progress bar).
+  uint64_t Progress() const { return progress_; }
+  size_t Records() const { return records_; }
+  // Lines that carried every mark but whose fields did not parse; the window reports them at the end.
+  size_t Skipped() const { return skipped_; }
+  bool ReadError() const { return source_.Failed(); }
+
+ private:
+  TBoxDriver& box_;
+  TLineSource source_;
+  uint8_t param_;
+  uint64_t progress_ = 0;
+  size_t records_ = 0, skipped_ = 0;
+};
+
 // Reads recorded lines (CP1251 or UTF-8) from `in` and writes, as UTF-8, every record line
 // followed by its decoded lines; other lines of the file are passed over.
 TReplayResult PrintRecording(std::FILE* in, std::FILE* out, const TReplayOptions& options);

@@ -1,6 +1,10 @@
-// velmorctl box ...: decoding of recorded frames and of recorded text files.
+// velmorctl box ...: recorders of the controller, decoding of recorded frames and files.
 //   box decode-frame --code N --dir D [--param P] [--time "yyyy.mm.dd hh:nn:ss.zzz"] HEX...
 //   box decode FILE.txt [--no-hex] [--param P]
+//   box replay FILE.txt [--kp N] [--fn N] [--in|--out] [--no-hex] [--no-text] [--param P]
+//   box topcap FILE.txt -o FILE.pcap [--param P]
+//   [link options] box list | record --recorder N [--seconds S] [-o FILE.txt] [--text]
+//                           | pcap --recorder N -o FILE.pcap
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -12,7 +16,9 @@
 #include "blackbox/BoxDecoder.h"
 #include "blackbox/BoxLine.h"
 #include "blackbox/BoxReplay.h"
+#include "cli/BoxCli.h"
 #include "cli/CommandLine.h"
+#include "cli/LinkCli.h"
 
 namespace vlm::cli {
 namespace {
@@ -81,6 +87,65 @@ int DecodeFile(const TBoxArgs& args) {
   return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
 }
 
+// Replay and conversion of recorded files; list, record and pcap over the controller link.
+void AddRecordingCommands(CLI::App& box) {
+  auto replay = std::make_shared<TBoxReplayArgs>();
+  auto kp = std::make_shared<std::string>(), fn = std::make_shared<std::string>(), param = std::make_shared<std::string>();
+  auto noHex = std::make_shared<bool>(false), noText = std::make_shared<bool>(false);
+  CLI::App* play = box.add_subcommand("replay", "print the lines the black-box window shows for a recorded file");
+  play->add_option("FILE.txt", replay->file, "recording saved by the program")->required();
+  play->add_option("--kp", *kp, "show only frames of this КП (codes 2, 4, 36)")->check(NumberUpTo(31));
+  play->add_option("--fn", *fn, "show only frames of this function (codes 2, 4, 36)")->check(NumberUpTo(255));
+  auto* in = play->add_flag("--in", replay->onlyIn, "frames received by the controller only");
+  play->add_flag("--out", replay->onlyOut, "frames sent by the controller only")->excludes(in);
+  play->add_flag("--no-hex", *noHex, "leave out the recorded bytes");
+  play->add_flag("--no-text", *noText, "leave out the decoded text");
+  play->add_option("--param", *param, "protocol parameter byte of the replayed records")->check(NumberUpTo(255));
+  SetAction(*play, [=] {
+    TBoxReplayArgs a = *replay;
+    a.kpFilter = !kp->empty();
+    a.kpNumber = int(Number(*kp, 0));
+    a.fnFilter = !fn->empty();
+    a.fnNumber = int(Number(*fn, 0));
+    a.hex = !*noHex;
+    a.text = !*noText;
+    a.param = int(Number(*param, unsigned(a.param)));
+    return BoxReplay(a);
+  });
+
+  auto input = std::make_shared<std::string>(), output = std::make_shared<std::string>();
+  auto pcapParam = std::make_shared<std::string>();
+  CLI::App* topcap = box.add_subcommand("topcap", "turn a recorded text file into a pcap file for Wireshark");
+  topcap->add_option("FILE.txt", *input, "recording saved by the program")->required();
+  topcap->add_option("-o", *output, "pcap file to write")->required();
+  topcap->add_option("--param", *pcapParam, "IEC 101 field lengths for the printed tshark options (55h)")
+      ->check(NumberUpTo(255));
+  SetAction(*topcap, [=] { return BoxToPcap(*input, *output, int(Number(*pcapParam, 0x55))); });
+
+  CLI::App* list = box.add_subcommand("list", "the controller's recorders: number, type, write index, name");
+  SetLinkAction(*list, [](TControllerLink& link) { return BoxList(link); });
+
+  auto record = std::make_shared<TBoxRecordArgs>();
+  auto recorder = std::make_shared<std::string>();
+  CLI::App* rec = box.add_subcommand("record", "record a recorder into a text file, as the window does");
+  rec->add_option("--recorder", *recorder, "recorder number (box list)")->required()->check(NumberUpTo(255));
+  rec->add_option("--seconds", record->seconds, "stop after this many seconds (Ctrl+C stops too)")
+      ->check(CLI::PositiveNumber);
+  rec->add_option("-o", record->output, "text file (BlackBoxNN.txt in the Box folder by default)");
+  rec->add_flag("--text", record->text, "write the decoded text too");
+  SetLinkAction(*rec, [=](TControllerLink& link) {
+    TBoxRecordArgs a = *record;
+    a.recorder = int(Number(*recorder, 0));
+    return BoxRecord(link, a);
+  });
+
+  auto capture = std::make_shared<std::string>(), ethRecorder = std::make_shared<std::string>();
+  CLI::App* pcap = box.add_subcommand("pcap", "copy an Ethernet recorder (type 1) into a pcap file");
+  pcap->add_option("--recorder", *ethRecorder, "recorder number (box list)")->required()->check(NumberUpTo(255));
+  pcap->add_option("-o", *capture, "pcap file (\".pcap\" added to a name without extension)")->required();
+  SetLinkAction(*pcap, [=](TControllerLink& link) { return BoxPcap(link, int(Number(*ethRecorder, 0)), *capture); });
+}
+
 }  // namespace
 
 void AddBoxCommands(CLI::App& app) {
@@ -103,6 +168,8 @@ void AddBoxCommands(CLI::App& app) {
   file->add_flag("--no-hex", args->noHex, "leave out the recorded bytes, decoded text only");
   file->add_option("--param", args->param, "protocol parameter byte")->check(NumberUpTo(255));
   SetAction(*file, [args] { return DecodeFile(*args); });
+
+  AddRecordingCommands(*box);
 }
 
 }  // namespace vlm::cli

@@ -169,6 +169,7 @@ void SimController::Boot() {
 SimController::Outcome SimController::Handle(std::span<const uint8_t> frame, const LinkProfile& link) {
   size_t size = 0;
   if (CheckRequestFrame(frame, size) != FrameCheck::Valid) return {false, {}, "malformed request"};
+  if (requestHook_) requestHook_();
   const Kind& kind = *FindKind(frame[1]);
   Request r{frame.first(size), link, {}, true, {}};
   r.answer.Start(frame[1]);
@@ -312,6 +313,11 @@ void SimController::ReadMemoryAreas(Request& r) {
   const uint8_t n = r.U8(2);
   const size_t total = SumOfAreaCounts(r.f);
   r.detail = Printf("%u areas, %zu bytes", n, total);
+  if (areasRefused_) {
+    r.answered = false;
+    r.detail += " (refused: no batch reads)";
+    return;
+  }
   if (total + 3 > kMaxDatagram) {
     // More than one datagram can carry: a cut answer would be taken as whole, so none is sent.
     r.answered = false;

@@ -46,6 +46,11 @@ class SimController {
   // structures in memory again.
   void SetBootHook(std::function<void(SimMemory&)> hook);
   void Boot();
+  // Runs before every request is carried out: parts of the firmware that work on their own
+  // (the traffic recorders) catch up with the time that passed.
+  void SetRequestHook(std::function<void()> hook) { requestHook_ = std::move(hook); }
+  // A controller whose firmware predates ReadMemoryAreas leaves it unanswered.
+  void SetAreasRefused(bool refused) { areasRefused_ = refused; }
   unsigned Resets() const { return resets_; }
 
   struct Kind;
@@ -78,6 +83,8 @@ class SimController {
   SimDisk& disk_;
   SimMemory& memory_;
   std::function<void(SimMemory&)> bootHook_;
+  std::function<void()> requestHook_;
+  bool areasRefused_ = false;
   Search find_;
   Search list_;
   unsigned resets_ = 0;

@@ -42,6 +42,9 @@ const std::map<std::string, Setter>& ValueOptions() {
       {"--drop", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.drop); }},
       {"--dup", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.dup); }},
       {"--corrupt", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.corrupt); }},
+      {"--box-rate", [](const std::string& v, SimOptions& o) {
+         return ParseNumber(v, o.boxRate) && o.boxRate >= 0 && o.boxRate <= 1000;
+       }},
       {"--delay", [](const std::string& v, SimOptions& o) {
          return ParseNumber(v, o.faults.delayMs) && o.faults.delayMs <= 60000;
        }},
@@ -63,6 +66,8 @@ std::string ParseOptions(const std::vector<std::string>& args, SimOptions& optio
     }
     if (name == "-v" || name == "--verbose") {
       options.verbose = true;
+    } else if (name == "--no-batch") {
+      options.noBatch = true;
     } else if (name == "--serial") {
       options.serial = true;
     } else if (name == "-h" || name == "--help") {
@@ -95,6 +100,9 @@ const char* Usage() {
          "  --dup P        probability that an answer is sent twice\n"
          "  --corrupt P    probability that one answer byte is changed\n"
          "  --delay MS     delay of every answer in milliseconds\n"
+         "  --box-rate N   frames per second of each recorded serial port (default 10;\n"
+         "                 0 = silent ports); the traffic follows --seed\n"
+         "  --no-batch     leave ReadMemoryAreas unanswered, as older firmware does\n"
          "  -v             one line per request on stderr\n"
          "Readiness lines on stdout: \"udp: IP:PORT\", then \"pty: PATH\" with --serial.\n";
 }

@@ -15,6 +15,8 @@ struct SimOptions {
   bool serial = false;
   std::string disk = "velmor-disk";
   FaultSettings faults;
+  double boxRate = 10;   // frames per second of each recorded serial port
+  bool noBatch = false;  // leave ReadMemoryAreas unanswered
   bool verbose = false;
   bool help = false;
 };

@@ -10,6 +10,7 @@
 #include "sim/SimController.h"
 #include "sim/SimDiagTree.h"
 #include "sim/SimOptions.h"
+#include "sim/SimRecorders.h"
 #include "sim/SimServer.h"
 
 namespace {
@@ -52,7 +53,14 @@ int main(int argc, char** argv) {
   SimDisk disk(options.disk);
   SimController controller(disk, memory);
   SimDiagTree diagTree(options.faults.seed);
-  controller.SetBootHook([&diagTree](SimMemory& m) { diagTree.Publish(m); });
+  SimRecorders recorders({options.boxRate, options.faults.seed});
+  // Every part of the firmware that publishes structures in memory adds itself here.
+  controller.SetBootHook([&](SimMemory& m) {
+    diagTree.Publish(m);
+    recorders.Publish(m);
+  });
+  controller.SetRequestHook([&] { recorders.CatchUp(memory); });
+  controller.SetAreasRefused(options.noBatch);
   controller.Boot();
   FaultInjector faults(options.faults);
   SimServer server(controller, faults, options.verbose);
@@ -71,6 +79,10 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   if (const std::string e = server.Run(gStop); !e.empty()) return Fail(e);
+  recorders.CatchUp(memory);
+  // What the recorders hold, for whoever checks a read-out against it.
+  for (const auto& count : recorders.Counts())
+    std::fprintf(stderr, "box: %s: %llu written\n", count.name.c_str(), static_cast<unsigned long long>(count.written));
   if (options.verbose) std::fputs("sim: stopped\n", stderr);
   return 0;
 }

@@ -89,5 +89,36 @@ TEST_F(BoxCommandsTest, DecodeFileWithAndWithoutHex) {
   EXPECT_EQ(Run({"decode"}), 2);
 }
 
+TEST_F(BoxCommandsTest, ReplayAppliesTheWindowFiltersAndCountsSkippedLines) {
+  const std::string path = Write(
+      "2024.01.02 03:04:05.678|t   100|d 100|p036|e0|L  3|№1|-->|00 25 07 \r\n"
+      "2024.01.02 03:04:05.700|t   122|d  22|p036|e0|L  3|№1|-->|00 26 07 \r\n"
+      "2024.01.02 03:04:05.800|t   130|d   8|p020|e0|L  1|№1|<ПУ|7F \r\n"
+      "2024.01.02 03:04:05.900|t   1x0|d   8|p020|e0|L  1|№1|<ПУ|7F \r\n");
+  ASSERT_EQ(Run({"replay", path, "--kp", "5", "--no-text"}), 0) << err;
+  EXPECT_EQ(out,
+            "2024.01.02 03:04:05.678|t   100|d 100|p036|e0|L  3|№1|-->|00 25 07 \n"
+            "2024.01.02 03:04:05.800|t   130|d   8|p020|e0|L  1|№1|<ПУ|7F \n");
+  EXPECT_NE(err.find("3 records, 1 lines skipped"), std::string::npos) << err;
+  ASSERT_EQ(Run({"replay", path, "--in", "--no-text"}), 0);
+  EXPECT_EQ(out.find("p020"), std::string::npos);
+  EXPECT_EQ(Run({"replay", path, "--in", "--out"}), 2);
+  EXPECT_EQ(Run({"replay", path, "--kp", "32"}), 2);
+}
+
+TEST_F(BoxCommandsTest, TopcapWritesExportedPdusAndNamesTheIec101Options) {
+  const std::string path = Write("2024.01.02 03:04:05.678|t   100|d 100|p008|e0|L  1|№3|-->|E5 \r\n");
+  const std::string pcap = path + ".pcap";
+  ASSERT_EQ(Run({"topcap", path, "-o", pcap}), 0) << err;
+  EXPECT_NE(err.find("tshark -d tcp.port==2405,iec60870_101 -o \"iec60870_101.linkaddr_len:1 octet\""), std::string::npos)
+      << err;
+  std::ifstream in(pcap, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  fs::remove(pcap);
+  ASSERT_EQ(bytes.size(), 24u + 16u + 52u + 1u);  // headers, tags, the frame
+  EXPECT_EQ(bytes.substr(20, 4), std::string("\xFC\0\0\0", 4)) << "link type 252";
+  EXPECT_FALSE(fs::exists(pcap + ".part"));
+}
+
 }  // namespace
 }  // namespace vlm::cli

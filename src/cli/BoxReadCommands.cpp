@@ -1,0 +1,206 @@
+// velmorctl box list | record | pcap | replay | topcap: the recorder readers driven from the
+// console. Polls run every 20 ms as the window's work timer does; Ctrl+C ends a recording
+// cleanly (the file is closed, a capture takes its name).
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "blackbox/BoxDriverEth.h"
+#include "blackbox/BoxPcapExport.h"
+#include "blackbox/BoxReplay.h"
+#include "blackbox/BoxScan.h"
+#include "cli/BoxCli.h"
+#include "cli/LinkCli.h"
+
+namespace vlm::cli {
+namespace {
+
+constexpr auto kWorkTick = std::chrono::milliseconds(20);
+
+volatile std::sig_atomic_t gInterrupted = 0;
+void OnInterrupt(int) { gInterrupted = 1; }
+
+// Ctrl+C ends the loop instead of the program while one runs.
+class TInterruptGuard {
+ public:
+  TInterruptGuard() {
+    gInterrupted = 0;
+    previous_ = std::signal(SIGINT, OnInterrupt);
+  }
+  ~TInterruptGuard() { std::signal(SIGINT, previous_); }
+
+ private:
+  void (*previous_)(int);
+};
+
+// Counts the failed steps and prints the reader's display lines where asked.
+struct TConsoleObserver : IBoxObserver {
+  std::FILE* lines = nullptr;
+  size_t failed = 0;
+  void IndicatorPoint(uint32_t colour) override {
+    if (colour == kPointYellow || colour == kPointFuchsia || colour == kPointPurple) ++failed;
+  }
+  void LinesAdded(TBoxDriver&, std::string_view text, uint8_t) override {
+    if (!lines) return;
+    ForEachPiece(text, [this](std::string_view piece) { std::fprintf(lines, "%.*s\n", int(piece.size()), piece.data()); });
+  }
+};
+
+const char* TypeText(uint8_t type) { return type == kBoxTypeRecords ? "records" : "pcap"; }
+
+// The reader of the given number after a scan; prints why when there is none.
+TBoxDriver* FindReader(TBoxList& list, int number, uint8_t type, const char* command) {
+  TBoxDriver* reader = list.Find(number);
+  if (!reader) {
+    BadInput(command, "no recorder №" + std::to_string(number) + " (see velmorctl box list)");
+    return nullptr;
+  }
+  if (reader->Type() != type) {
+    BadInput(command, "recorder №" + std::to_string(number) + " holds " + TypeText(reader->Type()) + "; use box " +
+                          (reader->Type() == kBoxTypePcap ? "pcap" : "record"));
+    return nullptr;
+  }
+  return reader;
+}
+
+// Polls until `done` holds, Ctrl+C is pressed or the time is up (seconds 0: no limit).
+template <typename Done>
+void WorkLoop(TBoxList& list, double seconds, Done done) {
+  TInterruptGuard guard;
+  const auto start = std::chrono::steady_clock::now();
+  auto next = start;
+  while (!gInterrupted && !done()) {
+    if (seconds > 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds)) break;
+    list.PollAll();
+    next += kWorkTick;
+    std::this_thread::sleep_until(next);
+  }
+}
+
+}  // namespace
+
+int BoxList(TControllerLink& link) {
+  TBoxContext context(link);
+  TBoxList list(context);
+  if (!list.Scan()) return kExitFailed;
+  for (const auto& reader : list.Readers()) {
+    const TBoxDescriptor& d = reader->Descriptor();
+    // The name last: names are Cyrillic, and columns counted in bytes would not line up.
+    if (reader->Type() == kBoxTypeRecords)
+      std::printf("№%-3d records  write index %-2u                              %s\n", reader->Number(), d.WriteIndex(),
+                  reader->Name().c_str());
+    else
+      std::printf("№%-3d pcap     size %u, written %u, wrapped %-5s  %s\n", reader->Number(), d.EthSize(),
+                  d.EthWriteIndex(), d.EthWrapped() ? "True" : "False", reader->Name().c_str());
+  }
+  for (const auto& other : list.Unsupported())
+    std::printf("-    type %-3u  not supported, not read                    %s\n", other.type, other.name.c_str());
+  return kExitOk;
+}
+
+int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
+  TBoxContext context(link);
+  TConsoleObserver observer;
+  context.observer = &observer;
+  context.view.showText = args.text;
+  TBoxList list(context);
+  if (!list.Scan()) return kExitFailed;
+  TBoxDriver* reader = FindReader(list, args.recorder, kBoxTypeRecords, "box record");
+  if (!reader) return kExitBadInput;
+  if (!args.output.empty()) {
+    const std::filesystem::path output(args.output);
+    context.boxFolder = output.has_parent_path() ? output.parent_path() : std::filesystem::current_path();
+    reader->FileName = output.filename().string();
+  }
+  reader->StartRecording();
+  if (!reader->Recording()) return kExitFailed;
+  WorkLoop(list, args.seconds, [] { return false; });
+  reader->StopRecording();
+  std::fprintf(stderr, "box record: %llu records, %d characters to %s; %zu reads failed\n",
+               static_cast<unsigned long long>(reader->RecordsProcessed()), reader->BytesWritten(),
+               reader->RecordingPath().string().c_str(), observer.failed);
+  if (reader->RecordsLost() == 0) return kExitOk;
+  // The file is kept, but it is not the whole traffic: say so in the status.
+  std::fprintf(stderr, "box record: %llu records lost with failed batch reads\n",
+               static_cast<unsigned long long>(reader->RecordsLost()));
+  return kExitFailed;
+}
+
+int BoxPcap(TControllerLink& link, int recorder, const std::string& output) {
+  TBoxContext context(link);
+  TConsoleObserver observer;
+  observer.lines = stderr;
+  context.observer = &observer;
+  TBoxList list(context);
+  if (!list.Scan()) return kExitFailed;
+  TBoxDriver* reader = FindReader(list, recorder, kBoxTypePcap, "box pcap");
+  if (!reader) return kExitBadInput;
+  auto& eth = static_cast<TBoxDriverEth&>(*reader);
+  context.view.currentBox = &eth;
+  eth.FileName = output;
+  eth.StartRecording();
+  if (!eth.Recording()) return kExitFailed;
+  WorkLoop(list, 0, [&eth] { return !eth.Recording(); });
+  const bool complete = !eth.Recording();
+  eth.StopRecording();
+  std::fprintf(stderr, "box pcap: %d bytes to %s%s\n", eth.BytesWritten(), eth.CapturePath().string().c_str(),
+               complete ? "" : " (stopped before the write position)");
+  return kExitOk;
+}
+
+int BoxReplay(const TBoxReplayArgs& args) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(args.file.c_str(), "rb"), std::fclose);
+  if (!file) return BadInput("box replay", "cannot open " + args.file);
+  TControllerLink link;  // never opened: a replay reads no controller
+  TBoxContext context(link);
+  TConsoleObserver observer;
+  observer.lines = stdout;
+  context.observer = &observer;
+  context.view.showIn = !args.onlyOut;
+  context.view.showOut = !args.onlyIn;
+  context.view.showHex = args.hex;
+  context.view.showText = args.text;
+  context.view.kpFilter = args.kpFilter;
+  context.view.kpNumber = args.kpNumber;
+  context.view.fnFilter = args.fnFilter;
+  context.view.fnNumber = args.fnNumber;
+  TBoxList list(context);
+  TBoxDriver& box = list.ReplayBox();
+  context.view.currentBox = &box;
+  TBoxReplay replay(box, file.get(), uint8_t(args.param));
+  while (replay.Step()) {
+  }
+  if (replay.ReadError()) return BadInput("box replay", "read error in " + args.file);
+  std::fprintf(stderr, "box replay: %zu records, %zu lines skipped (fields that are not numbers)\n", replay.Records(),
+               replay.Skipped());
+  return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+}
+
+int BoxToPcap(const std::string& input, const std::string& output, int param) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(input.c_str(), "rb"), std::fclose);
+  if (!in) return BadInput("box topcap", "cannot open " + input);
+  // Written under a temporary name: an interrupted conversion leaves no file that looks whole.
+  const std::string part = output + ".part";
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(part.c_str(), "wb"), std::fclose);
+  if (!out) return BadInput("box topcap", "cannot create " + part);
+  const TPcapExportResult result = ExportRecordingToPcap(in.get(), out.get());
+  const bool closed = std::fclose(out.release()) == 0;
+  std::error_code ec;
+  if (result.readError || result.writeError || !closed) {
+    std::filesystem::remove(part, ec);
+    return BadInput("box topcap", result.readError ? "read error in " + input : "cannot write " + output);
+  }
+  std::filesystem::rename(part, output, ec);
+  if (ec) return BadInput("box topcap", "cannot write " + output + ": " + ec.message());
+  std::fprintf(stderr, "box topcap: %zu records, %zu lines skipped\n", result.records, result.skipped);
+  if (result.iec101)
+    std::fprintf(stderr, "IEC 101 packets (%zu) decode with: tshark %s\n", result.iec101,
+                 Iec101TsharkOptions(uint8_t(param)).c_str());
+  return kExitOk;
+}
+
+}  // namespace vlm::cli
