@@ -148,37 +148,39 @@ bool TControllerLink::SendAhead() {
   return true;
 }
 
-bool TControllerLink::AwaitAnswer(uint8_t expected, TAnswerFilter filter) {
-  if (busy_) {
-    LastFailure = TLinkFailure::Busy;
-    return false;
+// Holds the buffers for one exchange and gives them back however it ends.
+class TControllerLink::TExchangeScope {
+ public:
+  explicit TExchangeScope(TControllerLink& link) : link_(link) {
+    if (link.busy_) {
+      // The first exchange is still waiting and its buffers belong to it.
+      link.LastFailure = TLinkFailure::Busy;
+      return;
+    }
+    claimed_ = link.busy_ = true;
+    link.ResponseBuffer.fill(0);
+    link.responseLength_ = 0;
+    link.LastDosError = 0;
   }
-  struct BusyGuard {
-    bool& flag;
-    ~BusyGuard() { flag = false; }
-  } guard{busy_};
-  busy_ = true;
-  ResponseBuffer.fill(0);
-  responseLength_ = 0;
-  LastDosError = 0;
-  return ReceiveResponse(expected, filter, false);
+  ~TExchangeScope() {
+    if (claimed_) link_.busy_ = false;
+  }
+  bool Claimed() const { return claimed_; }
+
+ private:
+  TControllerLink& link_;
+  bool claimed_ = false;
+};
+
+bool TControllerLink::AwaitAnswer(uint8_t expected, TAnswerFilter filter) {
+  const TExchangeScope scope(*this);
+  return scope.Claimed() && ReceiveResponse(expected, filter, false);
 }
 
 bool TControllerLink::Exchange(uint8_t mode, uint8_t expected) {
   TAnswerFilter filter = std::exchange(filter_, {});
-  if (busy_) {
-    // The first exchange is still waiting and its buffers belong to it.
-    LastFailure = TLinkFailure::Busy;
-    return false;
-  }
-  struct BusyGuard {
-    bool& flag;
-    ~BusyGuard() { flag = false; }
-  } guard{busy_};
-  busy_ = true;
-  ResponseBuffer.fill(0);
-  responseLength_ = 0;
-  LastDosError = 0;
+  const TExchangeScope scope(*this);
+  if (!scope.Claimed()) return false;
   RequestChecksum();
   if (!SendRequest()) {
     LastFailure = transport_ ? TLinkFailure::Send : TLinkFailure::NotOpen;

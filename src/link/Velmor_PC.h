@@ -101,6 +101,7 @@ class TControllerLink {
   uint16_t LastDosError = 0;
 
  private:
+  class TExchangeScope;
   bool SendRequest(bool ahead = false);
   bool ReceiveResponse(uint8_t expected, const TAnswerFilter& filter, bool sampleRoundTrip);
   TAnswerVerdict Judge(std::span<const uint8_t> bytes, uint8_t expected, const TAnswerFilter& filter) const;
