@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
-#include <unistd.h>
 
 #include "cli/CliArgs.h"
 #include "cli/LinkCli.h"
 #include "link/ServiceRequests.h"
+#include "platform/System.h"
 
 namespace vlm::cli {
 namespace {
@@ -108,7 +108,7 @@ TTransferProgress StderrProgress(const std::string& label) {
   // Short transfers finish before a progress line could help.
   constexpr uint64_t kWorthShowing = 4 * 230;
   // A terminal gets one line rewritten per percent; a log file a line per tenth.
-  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  const bool terminal = platform::StderrIsTerminal();
   return [label, terminal, lastStep = -1](uint64_t done, uint64_t total) mutable {
     if (total < kWorthShowing) return;
     const int percent = int(done * 100 / total);

@@ -1,7 +1,5 @@
 #include "common/DataFolder.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -9,18 +7,15 @@
 #include <mutex>
 #include <system_error>
 
+#include "common/PathText.h"
+#include "platform/System.h"
+
 namespace vlm {
 namespace fs = std::filesystem;
 namespace {
 
 std::mutex gMutex;
 fs::path gProgramDir;
-
-fs::path PerUserFolder() {
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "velmor";
-  if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / ".local/share/velmor";
-  return fs::temp_directory_path() / "velmor";
-}
 
 // Names Windows takes for devices whatever the folder or extension ("con", "nul.txt", "com1").
 bool IsDeviceName(std::string_view name) {
@@ -37,33 +32,32 @@ bool IsDeviceName(std::string_view name) {
 }  // namespace
 
 void SetProgramPath(const fs::path& argv0) {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) exe = fs::absolute(argv0, ec);
+  const fs::path exe = platform::ExecutablePath(argv0);
   std::lock_guard lock(gMutex);
   gProgramDir = exe.parent_path();
 }
 
 fs::path DataFolder() {
   if (const char* home = std::getenv("VELMOR_HOME"); home && *home) {
+    const fs::path folder = PathFromUtf8(home);
     std::error_code ec;
-    fs::create_directories(home, ec);
-    return fs::path(home);
+    fs::create_directories(folder, ec);
+    return folder;
   }
   fs::path programDir;
   {
     std::lock_guard lock(gMutex);
     programDir = gProgramDir;
   }
-  if (!programDir.empty() && access(programDir.c_str(), W_OK) == 0) return programDir;
-  const fs::path user = PerUserFolder();
+  if (!programDir.empty() && platform::IsWritableFolder(programDir)) return programDir;
+  const fs::path user = platform::PerUserDataFolder();
   std::error_code ec;
   fs::create_directories(user, ec);
   return user;
 }
 
 fs::path DataSubfolder(std::string_view name) {
-  const fs::path dir = DataFolder() / std::string(name);
+  const fs::path dir = DataFolder() / PathFromUtf8(name);
   std::error_code ec;
   fs::create_directories(dir, ec);
   return dir;

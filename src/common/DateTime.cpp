@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/System.h"
+
 namespace vlm {
 namespace {
 
@@ -73,7 +75,7 @@ TDateTime Now() {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
   const std::time_t secs = static_cast<std::time_t>(ms / 1000);
   std::tm local{};
-  localtime_r(&secs, &local);
+  platform::LocalTime(secs, local);
   DateTimeParts p{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                   local.tm_min, local.tm_sec, static_cast<int>(ms % 1000)};
   return EncodeDateTime(p);

@@ -4,50 +4,13 @@
 #include <charconv>
 
 #include "common/IniFile.h"
+#include "platform/SerialPort.h"
 
 namespace vlm {
-namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-uint8_t PartToByte(std::string_view part, std::string_view whole) {
-  part = Trim(part);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
-  if (part.empty() || ec != std::errc() || end != part.data() + part.size())
-    throw EConvertError("'" + std::string(whole) + "' is not a valid IP address");
-  // The program always stored the low byte of each part; keep reading old files the same way.
-  return static_cast<uint8_t>(value);
-}
-
-}  // namespace
-
-TIPAddress StrToIP(std::string_view text) {
-  TIPAddress ip{};
-  std::string_view rest = text;
-  for (size_t i = 0; i < 3; ++i) {
-    const size_t dot = rest.find('.');
-    if (dot == std::string_view::npos)
-      throw EConvertError("'" + std::string(text) + "' is not a valid IP address");
-    ip[i] = PartToByte(rest.substr(0, dot), text);
-    rest.remove_prefix(dot + 1);
-  }
-  ip[3] = PartToByte(rest, text);
-  return ip;
-}
-
-std::string IPToStr(const TIPAddress& ip) {
-  return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) + "." +
-         std::to_string(ip[3]);
-}
 
 std::string SerialDeviceName(const TLinkSettings& settings) {
   if (!settings.ComPortDevice.empty()) return settings.ComPortDevice;
-  return "/dev/ttyS" + std::to_string(settings.ComPortNumber - 1);
+  return platform::ComPortDeviceName(settings.ComPortNumber);
 }
 
 static TIPAddress ReadIP(const TIniFile& ini, std::string_view key) {

@@ -6,17 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/IpAddress.h"
+
 namespace vlm {
 
 class TIniFile;
 
-// Four address bytes in text order ("10.0.0.5" -> {10, 0, 0, 5}), i.e. network byte order.
-using TIPAddress = std::array<uint8_t, 4>;
-
-// A text that is not a number where one is needed.
-struct EConvertError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 enum : uint8_t { kLinkSerial = 0, kLinkUdp = 1 };
 
@@ -37,11 +32,8 @@ struct TLinkSettings {
   int32_t WriteWindow = 8;
 };
 
-// Splits at the first three points, trims blanks, converts each part; EConvertError otherwise.
-TIPAddress StrToIP(std::string_view text);
-std::string IPToStr(const TIPAddress& ip);
-
-// The device a serial link opens: ComPortDevice when set, else "/dev/ttyS<n-1>".
+// The device a serial link opens: ComPortDevice when set, else the system's name of COM n
+// ("/dev/ttyS<n-1>", "\\\\.\\COM<n>").
 std::string SerialDeviceName(const TLinkSettings& settings);
 
 // Section "Velmor" of the program's ini. Unreadable values keep their defaults: a damaged ini

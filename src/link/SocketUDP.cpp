@@ -1,27 +1,6 @@
 #include "link/SocketUDP.h"
 
-#include <algorithm>
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace vlm {
-namespace {
-
-sockaddr_in MakeAddress(const TIPAddress& ip, uint16_t port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  std::memcpy(&a.sin_addr.s_addr, ip.data(), 4);  // text order is network order
-  return a;
-}
-
-}  // namespace
 
 TSocketUdp::TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress& destIP)
     : port_(port), self_(selfIP), dest_(destIP) {}
@@ -29,53 +8,32 @@ TSocketUdp::TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress
 TSocketUdp::~TSocketUdp() { Close(); }
 
 bool TSocketUdp::Open() {
-  Close();
-  fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) {
-    lastResult_ = errno;
-    return false;
-  }
-  const int on = 1;
-  ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);  // a controller may be asked by broadcast
-  const sockaddr_in local = MakeAddress(self_, port_);
-  if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    lastResult_ = errno;
-    Close();
-    return false;
-  }
-  lastResult_ = 0;
-  return true;
+  const bool opened = socket_.Open(self_, port_).empty();
+  lastResult_ = socket_.LastError();
+  return opened;
 }
 
-void TSocketUdp::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void TSocketUdp::Close() { socket_.Close(); }
 
 bool TSocketUdp::Send(std::span<const uint8_t> data) {
-  if (fd_ < 0) return false;
-  const sockaddr_in to = MakeAddress(dest_, port_);
-  const ssize_t n = ::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  lastResult_ = n < 0 ? errno : int(n);
-  return n == ssize_t(data.size());
+  const bool sent = socket_.SendTo(data, dest_, port_);
+  lastResult_ = sent ? int(data.size()) : socket_.LastError();
+  return sent;
 }
 
 bool TSocketUdp::Receive() {
   received_ = -1;
-  if (fd_ < 0) return false;
-  sockaddr_in from{};
-  socklen_t fromLength = sizeof from;
-  const ssize_t n =
-      ::recvfrom(fd_, buffer_, sizeof buffer_, MSG_TRUNC, reinterpret_cast<sockaddr*>(&from), &fromLength);
-  std::memcpy(senderIP_.data(), &from.sin_addr.s_addr, 4);
+  uint16_t fromPort = 0;
+  // One byte more than the largest datagram: a longer one shows as such and is dropped, so it
+  // cannot block the queue.
+  const int n = socket_.ReceiveFrom(std::span(buffer_, sizeof buffer_), senderIP_, fromPort);
   if (n < 0) {
-    lastResult_ = errno;
+    lastResult_ = socket_.LastError();
     return false;
   }
-  lastResult_ = int(n);
+  lastResult_ = n;
   if (size_t(n) > kMaxDatagram) return false;
-  received_ = int(n);
+  received_ = n;
   return true;
 }
 
@@ -83,15 +41,6 @@ bool TSocketUdp::WaitReadable(int timeoutMs) const {
   return WaitReadable(std::chrono::milliseconds(timeoutMs));
 }
 
-bool TSocketUdp::WaitReadable(std::chrono::microseconds timeout) const {
-  if (fd_ < 0) return false;
-  const long long us = std::max<long long>(timeout.count(), 0);
-  const timespec ts{time_t(us / 1000000), long(us % 1000000) * 1000};
-  pollfd p{fd_, POLLIN, 0};
-  int r;
-  do r = ::ppoll(&p, 1, &ts, nullptr);
-  while (r < 0 && errno == EINTR);
-  return r > 0 && (p.revents & POLLIN);
-}
+bool TSocketUdp::WaitReadable(std::chrono::microseconds timeout) const { return socket_.WaitReadable(timeout); }
 
 }  // namespace vlm

@@ -1,7 +1,6 @@
 #pragma once
-// Small UDP socket of the link and the oscilloscope. Plain POSIX sockets rather than Asio: the
-// link needs one non-blocking datagram socket and poll() with a time-out, which is fewer lines and
-// fewer surprises than an io_context per exchange.
+// Small UDP socket of the link and the oscilloscope, bound to the link's addresses: one
+// non-blocking datagram socket of the platform layer and a wait with a time-out.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +8,7 @@
 #include <span>
 
 #include "link/LinkSettings.h"
+#include "platform/UdpSocket.h"
 
 namespace vlm {
 
@@ -27,7 +27,7 @@ class TSocketUdp {
   // simulator on a loopback address can share the port) and binds it to SelfIP:port.
   bool Open();
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return socket_.IsOpen(); }
   bool Send(std::span<const uint8_t> data);
   // True when one datagram of at most 1500 bytes was waiting; it is then in ReceiveBuffer().
   // A longer datagram is read and dropped (false), so it cannot block the queue.
@@ -39,11 +39,11 @@ class TSocketUdp {
   std::span<const uint8_t> ReceiveBuffer() const { return {buffer_, size_t(received_ > 0 ? received_ : 0)}; }
   int ReceivedLength() const { return received_; }
   const TIPAddress& SenderIP() const { return senderIP_; }  // of the last datagram read
-  int LastResult() const { return lastResult_; }  // last call result or errno after a failure
+  int LastResult() const { return lastResult_; }  // last call result or the system's error code
   uint16_t Port() const { return port_; }
 
  private:
-  int fd_ = -1;
+  platform::TUdpSocket socket_;
   uint16_t port_;
   TIPAddress self_, dest_;
   uint8_t buffer_[kMaxDatagram + 1] = {};

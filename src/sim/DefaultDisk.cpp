@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "common/Numbers.h"
+#include "platform/System.h"
 #include "sim/SimDisk.h"
 
 namespace vlm::sim {
@@ -63,7 +64,7 @@ std::vector<uint8_t> NewConfigImage(std::time_t built) {
   Put(image, 32, text);
   PutU32(&image[44], uint32_t(size));
   std::tm t{};
-  localtime_r(&built, &t);
+  platform::LocalTime(built, t);
   std::snprintf(text, sizeof text, "Date:%02d.%02d.%04d ", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900);
   Put(image, 64, text);
   std::snprintf(text, sizeof text, "Time:%02d:%02d:%02d   ", t.tm_hour, t.tm_min, t.tm_sec);

@@ -1,5 +1,7 @@
 #include "sim/DosName.h"
 
+#include "platform/System.h"
+
 #include <array>
 #include <cstring>
 
@@ -123,7 +125,7 @@ bool MatchDosMask(std::string_view mask, std::string_view name) {
 
 uint32_t PackDosDateTime(std::time_t when) {
   std::tm local{};
-  if (!localtime_r(&when, &local) || local.tm_year < 80) return (1u << 21 | 1u << 16);
+  if (!platform::LocalTime(when, local) || local.tm_year < 80) return (1u << 21 | 1u << 16);
   const uint32_t year = static_cast<uint32_t>(std::min(local.tm_year - 80, 127));
   const uint32_t date = year << 9 | uint32_t(local.tm_mon + 1) << 5 | uint32_t(local.tm_mday);
   const uint32_t time = uint32_t(local.tm_hour) << 11 | uint32_t(local.tm_min) << 5 |

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <system_error>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "common/TextCodec.h"
+#include "platform/FileAccess.h"
 #include "sim/DosName.h"
 #include "sim/SimProtocol.h"
 
@@ -176,11 +175,8 @@ uint16_t SimDisk::ReadBlock(std::string_view dosName, uint32_t offset, size_t ma
   uint16_t error = kDosOk;
   const auto host = ExistingFile(dosName, error);
   if (!host) return error;
-  const int fd = open(host->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return kDosAccessDenied;
   out.resize(maxCount);
-  const ssize_t got = pread(fd, out.data(), out.size(), off_t(offset));
-  close(fd);
+  const long long got = platform::ReadFileAt(*host, offset, out);
   out.resize(got > 0 ? size_t(got) : 0);
   return got < 0 ? kDosAccessDenied : kDosOk;
 }
@@ -196,12 +192,7 @@ uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::spa
   if (t.host && (fs::is_directory(host, ec) || IsReadOnly(host))) return kDosAccessDenied;
   const uintmax_t size = t.host ? fs::file_size(host, ec) : 0;
   if (ec || offset > size || offset + data.size() > kMaxFileSize) return kDosAccessDenied;
-  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (offset == 0 ? O_TRUNC : 0);
-  const int fd = open(host.c_str(), flags, 0644);
-  if (fd < 0) return kDosAccessDenied;
-  const ssize_t written = data.empty() ? 0 : pwrite(fd, data.data(), data.size(), off_t(offset));
-  const bool closed = close(fd) == 0;
-  return written == ssize_t(data.size()) && closed ? kDosOk : kDosAccessDenied;
+  return platform::WriteFileAt(host, offset, data, offset == 0) ? kDosOk : kDosAccessDenied;
 }
 
 uint16_t SimDisk::Delete(std::string_view dosName) {

@@ -1,11 +1,11 @@
 #include "sim/SimOptions.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 #include <cmath>
 #include <functional>
 #include <map>
+
+#include "common/IpAddress.h"
 
 namespace vlm::sim {
 namespace {
@@ -32,9 +32,13 @@ using Setter = std::function<bool(const std::string&, SimOptions&)>;
 const std::map<std::string, Setter>& ValueOptions() {
   static const std::map<std::string, Setter> options = {
       {"--ip", [](const std::string& v, SimOptions& o) {
-         in_addr a{};
          o.ip = v;
-         return inet_pton(AF_INET, v.c_str(), &a) == 1;
+         try {
+           StrToIP(v);
+           return true;
+         } catch (const EConvertError&) {
+           return false;
+         }
        }},
       {"--port", [](const std::string& v, SimOptions& o) { return ParseNumber(v, o.port); }},
       {"--disk", [](const std::string& v, SimOptions& o) { o.disk = v; return !v.empty(); }},

@@ -1,17 +1,9 @@
 #include "sim/SimServer.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
+#include "common/IpAddress.h"
 #include "sim/SimProtocol.h"
 #include "sim/SimService.h"
 
@@ -21,73 +13,46 @@ namespace {
 // A frame that stopped arriving for this long is taken as garbage (a byte takes ~1 ms at 9600).
 constexpr auto kLineIdle = std::chrono::milliseconds(50);
 
-std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
-
-std::string AddressText(const sockaddr_in& a) {
-  char ip[INET_ADDRSTRLEN] = "?";
-  inet_ntop(AF_INET, &a.sin_addr, ip, sizeof ip);
-  return std::string(ip) + ":" + std::to_string(ntohs(a.sin_port));
-}
+std::string AddressText(const platform::TIPv4& ip, uint16_t port) { return IPToStr(ip) + ":" + std::to_string(port); }
 
 }  // namespace
 
 SimServer::SimServer(SimController& controller, FaultInjector& faults, bool verbose)
     : controller_(controller), faults_(faults), verbose_(verbose) {}
 
-SimServer::~SimServer() {
-  for (int fd : {udp_, ptyMaster_, ptySlave_})
-    if (fd >= 0) close(fd);
-}
+SimServer::~SimServer() = default;
 
 std::string SimServer::OpenUdp(const std::string& ip, uint16_t port) {
-  udp_ = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (udp_ < 0) return SystemError("socket");
-  // The program binds the same port on the wildcard address of the same machine.
-  const int on = 1;
-  setsockopt(udp_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(port);
-  if (inet_pton(AF_INET, ip.c_str(), &local.sin_addr) != 1) return "bad address " + ip;
-  if (bind(udp_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
-    return SystemError("bind " + ip + ":" + std::to_string(port));
-  return {};
+  TIPAddress address{};
+  try {
+    address = StrToIP(ip);
+  } catch (const EConvertError&) {
+    return "bad address " + ip;
+  }
+  // The program binds the same port on the wildcard address of the same machine (the socket
+  // allows address reuse).
+  boundIp_ = address;
+  const std::string error = udp_.Open(address, port);
+  return error.empty() ? error : error + " (" + ip + ":" + std::to_string(port) + ")";
 }
 
 std::string SimServer::UdpAddress() const {
-  sockaddr_in local{};
-  socklen_t size = sizeof local;
-  getsockname(udp_, reinterpret_cast<sockaddr*>(&local), &size);
-  return AddressText(local);
+  return udp_.IsOpen() ? AddressText(boundIp_, udp_.LocalPort()) : std::string();
 }
 
 std::string SimServer::OpenPty() {
-  ptyMaster_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (ptyMaster_ < 0) return SystemError("posix_openpt");
-  if (grantpt(ptyMaster_) != 0 || unlockpt(ptyMaster_) != 0) return SystemError("grantpt");
-  char name[128];
-  if (ptsname_r(ptyMaster_, name, sizeof name) != 0) return SystemError("ptsname");
-  ptyPath_ = name;
-  ptySlave_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (ptySlave_ < 0) return SystemError("open " + ptyPath_);
-  // Raw bytes both ways: no echo, no line editing, no CR/LF translation.
-  termios tio{};
-  tcgetattr(ptySlave_, &tio);
-  cfmakeraw(&tio);
-  cfsetispeed(&tio, B9600);
-  cfsetospeed(&tio, B9600);
-  tcsetattr(ptySlave_, TCSANOW, &tio);
-  fcntl(ptyMaster_, F_SETFL, fcntl(ptyMaster_, F_GETFL) | O_NONBLOCK);
-  return {};
+  const std::string error = pty_.Open();
+  ptyOpen_ = error.empty();
+  return error;
 }
 
-void SimServer::Dispatch(std::span<const uint8_t> frame, bool serial, const sockaddr_in& from) {
+void SimServer::Dispatch(std::span<const uint8_t> frame, bool serial, const Peer& from) {
   const unsigned resetsBefore = controller_.Resets();
   ServeResult result = Serve(controller_, faults_, frame, serial ? kSerialLink : kUdpLink);
   // A restart is worth a line even without -v: whoever watches the simulator learns it happened.
   if (controller_.Resets() != resetsBefore) std::fprintf(stderr, "sim: reset #%u, state restarted\n", controller_.Resets());
   if (verbose_) {
-    const std::string origin = serial ? "serial" : "udp " + AddressText(from);
+    const std::string origin = serial ? "serial" : "udp " + AddressText(from.ip, from.port);
     std::fprintf(stderr, "sim: %s %s\n", origin.c_str(), result.logLine.c_str());
   }
   const auto due = Clock::now() + std::chrono::milliseconds(faults_.Settings().delayMs);
@@ -98,23 +63,22 @@ void SimServer::Dispatch(std::span<const uint8_t> frame, bool serial, const sock
 void SimServer::ReceiveDatagram() {
   uint8_t buffer[2048];
   for (;;) {
-    sockaddr_in from{};
-    socklen_t size = sizeof from;
-    const ssize_t got = recvfrom(udp_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &size);
+    Peer from;
+    const int got = udp_.ReceiveFrom(std::span(buffer, sizeof buffer), from.ip, from.port);
     if (got < 0) return;
     size_t frameSize = 0;
     const std::span<const uint8_t> datagram(buffer, size_t(got));
     if (CheckRequestFrame(datagram, frameSize) == FrameCheck::Valid) {
       Dispatch(datagram.first(frameSize), false, from);
     } else if (verbose_) {
-      std::fprintf(stderr, "sim: udp %s ignored %zd bytes that are no request\n", AddressText(from).c_str(), got);
+      std::fprintf(stderr, "sim: udp %s ignored %d bytes that are no request\n", AddressText(from.ip, from.port).c_str(), got);
     }
   }
 }
 
 void SimServer::ReceiveSerial() {
   uint8_t buffer[512];
-  const ssize_t got = read(ptyMaster_, buffer, sizeof buffer);
+  const int got = pty_.Read(buffer);
   if (got <= 0) return;
   lastSerialByte_ = Clock::now();
   framer_.Append(std::span(buffer, size_t(got)));
@@ -123,21 +87,11 @@ void SimServer::ReceiveSerial() {
 
 void SimServer::Send(const Outgoing& out) {
   if (!out.serial) {
-    sendto(udp_, out.bytes.data(), out.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&out.to), sizeof out.to);
+    udp_.SendTo(out.bytes, out.to.ip, out.to.port);
     return;
   }
-  size_t done = 0;
-  while (done < out.bytes.size()) {
-    const ssize_t n = write(ptyMaster_, out.bytes.data() + done, out.bytes.size() - done);
-    if (n > 0) {
-      done += size_t(n);
-      continue;
-    }
-    pollfd p{ptyMaster_, POLLOUT, 0};
-    // A client that stopped reading must not hang the simulator: give up the answer.
-    if (n < 0 && errno != EAGAIN && errno != EINTR) return;
-    if (poll(&p, 1, 1000) <= 0) return;
-  }
+  // A client that stopped reading must not hang the simulator: the answer is given up.
+  pty_.WriteAll(out.bytes, std::chrono::milliseconds(1000));
 }
 
 void SimServer::SendDue() {
@@ -164,15 +118,16 @@ int SimServer::PollTimeoutMs() const {
 
 std::string SimServer::Run(const std::atomic<bool>& stop) {
   while (!stop.load()) {
-    pollfd fds[2];
-    nfds_t count = 0;
-    if (udp_ >= 0) fds[count++] = {udp_, POLLIN, 0};
-    if (ptyMaster_ >= 0) fds[count++] = {ptyMaster_, POLLIN, 0};
-    const int ready = poll(fds, count, PollTimeoutMs());
-    if (ready < 0 && errno != EINTR) return SystemError("poll");
-    for (nfds_t i = 0; ready > 0 && i < count; ++i) {
-      if (!(fds[i].revents & (POLLIN | POLLERR | POLLHUP))) continue;
-      if (fds[i].fd == udp_) ReceiveDatagram();
+    std::vector<platform::TNativeHandle> handles;
+    if (udp_.IsOpen()) handles.push_back(udp_.NativeHandle());
+    if (ptyOpen_) handles.push_back(pty_.Handle());
+    std::vector<bool> ready;
+    if (std::string error = platform::WaitReadable(handles, std::chrono::milliseconds(PollTimeoutMs()), ready);
+        !error.empty())
+      return error;
+    for (size_t i = 0; i < handles.size(); ++i) {
+      if (!ready[i]) continue;
+      if (handles[i] == udp_.NativeHandle() && udp_.IsOpen()) ReceiveDatagram();
       else ReceiveSerial();
     }
     if (framer_.Pending() > 0 && Clock::now() - lastSerialByte_ >= kLineIdle) {

@@ -1,8 +1,6 @@
 #pragma once
 // The simulator's transports: a UDP socket and a pseudo-terminal standing for the serial line,
-// served by one poll loop. Answers are sent at once or, with an injected delay, when due.
-#include <netinet/in.h>
-
+// served by one waiting loop. Answers are sent at once or, with an injected delay, when due.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -14,6 +12,8 @@
 #include "sim/SimController.h"
 #include "sim/SimFaults.h"
 #include "sim/StreamFramer.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/UdpSocket.h"
 
 namespace vlm::sim {
 
@@ -29,7 +29,7 @@ class SimServer {
   std::string OpenPty();
   // "IP:PORT" as bound (the real port when 0 was asked for); path of the pty's terminal side.
   std::string UdpAddress() const;
-  const std::string& PtyPath() const { return ptyPath_; }
+  const std::string& PtyPath() const { return pty_.Path(); }
 
   // Serves until stop becomes true (checked at least every 100 ms); returns an error text when the
   // waiting itself failed, empty after a requested stop.
@@ -41,15 +41,19 @@ class SimServer {
 
  private:
   using Clock = std::chrono::steady_clock;
+  struct Peer {
+    platform::TIPv4 ip{};
+    uint16_t port = 0;
+  };
   struct Outgoing {
     Clock::time_point due;
     bool serial;
-    sockaddr_in to;
+    Peer to;
     std::vector<uint8_t> bytes;
   };
   void ReceiveDatagram();
   void ReceiveSerial();
-  void Dispatch(std::span<const uint8_t> frame, bool serial, const sockaddr_in& from);
+  void Dispatch(std::span<const uint8_t> frame, bool serial, const Peer& from);
   void SendDue();
   void Send(const Outgoing& out);
   int PollTimeoutMs() const;
@@ -57,10 +61,10 @@ class SimServer {
   SimController& controller_;
   FaultInjector& faults_;
   bool verbose_;
-  int udp_ = -1;
-  int ptyMaster_ = -1;
-  int ptySlave_ = -1;  // kept open so the line stays up while clients come and go
-  std::string ptyPath_;
+  platform::TUdpSocket udp_;
+  platform::TIPv4 boundIp_{};
+  platform::TPseudoTerminal pty_;
+  bool ptyOpen_ = false;
   StreamFramer framer_;
   Clock::time_point lastSerialByte_{};
   std::deque<Outgoing> queue_;

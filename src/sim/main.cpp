@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/System.h"
 #include "sim/DefaultDisk.h"
 #include "sim/SimController.h"
 #include "sim/SimDiagTree.h"
@@ -20,12 +21,9 @@ std::atomic<bool> gStop{false};
 void OnSignal(int) { gStop.store(true); }
 
 void InstallSignals() {
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGTERM, OnSignal);
+  std::signal(SIGINT, OnSignal);
+  vlm::platform::IgnoreBrokenPipe();
 }
 
 int Fail(const std::string& message) {

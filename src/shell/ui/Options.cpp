@@ -17,12 +17,9 @@
 #include <QVBoxLayout>
 
 #include "common/Prompt.h"
+#include "platform/System.h"
 #include "shell/ui/AppInfo.h"
 
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace vlm {
 
@@ -271,16 +268,12 @@ void TOptionsDlg::ListToGrid(int current) {
 int TOptionsDlg::CurrentRow() const { return grid_->currentRow(); }
 
 void TOptionsDlg::ButtonGetIPClick() {
-  char host[256] = {};
-  if (gethostname(host, sizeof host - 1) != 0 || !host[0]) return;
-  labelHost_->setText("Имя ПЭВМ: " + QString::fromLocal8Bit(host));
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return;
-  const uint32_t v = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
-  freeaddrinfo(found);
-  pcIp_ = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+  const std::string host = platform::HostName();
+  if (host.empty()) return;
+  labelHost_->setText("Имя ПЭВМ: " + QString::fromLocal8Bit(host.c_str()));
+  const auto found = platform::ResolveIPv4(host);
+  if (found.empty()) return;
+  pcIp_ = found.front();
   labelHostIp_->setText("IP адрес: " + QString::fromStdString(IPToStr(pcIp_)));
 }
 

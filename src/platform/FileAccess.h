@@ -1,0 +1,16 @@
+#pragma once
+// Reads and writes at an offset of a file without following a symbolic link at its name: the
+// simulator's disk must never reach outside its folder through a link planted in it.
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+namespace vlm::platform {
+
+// Up to out.size() bytes from `offset`; the count read, or -1 on failure.
+long long ReadFileAt(const std::filesystem::path& path, uint64_t offset, std::span<uint8_t> out);
+// Writes `data` at `offset` (creating the file; `truncate` empties it first); false on failure.
+bool WriteFileAt(const std::filesystem::path& path, uint64_t offset, std::span<const uint8_t> data, bool truncate);
+
+}  // namespace vlm::platform

@@ -1,0 +1,25 @@
+#include "platform/FileAccess.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vlm::platform {
+
+long long ReadFileAt(const std::filesystem::path& path, uint64_t offset, std::span<uint8_t> out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const ssize_t got = ::pread(fd, out.data(), out.size(), off_t(offset));
+  ::close(fd);
+  return got;
+}
+
+bool WriteFileAt(const std::filesystem::path& path, uint64_t offset, std::span<const uint8_t> data, bool truncate) {
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (truncate ? O_TRUNC : 0);
+  const int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) return false;
+  const ssize_t written = data.empty() ? 0 : ::pwrite(fd, data.data(), data.size(), off_t(offset));
+  const bool closed = ::close(fd) == 0;
+  return written == ssize_t(data.size()) && closed;
+}
+
+}  // namespace vlm::platform

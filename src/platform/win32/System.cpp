@@ -1,0 +1,89 @@
+#include "platform/System.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "platform/win32/WinText.h"
+
+namespace vlm::platform {
+namespace fs = std::filesystem;
+namespace {
+
+bool StartWinsock() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  return started;
+}
+
+}  // namespace
+
+fs::path ExecutablePath(const fs::path& argv0) {
+  std::wstring buffer(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+  if (n == 0 || n >= buffer.size()) {
+    std::error_code ec;
+    return fs::absolute(argv0, ec);
+  }
+  buffer.resize(n);
+  return fs::path(buffer);
+}
+
+fs::path PerUserDataFolder() {
+  if (const wchar_t* appData = _wgetenv(L"APPDATA"); appData && *appData) return fs::path(appData) / L"velmor";
+  return fs::temp_directory_path() / L"velmor";
+}
+
+// Windows has no access(W_OK) worth its name for folders (ACLs, virtualisation under Program
+// Files): try to create a file.
+bool IsWritableFolder(const fs::path& folder) {
+  const fs::path probe = folder / L".velmor-write-probe";
+  const HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+std::string HostName() {
+  if (!StartWinsock()) return {};
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return {};
+  return name;
+}
+
+std::vector<std::array<uint8_t, 4>> ResolveIPv4(const std::string& name) {
+  std::vector<std::array<uint8_t, 4>> out;
+  if (!StartWinsock()) return out;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  addrinfo* list = nullptr;
+  if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0) return out;
+  for (addrinfo* a = list; a; a = a->ai_next) {
+    std::array<uint8_t, 4> ip{};
+    std::memcpy(ip.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr, 4);
+    out.push_back(ip);
+  }
+  ::freeaddrinfo(list);
+  return out;
+}
+
+bool LocalTime(std::time_t when, std::tm& out) { return ::localtime_s(&out, &when) == 0; }
+bool StderrIsTerminal() { return ::_isatty(_fileno(stderr)) != 0; }
+void IgnoreBrokenPipe() {}  // Windows raises no signal for it
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+  _wputenv_s(win32::Wide(name).c_str(), win32::Wide(value).c_str());
+}
+
+}  // namespace vlm::platform
