@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 static std::string SimPath() {
   if (const char* path = std::getenv("VELMOR_SIM"); path && *path) return path;
-  return (fs::canonical("/proc/self/exe").parent_path().parent_path() / "src/sim/velmor-sim").string();
+  return (fs::canonical("/proc/self/exe").parent_path().parent_path() / "bin/velmor-sim").string();
 }
 
 namespace {

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size >= vlm::kHeaderSize + 2 && size <= vlm::kImageCapacity) {
     std::vector<uint8_t> fixed(data, data + size);
     vlm::PutU32(&fixed[vlm::kSizeOffset], static_cast<uint32_t>(size));
-    vlm::CheckSum(fixed.data(), size, 1);
+    vlm::StoreCheckSum(fixed.data(), size);
     Check(fixed.data(), size);
   }
   vlm::SetPrompt(nullptr);

@@ -12,6 +12,7 @@
 #include "common/ProgramInfo.h"
 #include "common/Prompt.h"
 #include "link/ServiceRequests.h"
+#include "common/PathText.h"
 
 namespace vlm {
 namespace {
@@ -231,17 +232,17 @@ void TBoxDriver::StartRecording() {
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   TAnswer answer = TAnswer::Yes;
-  if (std::filesystem::exists(path, ec)) answer = AskYesNo(OverwriteQuestion(path.string(), true), true);
+  if (std::filesystem::exists(path, ec)) answer = AskYesNo(OverwriteQuestion(PathToUtf8(path), true), true);
   if (answer == TAnswer::Cancel) return;
   if (answer == TAnswer::Yes) {
     if (!file_.Create(path)) {
-      ShowError("Не удалось создать файл " + path.string());
+      ShowError("Не удалось создать файл " + PathToUtf8(path));
       return;
     }
     WriteFileHeader();
   } else {
     if (!file_.Append(path)) {
-      ShowError("Не удалось открыть файл " + path.string());
+      ShowError("Не удалось открыть файл " + PathToUtf8(path));
       return;
     }
     file_.WriteLine("--------------------- Добавлены записи Чёрного Ящика №" + std::to_string(number_) + " " + name_ +
@@ -264,7 +265,7 @@ void TBoxDriver::WriteFileHeader() {
 void TBoxDriver::StopRecording() {
   if (!recording_) return;
   // A full disk must not pass for a complete recording.
-  if (!file_.Close()) ShowError("Ошибка записи файла " + RecordingPath().string());
+  if (!file_.Close()) ShowError("Ошибка записи файла " + PathToUtf8(RecordingPath()));
   SetRecording(false);
 }
 

@@ -7,6 +7,8 @@
 #include "common/Format.h"
 #include "common/Prompt.h"
 #include "link/ServiceRequests.h"
+#include "common/PathText.h"
+#include "platform/FileAccess.h"
 
 namespace vlm {
 
@@ -96,15 +98,15 @@ void TBoxDriverEth::StartRecording() {
   StatusRefresh();
   const std::filesystem::path path = CapturePath();
   std::error_code ec;
-  if (std::filesystem::exists(path, ec) && AskYesNo(OverwriteQuestion(path.string(), false)) != TAnswer::Yes) return;
+  if (std::filesystem::exists(path, ec) && AskYesNo(OverwriteQuestion(PathToUtf8(path), false)) != TAnswer::Yes) return;
   // The capture grows under a temporary name and takes its own at the stop, so an interrupted
   // recording never leaves a file that looks like a finished capture.
   capturePath_ = path;
   partPath_ = path;
   partPath_ += ".part";
-  capture_ = std::fopen(partPath_.string().c_str(), "wb");
+  capture_ = platform::OpenFile(partPath_, "wb");
   if (!capture_) {
-    ShowError("Не удалось создать файл " + partPath_.string());
+    ShowError("Не удалось создать файл " + PathToUtf8(partPath_));
     return;
   }
   const auto header = PcapGlobalHeader(kLinkTypeEthernet);
@@ -131,7 +133,7 @@ void TBoxDriverEth::StopRecording() {
   capture_ = nullptr;
   std::error_code ec;
   if (ok) std::filesystem::rename(partPath_, capturePath_, ec);
-  if (!ok || ec) ShowError("Ошибка записи файла " + capturePath_.string());
+  if (!ok || ec) ShowError("Ошибка записи файла " + PathToUtf8(capturePath_));
   SetRecording(false);
 }
 

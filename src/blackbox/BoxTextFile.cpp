@@ -1,12 +1,13 @@
 #include "blackbox/BoxTextFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/FileAccess.h"
 
 namespace vlm {
 
 bool TBoxTextFile::Open(const std::filesystem::path& path, const char* mode) {
   Close();
-  file_ = std::fopen(path.string().c_str(), mode);
+  file_ = platform::OpenFile(path, mode);
   failed_ = false;
   return file_ != nullptr;
 }

@@ -19,6 +19,8 @@
 #include "cli/BoxCli.h"
 #include "cli/CommandLine.h"
 #include "cli/LinkCli.h"
+#include "common/PathText.h"
+#include "platform/FileAccess.h"
 
 namespace vlm::cli {
 namespace {
@@ -75,7 +77,7 @@ int DecodeFrame(const TBoxArgs& args) {
 }
 
 int DecodeFile(const TBoxArgs& args) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(args.path.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::OpenFile(PathFromUtf8(args.path), "rb"), std::fclose);
   if (!file) return BadInput("cannot open " + args.path + ": " + std::strerror(errno));
 
   TReplayOptions options;

@@ -15,6 +15,8 @@
 #include "blackbox/BoxScan.h"
 #include "cli/BoxCli.h"
 #include "cli/LinkCli.h"
+#include "common/PathText.h"
+#include "platform/FileAccess.h"
 
 namespace vlm::cli {
 namespace {
@@ -112,9 +114,9 @@ int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
   TBoxDriver* reader = FindReader(list, args.recorder, kBoxTypeRecords, "box record");
   if (!reader) return kExitBadInput;
   if (!args.output.empty()) {
-    const std::filesystem::path output(args.output);
+    const std::filesystem::path output = PathFromUtf8(args.output);
     context.boxFolder = output.has_parent_path() ? output.parent_path() : std::filesystem::current_path();
-    reader->FileName = output.filename().string();
+    reader->FileName = FileNameUtf8(output);
   }
   reader->StartRecording();
   if (!reader->Recording()) return kExitFailed;
@@ -122,7 +124,7 @@ int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
   reader->StopRecording();
   std::fprintf(stderr, "box record: %llu records, %d characters to %s; %zu reads failed\n",
                static_cast<unsigned long long>(reader->RecordsProcessed()), reader->BytesWritten(),
-               reader->RecordingPath().string().c_str(), observer.failed);
+               PathToUtf8(reader->RecordingPath()).c_str(), observer.failed);
   if (reader->RecordsLost() == 0) return kExitOk;
   // The file is kept, but it is not the whole traffic: say so in the status.
   std::fprintf(stderr, "box record: %llu records lost with failed batch reads\n",
@@ -147,13 +149,13 @@ int BoxPcap(TControllerLink& link, int recorder, const std::string& output) {
   WorkLoop(list, 0, [&eth] { return !eth.Recording(); });
   const bool complete = !eth.Recording();
   eth.StopRecording();
-  std::fprintf(stderr, "box pcap: %d bytes to %s%s\n", eth.BytesWritten(), eth.CapturePath().string().c_str(),
+  std::fprintf(stderr, "box pcap: %d bytes to %s%s\n", eth.BytesWritten(), PathToUtf8(eth.CapturePath()).c_str(),
                complete ? "" : " (stopped before the write position)");
   return kExitOk;
 }
 
 int BoxReplay(const TBoxReplayArgs& args) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(args.file.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::OpenFile(PathFromUtf8(args.file), "rb"), std::fclose);
   if (!file) return BadInput("box replay", "cannot open " + args.file);
   TControllerLink link;  // never opened: a replay reads no controller
   TBoxContext context(link);
@@ -181,11 +183,11 @@ int BoxReplay(const TBoxReplayArgs& args) {
 }
 
 int BoxToPcap(const std::string& input, const std::string& output, int param) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(input.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(platform::OpenFile(PathFromUtf8(input), "rb"), std::fclose);
   if (!in) return BadInput("box topcap", "cannot open " + input);
   // Written under a temporary name: an interrupted conversion leaves no file that looks whole.
   const std::string part = output + ".part";
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(part.c_str(), "wb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(platform::OpenFile(PathFromUtf8(part), "wb"), std::fclose);
   if (!out) return BadInput("box topcap", "cannot create " + part);
   const TPcapExportResult result = ExportRecordingToPcap(in.get(), out.get());
   const bool closed = std::fclose(out.release()) == 0;

@@ -13,6 +13,7 @@
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
 #include "link/LinkSettings.h"
+#include "common/PathText.h"
 
 namespace vlm::cli {
 namespace {
@@ -32,7 +33,7 @@ using TCollect = TArgs (*)(const TLinkLine&);
 TLinkSettings SettingsOfLine(const CLI::App& command) {
   const CLI::App* root = &command;
   while (root->get_parent()) root = root->get_parent();
-  TLinkSettings s = LoadLinkSettings(TIniFile(SettingsIniPath().string()));
+  TLinkSettings s = LoadLinkSettings(TIniFile(PathToUtf8(SettingsIniPath())));
   auto given = [root](const char* name) -> const CLI::Option* {
     const CLI::Option* option = root->get_option(name);
     return option->count() > 0 ? option : nullptr;

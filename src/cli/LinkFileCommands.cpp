@@ -7,6 +7,7 @@
 #include "common/DateTime.h"
 #include "common/TextCodec.h"
 #include "link/ServiceRequests.h"
+#include "common/PathText.h"
 
 namespace vlm::cli {
 namespace {
@@ -36,7 +37,7 @@ std::string ControllerName(const std::string& name) {
 
 bool ReadLocal(const std::string& path, std::string& bytes) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec) && ReadWholeFile(path, bytes);
+  return std::filesystem::is_regular_file(PathFromUtf8(path), ec) && ReadWholeFile(path, bytes);
 }
 
 int SaveLocal(const std::string& command, const std::string& path, const std::vector<uint8_t>& data) {
@@ -121,7 +122,7 @@ int RunPut(TControllerLink& link, const TArgs& allArgs) {
     else args.push_back(a);
   }
   if (args.empty() || args.size() > 2) return BadInput("put", "usage: velmorctl [options] put FILE [NAME] [--verify]");
-  std::string name = args.size() > 1 ? args[1] : std::filesystem::path(args[0]).filename().string();
+  std::string name = args.size() > 1 ? args[1] : FileNameUtf8(PathFromUtf8(args[0]));
   if (name.empty()) return BadInput("put", "no controller file name given");
   const std::string kept = ControllerName(name);
   if (kept != name) std::fprintf(stderr, "velmorctl: put: the controller keeps 12 characters: %s\n", kept.c_str());

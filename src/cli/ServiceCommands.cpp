@@ -10,6 +10,7 @@
 #include "common/TextCodec.h"
 #include "services/Autoexec.h"
 #include "services/FileCompare.h"
+#include "common/PathText.h"
 
 namespace vlm::cli {
 namespace {
@@ -44,7 +45,7 @@ int AutoexecGet(TControllerLink& link, const std::string& out, bool raw) {
 int AutoexecPut(TControllerLink& link, const std::string& path, bool raw) {
   std::string bytes;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec) || !ReadWholeFile(path, bytes))
+  if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec) || !ReadWholeFile(path, bytes))
     return BadInput("autoexec put", "cannot read " + path);
   TStderrStates states;
   TAutoexec autoexec(link, states);

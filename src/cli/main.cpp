@@ -7,11 +7,12 @@
 
 #include "cli/Commands.h"
 #include "common/DataFolder.h"
+#include "platform/System.h"
 
 int main(int argc, char** argv) {
   vlm::SetProgramPath(argv[0]);
   try {
-    return vlm::cli::RunVelmorctl(std::vector<std::string>(argv + 1, argv + argc));
+    return vlm::cli::RunVelmorctl(vlm::platform::Utf8Arguments(argc, argv));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "velmorctl: %s\n", e.what());
     return 1;

@@ -105,6 +105,12 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   return true;
 }
 
+bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes) {
+  return WriteFileAtomically(PathFromUtf8(utf8Path), bytes);
+}
+
+bool ReadWholeFile(const std::string& utf8Path, std::string& out) { return ReadWholeFile(PathFromUtf8(utf8Path), out); }
+
 bool ReadWholeFile(const fs::path& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;

@@ -24,5 +24,8 @@ std::string SanitizeFileName(std::string_view name);
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+// The same for a path given as UTF-8 text (a command line, an ini value).
+bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes);
+bool ReadWholeFile(const std::string& utf8Path, std::string& out);
 
 }  // namespace vlm

@@ -61,17 +61,27 @@ std::optional<TWalkError> WalkRecords(const uint8_t* data, size_t begin, size_t 
     }
   }
 }
-}  // namespace
 
-bool CheckSum(uint8_t* buffer, size_t length, int mode) {
-  if (length < 3) return false;
+uint16_t ByteSum(const uint8_t* buffer, size_t length) {
   uint16_t sum = 0;
   for (size_t i = 0; i + 2 < length; ++i) sum = static_cast<uint16_t>(sum + buffer[i]);
-  if (mode == 1) {
-    PutU16(buffer + length - 2, sum);
-    return true;
-  }
-  if (mode == 0) return GetU16(buffer + length - 2) == sum;
+  return sum;
+}
+}  // namespace
+
+bool StoreCheckSum(uint8_t* buffer, size_t length) {
+  if (length < 3) return false;
+  PutU16(buffer + length - 2, ByteSum(buffer, length));
+  return true;
+}
+
+bool CheckSumMatches(const uint8_t* buffer, size_t length) {
+  return length >= 3 && GetU16(buffer + length - 2) == ByteSum(buffer, length);
+}
+
+bool CheckSum(uint8_t* buffer, size_t length, int mode) {
+  if (mode == 1) return StoreCheckSum(buffer, length);
+  if (mode == 0) return CheckSumMatches(buffer, length);
   return false;
 }
 
@@ -176,7 +186,7 @@ void TConfig::FinishImage() {
   const std::string sizeText = Padded(Format("Size:%-7d", {ConfigSize}), 12);
   Put(kSizeTextOffset, sizeText.data(), 12);
   PutU32(buffer_.data() + kSizeOffset, static_cast<uint32_t>(ConfigSize));
-  CheckSum(buffer_.data(), ConfigSize, 1);
+  StoreCheckSum(buffer_.data(), ConfigSize);
 }
 
 // --- loading ---
@@ -207,7 +217,7 @@ void TConfig::Load(std::span<const uint8_t> bytes) {
   CheckSignature(bytes);
   const size_t size = CheckSizeField(bytes);
   std::copy_n(bytes.begin(), size, buffer_.begin());
-  if (!CheckSum(buffer_.data(), size, 0)) Refuse("Ошибка контрольной суммы");
+  if (!CheckSumMatches(buffer_.data(), size)) Refuse("Ошибка контрольной суммы");
   ConfigSize = size;
   recordsEnd_ = size - 2;
   CheckStructure();

@@ -23,7 +23,11 @@ inline constexpr uint8_t kTagContainer = 0xF0;
 inline constexpr uint8_t kTagItem = 0xE0;
 inline constexpr const char* kProgramVersion = "4.1.9";
 
-// Sum of bytes 0..length-3; mode 1 stores it in the last two bytes, mode 0 compares.
+// The image's checksum: the sum of bytes 0..length-3 in the last two bytes, low byte first.
+// Both are false for a length below 3.
+bool StoreCheckSum(uint8_t* buffer, size_t length);
+bool CheckSumMatches(const uint8_t* buffer, size_t length);
+// The documented form of the two: mode 1 stores, mode 0 compares, any other mode is false.
 bool CheckSum(uint8_t* buffer, size_t length, int mode);
 
 class TConfig {

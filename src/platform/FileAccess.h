@@ -2,11 +2,15 @@
 // Reads and writes at an offset of a file without following a symbolic link at its name: the
 // simulator's disk must never reach outside its folder through a link planted in it.
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <span>
 #include <vector>
 
 namespace vlm::platform {
+
+// fopen for a path: the wide-character open on Windows, so any name opens.
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
 // Up to out.size() bytes from `offset`; the count read, or -1 on failure.
 long long ReadFileAt(const std::filesystem::path& path, uint64_t offset, std::span<uint8_t> out);

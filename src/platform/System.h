@@ -29,6 +29,12 @@ bool LocalTime(std::time_t when, std::tm& out);
 bool StderrIsTerminal();
 // A write to a closed pipe or socket must fail the call, not end the process.
 void IgnoreBrokenPipe();
+// The command line's arguments after the program's name as UTF-8 (Windows hands argv over in
+// the ANSI code page; the wide command line has every character). Console output is UTF-8.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// Local time becomes UTC for this process (tests that check local-time stamps).
+void UseUtcAsLocalTime();
 // Sets (or, with an empty value, removes) an environment variable of this process.
 void SetEnvironment(const std::string& name, const std::string& value);
 

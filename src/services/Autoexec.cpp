@@ -9,6 +9,7 @@
 #include "link/FileTransfer.h"
 #include "services/BlockReader.h"
 #include "services/Upload.h"
+#include "common/PathText.h"
 
 namespace vlm {
 namespace {
@@ -69,12 +70,12 @@ bool TAutoexec::Read(TAutoexecFile& file) {
       observer_.Progress(SegmentCount(reader.Offset()), segments);
     }
     if (!out.flush()) {
-      ShowError("Не удаётся записать файл " + tempPath.string());
+      ShowError("Не удаётся записать файл " + PathToUtf8(tempPath));
       return false;
     }
   }
   if (!ReadWholeFile(tempPath, file.Bytes)) {
-    ShowError("Не удаётся прочитать файл " + tempPath.string());
+    ShowError("Не удаётся прочитать файл " + PathToUtf8(tempPath));
     return false;
   }
   return true;
@@ -84,7 +85,7 @@ bool TAutoexec::Write(const std::string& dosBytes) {
   const auto tempPath = DataSubfolder("Bak") / kAutoexecName;
   std::string bytes;
   if (!WriteFileAtomically(tempPath, dosBytes) || !ReadWholeFile(tempPath, bytes)) {
-    ShowError("Не удаётся записать файл " + tempPath.string());
+    ShowError("Не удаётся записать файл " + PathToUtf8(tempPath));
     return false;
   }
   TLinkSession session(link_);

@@ -8,6 +8,7 @@
 #include "common/Format.h"
 #include "common/Prompt.h"
 #include "services/BlockReader.h"
+#include "common/PathText.h"
 
 namespace vlm {
 namespace fs = std::filesystem;
@@ -45,7 +46,7 @@ TCompareOutcome CompareControllerFile(TControllerLink& link, IServiceObserver& o
   std::error_code ec;
   const uint64_t pcSize = fs::is_regular_file(pcPath, ec) ? fs::file_size(pcPath, ec) : 0;
   if (!pc || ec) {
-    ShowError("Ошибка при сравнении файлов.\r\rФайл: " + name + "\r\rНе удаётся открыть файл " + pcPath.string());
+    ShowError("Ошибка при сравнении файлов.\r\rФайл: " + name + "\r\rНе удаётся открыть файл " + PathToUtf8(pcPath));
     observer.Point(TPoint::Bad);
     return TCompareOutcome::Failed;
   }

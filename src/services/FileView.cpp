@@ -7,6 +7,7 @@
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
 #include "services/BlockReader.h"
+#include "common/PathText.h"
 
 namespace vlm {
 namespace {
@@ -68,13 +69,13 @@ bool ReadFileForView(TControllerLink& link, IServiceObserver& observer, const st
     }
     observer.Progress(0, blocks);
     if (!out.flush()) {
-      ShowError("Не удаётся записать файл " + tempPath.string());
+      ShowError("Не удаётся записать файл " + PathToUtf8(tempPath));
       return false;
     }
   }
   std::string bytes;
   if (!ReadWholeFile(tempPath, bytes)) {
-    ShowError("Не удаётся прочитать файл " + tempPath.string());
+    ShowError("Не удаётся прочитать файл " + PathToUtf8(tempPath));
     return false;
   }
   text = ViewText(bytes);

@@ -11,6 +11,7 @@
 #include "link/ExchangeLog.h"
 #include "link/FileTransfer.h"
 #include "services/ServiceNames.h"
+#include "common/PathText.h"
 
 namespace vlm {
 namespace fs = std::filesystem;
@@ -36,16 +37,16 @@ bool TUpload::Load(const fs::path& pcPath) {
   std::string bytes;
   std::error_code ec;
   if (!fs::is_regular_file(pcPath, ec) || !ReadWholeFile(pcPath, bytes) || bytes.size() > UINT32_MAX) {
-    ShowError("Не удаётся прочитать файл " + pcPath.string());
+    ShowError("Не удаётся прочитать файл " + PathToUtf8(pcPath));
     return false;
   }
-  observer_.Log("Открыт файл " + pcPath.string());
+  observer_.Log("Открыт файл " + PathToUtf8(pcPath));
   observer_.Log("Размер файла: " + std::to_string(bytes.size()));
   const uint64_t segments = SegmentCount(bytes.size());
   observer_.Log("Количество сегментов: " + std::to_string(segments));
   TLinkSession session(link_);
   observer_.Log("Открыт порт связи.");
-  const std::string name = ControllerFileName(pcPath.filename().string());
+  const std::string name = ControllerFileName(FileNameUtf8(pcPath));
   // A file that landed in whatever folder was current would pass its check there and still not
   // be where the controller looks for it.
   if (!ChangeDir(link_, "c:\\")) {

@@ -2,6 +2,7 @@
 
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
+#include "common/PathText.h"
 
 namespace vlm {
 
@@ -20,7 +21,7 @@ std::filesystem::path TAppContext::IniPath() const { return SettingsIniPath(); }
 std::filesystem::path TAppContext::IpListPath() const { return IpListIniPath(); }
 
 void TAppContext::LoadSettings() {
-  const TIniFile ini(IniPath().string());
+  const TIniFile ini(PathToUtf8(IniPath()));
   Link.Settings = LoadLinkSettings(ini);
   TMainSettings d;
   Main.FormTop = ini.ReadInteger(kSection, "FormTop", d.FormTop);
@@ -34,7 +35,7 @@ void TAppContext::LoadSettings() {
 }
 
 bool TAppContext::SaveSettings() const {
-  TIniFile ini(IniPath().string());
+  TIniFile ini(PathToUtf8(IniPath()));
   ini.WriteInteger(kSection, "FormTop", Main.FormTop);
   ini.WriteInteger(kSection, "FormLeft", Main.FormLeft);
   ini.WriteInteger(kSection, "FormWidth", Main.FormWidth);

@@ -2,6 +2,7 @@
 
 #include "common/IniFile.h"
 #include "common/Trim.h"
+#include "common/PathText.h"
 
 namespace vlm {
 
@@ -23,14 +24,14 @@ std::string IniKey(const std::string& place) {
 
 void TIpList::Load(const std::filesystem::path& ini) {
   rows.clear();
-  const TIniFile file(ini.string());
+  const TIniFile file(PathToUtf8(ini));
   for (const auto& place : file.ReadSection(kSection))
     rows.push_back({file.ReadString(kSection, place, "0.0.0.0"), place});
 }
 
 bool TIpList::Save(const std::filesystem::path& ini) const {
   if (rows.empty()) return true;
-  TIniFile file(ini.string());
+  TIniFile file(PathToUtf8(ini));
   file.EraseSection(kSection);
   for (const auto& row : rows) {
     const std::string key = IniKey(row.place);

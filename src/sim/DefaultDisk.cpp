@@ -7,6 +7,7 @@
 #include "common/Numbers.h"
 #include "platform/System.h"
 #include "sim/SimDisk.h"
+#include "common/PathText.h"
 
 namespace vlm::sim {
 namespace {
@@ -88,14 +89,14 @@ std::string PrepareDisk(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec || !std::filesystem::is_directory(folder, ec))
-    return "cannot create the disk folder " + folder.string() + ": " + ec.message();
+    return "cannot create the disk folder " + PathToUtf8(folder) + ": " + ec.message();
   // Looked up by the controller's name, so an existing AUTOEXEC.BAT is kept as it is.
   auto writeIfMissing = [&folder](const char* dosName, const char* hostName, const void* data,
                                   size_t size) -> std::string {
     if (FindVisibleChild(folder, dosName)) return {};
     std::ofstream out(folder / hostName, std::ios::binary);
     out.write(static_cast<const char*>(data), std::streamsize(size));
-    return out ? std::string() : "cannot write " + (folder / hostName).string();
+    return out ? std::string() : "cannot write " + PathToUtf8(folder / hostName);
   };
   const std::string autoexec = DefaultAutoexec();
   std::string error = writeIfMissing("AUTOEXEC.BAT", "autoexec.bat", autoexec.data(), autoexec.size());

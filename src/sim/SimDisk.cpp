@@ -8,6 +8,7 @@
 #include "platform/FileAccess.h"
 #include "sim/DosName.h"
 #include "sim/SimProtocol.h"
+#include "common/PathText.h"
 
 namespace fs = std::filesystem;
 
@@ -30,7 +31,7 @@ std::optional<std::string> VisibleName(const fs::directory_entry& entry) {
   std::error_code ec;
   if (entry.is_symlink(ec)) return std::nullopt;
   if (!entry.is_regular_file(ec) && !entry.is_directory(ec)) return std::nullopt;
-  const std::string name = entry.path().filename().string();
+  const std::string name = FileNameUtf8(entry.path());
   const std::string dos = Utf8ToDos(name);
   if (DosToUtf8(dos) != name || !IsVisibleDosName(dos)) return std::nullopt;
   return NormalizeDosName(dos, false);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/PathText.h"
 #include "platform/System.h"
 #include "sim/DefaultDisk.h"
 #include "sim/SimController.h"
@@ -36,7 +37,7 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
   using namespace vlm::sim;
   SimOptions options;
-  const std::string error = ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
+  const std::string error = ParseOptions(vlm::platform::Utf8Arguments(argc, argv), options);
   if (!error.empty()) {
     std::fprintf(stderr, "velmor-sim: %s\n%s", error.c_str(), Usage());
     return 2;
@@ -45,10 +46,10 @@ int main(int argc, char** argv) {
     std::fputs(Usage(), stdout);
     return 0;
   }
-  if (const std::string diskError = PrepareDisk(options.disk); !diskError.empty()) return Fail(diskError);
+  if (const std::string diskError = PrepareDisk(vlm::PathFromUtf8(options.disk)); !diskError.empty()) return Fail(diskError);
 
   SimMemory memory;
-  SimDisk disk(options.disk);
+  SimDisk disk(vlm::PathFromUtf8(options.disk));
   SimController controller(disk, memory);
   SimDiagTree diagTree(options.faults.seed);
   SimRecorders recorders({options.boxRate, options.faults.seed});

@@ -1,6 +1,5 @@
 // velmorctl box run in-process: decoded frames, recorded files, exit statuses.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>

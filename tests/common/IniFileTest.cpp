@@ -9,6 +9,8 @@
 #include "common/TextCodec.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
+#include "common/PathText.h"
+#include "platform/System.h"
 
 using namespace vlm;
 namespace fs = std::filesystem;
@@ -55,14 +57,14 @@ TEST(IniFile, BadValuesGiveDefaults) {
 TEST(DataFolder, HomeOverridesAndNamesAreSanitised) {
   const TTempDir temp("home");
   const fs::path& home = temp.Path();
-  ::setenv("VELMOR_HOME", home.c_str(), 1);
+  platform::SetEnvironment("VELMOR_HOME", PathToUtf8(home));
   EXPECT_EQ(DataFolder(), home);
   EXPECT_EQ(SettingsIniPath(), home / "velmor.ini");
   EXPECT_TRUE(fs::is_directory(DataSubfolder("Cfg")));
   EXPECT_EQ(SanitizeFileName("A/B:C"), "ABC");
   EXPECT_EQ(SanitizeFileName("..\\..\\etc"), "....etc");
   EXPECT_EQ(SanitizeFileName(".."), "");
-  ::unsetenv("VELMOR_HOME");
+  platform::SetEnvironment("VELMOR_HOME", "");
 }
 
 TEST(DataFolder, AtomicWriteLeavesOldFileOnFailure) {

@@ -83,14 +83,11 @@ TEST_F(UdpLink, DropsALateAnswerBeforeTheNextRequest) {
   ASSERT_TRUE(link.OpenLink());
   ASSERT_TRUE(ReadMemory(link, 0, 0, 4));
   // A stray copy of an answer arrives between two requests.
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(responder.Port());
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  platform::TUdpSocket stray;
+  ASSERT_EQ(stray.Open({127, 0, 0, 1}, 0), "");
   const uint8_t stale[] = {10, 0x80, 0, 0, 0, 0, 4, 9, 9, 9, 9, 0};
-  ::sendto(fd, stale, sizeof stale, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-  ::close(fd);
+  stray.SendTo(stale, {127, 0, 0, 1}, responder.Port());
+  stray.Close();
   // Time for the stray datagram to be queued before the next request (generous on a loaded machine).
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   controller.memory[0x10] = 0x42;

@@ -50,10 +50,11 @@ TEST(ImageTest, ChecksumIsTheByteSumLowByteFirst) {
   uint16_t sum = 0;
   for (size_t i = 0; i + 2 < image.size(); ++i) sum = uint16_t(sum + image[i]);
   EXPECT_EQ(GetU16(&image[210]), sum);
-  EXPECT_TRUE(CheckSum(image.data(), image.size(), 0));
+  EXPECT_TRUE(CheckSumMatches(image.data(), image.size()));
   image[150] ^= 1;
-  EXPECT_FALSE(CheckSum(image.data(), image.size(), 0));
-  EXPECT_FALSE(CheckSum(image.data(), 2, 0));
+  EXPECT_FALSE(CheckSumMatches(image.data(), image.size()));
+  EXPECT_FALSE(CheckSumMatches(image.data(), 2));
+  EXPECT_FALSE(StoreCheckSum(image.data(), 2));
   EXPECT_FALSE(CheckSum(image.data(), image.size(), 2));
 }
 

@@ -59,7 +59,7 @@ inline TReadResult ReadImage(const Bytes& bytes, TTree& tree) {
   return result;
 }
 
-inline void FixChecksum(Bytes& image) { CheckSum(image.data(), image.size(), 1); }
+inline void FixChecksum(Bytes& image) { StoreCheckSum(image.data(), image.size()); }
 
 // Offset of the n-th record (in file order) with this tag and id.
 inline size_t FindRecord(const Bytes& image, uint8_t tag, uint8_t id, int occurrence = 0) {

@@ -1,7 +1,6 @@
 // velmorctl cfg check in-process, and the stored image with every kind read back byte-exact.
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "PortsFixture.h"
 #include "common/DataFolder.h"

@@ -2,7 +2,6 @@
 // The services against the fake disk through an in-process transport; what they report recorded.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,7 +11,10 @@
 
 #include "FakeDisk.h"
 #include "common/Prompt.h"
+#include "common/PathText.h"
+#include "platform/System.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
 #include "link/LinkTransport.h"
 #include "link/ServiceRequests.h"
 #include "services/ServiceObserver.h"
@@ -94,23 +96,21 @@ struct TServiceTest : ::testing::Test {
   ScriptedPrompt prompt;
   PromptGuard guard{prompt};
   int opens = 0, closes = 0;
+  test::TTempDir temp{"services"};
   fs::path root, pc, home;
 
   void SetUp() override {
     link.SetTransportFactory([this](const TLinkSettings&) { return std::make_unique<TDiskTransport>(disk, opens, closes); });
-    root = fs::temp_directory_path() / ("velmor_services_" + std::to_string(::getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
+    root = temp.Path();
     pc = root / "pc";
     home = root / "home";
     fs::create_directories(pc);
     fs::create_directories(home);
-    ::setenv("VELMOR_HOME", home.c_str(), 1);
+    platform::SetEnvironment("VELMOR_HOME", PathToUtf8(home));
   }
   void TearDown() override {
     EXPECT_FALSE(link.LinkOpen()) << "an operation left the link open";
-    ::unsetenv("VELMOR_HOME");
-    fs::remove_all(root);
+    platform::SetEnvironment("VELMOR_HOME", "");
   }
   size_t Bad() const { return size_t(std::count(observer.points.begin(), observer.points.end(), TPoint::Bad)); }
 };

@@ -1,6 +1,5 @@
 // The Qt-free shell: indicator ring, address list, program settings.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +7,9 @@
 #include <thread>
 
 #include "common/IniFile.h"
+#include "common/PathText.h"
+#include "platform/System.h"
+#include "support/TempDir.h"
 #include "link/LinkSettings.h"
 #include "shell/AppContext.h"
 #include "shell/IndicatorRing.h"
@@ -47,16 +49,15 @@ TEST(IndicatorRing, KeepsTheNewest256AndTwoWriters) {
 
 // A folder of its own per test, removed afterwards; VELMOR_HOME points at it.
 struct ShellFolder : ::testing::Test {
-  fs::path dir = fs::temp_directory_path() / ("velmor_shell_" + std::to_string(::getpid()) + "_" +
-                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  test::TTempDir temp{"shell"};
+  fs::path dir = temp.Path();
   void SetUp() override {
     fs::remove_all(dir);
     fs::create_directories(dir);
-    ::setenv("VELMOR_HOME", dir.c_str(), 1);
+    platform::SetEnvironment("VELMOR_HOME", PathToUtf8(dir));
   }
   void TearDown() override {
-    ::unsetenv("VELMOR_HOME");
-    fs::remove_all(dir);
+    platform::SetEnvironment("VELMOR_HOME", "");
   }
 };
 

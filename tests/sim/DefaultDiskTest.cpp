@@ -3,6 +3,7 @@
 
 #include "SimTestUtil.h"
 #include "sim/DefaultDisk.h"
+#include "platform/System.h"
 
 using namespace simtest;
 using namespace vlm::sim;
@@ -10,8 +11,7 @@ using namespace vlm::sim;
 namespace {
 
 TEST(DefaultDisk, NewConfigurationImage) {
-  setenv("TZ", "UTC", 1);
-  tzset();
+  vlm::platform::UseUtcAsLocalTime();
   const Bytes image = NewConfigImage(1715953530);  // 2024-05-17 13:45:30
   ASSERT_EQ(image.size(), 212u);
   EXPECT_EQ(std::string(image.begin(), image.begin() + 31), "         VELMOR   " " Config file ");

@@ -6,6 +6,7 @@
 
 #include "SimTestUtil.h"
 #include "sim/SimController.h"
+#include "platform/System.h"
 
 using namespace simtest;
 using namespace vlm::sim;
@@ -15,8 +16,7 @@ namespace {
 class ControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
+    vlm::platform::UseUtcAsLocalTime();
     const auto root = dir_.Path();
     WriteFile(root / "autoexec.bat", "@echo off\r\n");
     std::string data;

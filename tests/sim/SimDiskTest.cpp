@@ -6,6 +6,7 @@
 #include "sim/DosName.h"
 #include "sim/SimDisk.h"
 #include "sim/SimProtocol.h"
+#include "platform/System.h"
 
 using namespace simtest;
 using namespace vlm::sim;
@@ -50,8 +51,7 @@ TEST(DosName, MasksMatchLikeDos) {
 }
 
 TEST(DosName, PackedDateTime) {
-  setenv("TZ", "UTC", 1);
-  tzset();
+  vlm::platform::UseUtcAsLocalTime();
   EXPECT_EQ(PackDosDateTime(1715953530), 0x58B16DAFu);  // 2024-05-17 13:45:30
   EXPECT_EQ(PackDosDateTime(0), 0x00210000u);           // before 1980: 1980-01-01 00:00:00
 }

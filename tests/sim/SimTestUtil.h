@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 
 namespace simtest {
 

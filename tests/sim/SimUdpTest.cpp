@@ -1,14 +1,12 @@
 // The simulator served over a real UDP socket on loopback.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <thread>
 
 #include "SimTestUtil.h"
+#include "common/IpAddress.h"
+#include "platform/UdpSocket.h"
 #include "sim/SimServer.h"
 
 using namespace simtest;
@@ -19,30 +17,31 @@ namespace {
 class UdpClient {
  public:
   explicit UdpClient(const std::string& serverAddress) {
-    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    timeval timeout{2, 0};  // generous: only a lost simulator hits it
-    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     const size_t colon = serverAddress.find(':');
-    server_.sin_family = AF_INET;
-    server_.sin_port = htons(uint16_t(std::stoi(serverAddress.substr(colon + 1))));
-    inet_pton(AF_INET, serverAddress.substr(0, colon).c_str(), &server_.sin_addr);
+    serverIp_ = vlm::StrToIP(serverAddress.substr(0, colon));
+    serverPort_ = uint16_t(std::stoi(serverAddress.substr(colon + 1)));
+    socket_.Open({127, 0, 0, 1}, 0);
   }
-  ~UdpClient() { close(fd_); }
   Bytes Exchange(const Bytes& request, bool wait = true) {
-    sendto(fd_, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&server_), sizeof server_);
+    socket_.SendTo(request, serverIp_, serverPort_);
     if (!wait) return {};
     return Receive();
   }
   Bytes Receive() {
     Bytes answer(1600);
-    const ssize_t got = recv(fd_, answer.data(), answer.size(), 0);
+    vlm::platform::TIPv4 fromIp{};
+    uint16_t fromPort = 0;
+    int got = -1;
+    // Generous: only a lost simulator hits it.
+    if (socket_.WaitReadable(std::chrono::seconds(2))) got = socket_.ReceiveFrom(answer, fromIp, fromPort);
     answer.resize(got > 0 ? size_t(got) : 0);
     return answer;
   }
 
  private:
-  int fd_;
-  sockaddr_in server_{};
+  vlm::platform::TUdpSocket socket_;
+  vlm::platform::TIPv4 serverIp_{};
+  uint16_t serverPort_ = 0;
 };
 
 // A simulator served by a thread of the test, on a port the system picks.

@@ -5,6 +5,8 @@
 
 namespace vlm::platform {
 
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
 long long ReadFileAt(const std::filesystem::path& path, uint64_t offset, std::span<uint8_t> out) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return -1;

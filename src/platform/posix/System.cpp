@@ -55,6 +55,15 @@ bool LocalTime(std::time_t when, std::tm& out) { return ::localtime_r(&when, &ou
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
 
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void UseUtcAsLocalTime() {
+  ::setenv("TZ", "UTC", 1);
+  ::tzset();
+}
+
 void SetEnvironment(const std::string& name, const std::string& value) {
   if (value.empty()) ::unsetenv(name.c_str());
   else ::setenv(name.c_str(), value.c_str(), 1);

@@ -26,6 +26,12 @@ OVERLAPPED At(uint64_t offset) {
 
 }  // namespace
 
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
+  std::wstring wideMode;
+  for (const char* c = mode; *c; ++c) wideMode += wchar_t(*c);
+  return _wfopen(path.c_str(), wideMode.c_str());
+}
+
 long long ReadFileAt(const std::filesystem::path& path, uint64_t offset, std::span<uint8_t> out) {
   const HANDLE h = OpenNoFollow(path, GENERIC_READ, OPEN_EXISTING);
   if (h == INVALID_HANDLE_VALUE) return -1;

@@ -4,6 +4,7 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +82,22 @@ std::vector<std::array<uint8_t, 4>> ResolveIPv4(const std::string& name) {
 bool LocalTime(std::time_t when, std::tm& out) { return ::localtime_s(&out, &when) == 0; }
 bool StderrIsTerminal() { return ::_isatty(_fileno(stderr)) != 0; }
 void IgnoreBrokenPipe() {}  // Windows raises no signal for it
+
+std::vector<std::string> Utf8Arguments(int, char**) {
+  SetConsoleOutputCP(CP_UTF8);
+  std::vector<std::string> out;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return out;
+  for (int i = 1; i < count; ++i) out.push_back(win32::Utf8(wide[i]));
+  LocalFree(wide);
+  return out;
+}
+
+void UseUtcAsLocalTime() {
+  _putenv_s("TZ", "UTC0");
+  _tzset();
+}
 
 void SetEnvironment(const std::string& name, const std::string& value) {
   _wputenv_s(win32::Wide(name).c_str(), win32::Wide(value).c_str());
