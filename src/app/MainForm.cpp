@@ -66,6 +66,7 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   treeView_ = new TConfigTreeView(model_, splitter_);
   treeView_->MayDrop = [](TTreeNode* d, TTreeNode* t) { return CanDrop(d, t); };
   treeView_->OnDrop = [this](TTreeNode* d, TTreeNode* t) { return DropNode(d, t); };
+  treeView_->MayLeave = [this] { return ApplyFrame() == 0; };
   rightPanel_ = new QWidget(splitter_);
   rightPanel_->setObjectName("PanelRight");
   rightLayout_ = new QVBoxLayout(rightPanel_);
@@ -270,14 +271,23 @@ int TFormVLM::ApplyFrame() { return currentFrame_ ? currentFrame_->Apply() : 0; 
 void TFormVLM::FreeFrame() {
   delete currentFrame_;
   currentFrame_ = nullptr;
+  frameNode_ = nullptr;
 }
 
 void TFormVLM::TreeChange(TTreeNode* node) {
-  if (reading_) return;
-  ApplyFrame();
+  if (reading_ || keepingFrame_) return;
+  // A frame that refuses (a bad cell, a table over its capacity) keeps its edits and its node:
+  // the engineer mends them instead of losing every typed row.
+  if (currentFrame_ && node != frameNode_ && ApplyFrame() != 0) {
+    keepingFrame_ = true;
+    Select(frameNode_);
+    keepingFrame_ = false;
+    return;
+  }
   FreeFrame();
   TObj* obj = node ? node->Object() : nullptr;
   if (!obj) return;
+  frameNode_ = node;
   currentFrame_ = CreateFrame(*obj, rightPanel_);
   if (!currentFrame_) return;
   rightLayout_->addWidget(currentFrame_);

@@ -117,6 +117,8 @@ class TFormVLM : public QWidget {
   QWidget* rightPanel_ = nullptr;
   QVBoxLayout* rightLayout_ = nullptr;
   TFrame* currentFrame_ = nullptr;
+  TTreeNode* frameNode_ = nullptr;  // the node whose frame is shown
+  bool keepingFrame_ = false;       // the selection is being put back to frameNode_
   TIndicator* indicator_ = nullptr;
   QHBoxLayout* topRow_ = nullptr;
   QToolButton* optionsButton_ = nullptr;

@@ -47,8 +47,10 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   TTree tree;
   TConfig cfg;
   if (int status = ReadConfigFile(files[0], tree, cfg)) return status;
-  // Reading may have asked questions (address conflicts); only the reports of writing count.
+  // Reading may have asked questions (address conflicts); what it could not take is a report,
+  // and so is every report of writing.
   TReportCollector collector;
+  collector.reports = cfg.ReadNotes;
   {
     PromptGuard guard(collector);
     try {

@@ -7,6 +7,7 @@
 #include "common/DataFolder.h"
 #include "model/ConfigText.h"
 #include "cli/CfgCheck.h"
+#include "cli/Commands.h"
 
 namespace vlm::test {
 namespace {
@@ -75,6 +76,66 @@ TEST_F(CfgCheck, StoredImageWithEveryKindRewritesByteExact) {
                            "Порт передачи РПT80", "Порт Времени SNTP", "ВЕЛМОР", "RTU", "КП МЭК104"})
     EXPECT_NE(listing.find(text), std::string::npos) << text;
   EXPECT_EQ(Check(kAllKinds), 0) << out;
+}
+
+// A passive port whose image holds more rows than the controller reserves (9000 array rows for
+// 8192, 300 TS rows for 256): reading takes what fits and says what it left, check and dump
+// print it, rewrite refuses to store the cut configuration.
+TEST_F(CfgCheck, RowsPastCapacityAreReportedNeverCutSilently) {
+  const Bytes image = ImageWithPorts(1, [](TConfig& c) {
+    const size_t start = c.OpenContainer(3);
+    c.WriteU8(101, 1);
+    c.WriteU8(106, 1);
+    c.WriteU16(132, 300);
+    const Bytes ts(300 * 5, 1);
+    c.WriteItem(138, ts.size(), ts.data());
+    c.WriteU16(143, 9000);
+    const Bytes arrays(9000 * 6, 1);
+    c.WriteItem(141, arrays.size(), arrays.data());
+    c.CloseContainer(start);
+  });
+  ReadImage(image);
+  auto* port = dynamic_cast<TDataPort*>(ProcessorNode().Child(0)->Object());
+  ASSERT_TRUE(port);
+  EXPECT_EQ(port->Tables[0].Count(), 256u);
+  EXPECT_EQ(port->Tables[3].Count(), 8192u);
+  ASSERT_EQ(cfg.ReadNotes.size(), 2u);
+  EXPECT_NE(cfg.ReadNotes[1].find("Таблица переадресации Массивов\"\rВ образе 9000 записей, таблица вмещает 8192"),
+            std::string::npos) << cfg.ReadNotes[1];
+
+  ASSERT_TRUE(WriteFileAtomically(file, std::string(image.begin(), image.end())));
+  EXPECT_EQ(Check(file.string()), 1);
+  EXPECT_NE(out.find("Таблица переадресации ТС\": В образе 300 записей, таблица вмещает 256; считаны первые 256."),
+            std::string::npos) << out;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(cli::RunCfgCommand({"dump", file.string()}), 0);
+  const std::string dumpErr = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(dumpErr.find(file.string() + ": "), std::string::npos) << dumpErr;
+  EXPECT_NE(dumpErr.find("В образе 9000 записей"), std::string::npos) << dumpErr;
+  const fs::path copy = file.string() + ".out";
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(cli::RunCfgCommand({"rewrite", file.string(), copy.string()}), 1);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(fs::exists(copy));
+}
+
+// A folder or a damaged image: a message that names the file and status 2, never an exception.
+TEST_F(CfgCheck, UnreadableAndDamagedFilesAreNamed) {
+  const fs::path folder = file.string() + ".d";
+  fs::create_directories(folder);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Check(folder.string()), 2);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("cannot read " + folder.string()), std::string::npos) << err;
+  fs::remove(folder);
+  Save();
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(file, bytes));
+  bytes[bytes.size() - 1] ^= 0x55;
+  ASSERT_TRUE(WriteFileAtomically(file, bytes));
+  EXPECT_EQ(Check(file.string()), 2);
+  ASSERT_FALSE(prompt.errors.empty());
+  EXPECT_EQ(prompt.errors.back(), file.string() + ": Ошибка контрольной суммы");
 }
 
 }  // namespace

@@ -56,6 +56,17 @@ TEST(ReaddrCell, RealsAndSinglesRoundTripTheirTexts) {
   SetDecimalSeparator('.');
 }
 
+TEST(ReaddrCell, SingleOutOfRangeIsRefusedAndZeroed) {
+  std::vector<uint8_t> out{1, 2, 3, 4};
+  for (const char* text : {"1E40", "-1E39", "3.5E38"}) {
+    const TCellResult r = BytesFromCell(Col(TDataKind::Single), text, out);
+    EXPECT_EQ(r.error, TCellError::Conversion) << text;
+    EXPECT_EQ(out, (std::vector<uint8_t>{0, 0, 0, 0})) << text;
+    EXPECT_NE(CellErrorText("ТИ", 1, 3, text, r).find("невозможно преобразовать в число"), std::string::npos);
+  }
+  EXPECT_EQ(CellFromBytes(TDataKind::Single, Store(TDataKind::Single, "3E38")).substr(0, 3), "300");
+}
+
 TEST(ReaddrCell, IntegersRangesAndErrorText) {
   std::vector<uint8_t> out(2);
   EXPECT_EQ(BytesFromCell(Col(TDataKind::Word, 0, 65535), "513", out).error, TCellError::None);

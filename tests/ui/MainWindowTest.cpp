@@ -23,6 +23,13 @@
 #include "model/ui/FrameProcessor.h"
 #include "model/ui/FrameStation.h"
 #include "model/ui/ModelFrames.h"
+#include "model/ui/TreeModel.h"
+#include "model/ui/TreeView.h"
+#include "ports/PortKind.h"
+#include "ports/ui/ReaddrFrame.h"
+#include "ports/ui/ReaddrFrames.h"
+#include "ports/ui/ReaddrPage.h"
+#include "ports/ui/ReaddrTable.h"
 #include "shell/AppContext.h"
 #include "shell/IpList.h"
 #include "shell/ui/Frame.h"
@@ -85,6 +92,7 @@ class MainWindowTest : public QObject {
   void SettingsSurviveRestart();
   void HelpFollowsTheFrame();
   void StationAndProcessorFrames();
+  void RefusingFrameKeepsItsRowsAndNode();
 
  private:
   TCardRS* AddCard(const char* action);
@@ -97,7 +105,10 @@ class MainWindowTest : public QObject {
   std::unique_ptr<TFormVLM> form_;
 };
 
-void MainWindowTest::initTestCase() { test::PrepareProgram(home_); }
+void MainWindowTest::initTestCase() {
+  test::PrepareProgram(home_);
+  RegisterReaddrFrames();
+}
 
 void MainWindowTest::init() {
   std::filesystem::remove_all(DataSubfolder("Cfg"));
@@ -490,6 +501,64 @@ void MainWindowTest::StationAndProcessorFrames() {
   QCoreApplication::processEvents();
   QCOMPARE(form_->SelectedNode(), processor);
   QVERIFY(qobject_cast<TFrameProcessor*>(form_->CurrentFrame()));
+}
+
+void MainWindowTest::RefusingFrameKeepsItsRowsAndNode() {
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  form_->Select(processor);
+  form_->Action("ActionNewPortPassive")->trigger();
+  TTreeNode* portNode = form_->SelectedNode();
+  auto* frame = qobject_cast<TReaddrFrame*>(form_->CurrentFrame());
+  QVERIFY(frame);
+  // A refused cell answers "Cancel" here instead of a modal box.
+  int refusals = 0;
+  for (TReaddrTable* table : frame->findChildren<TReaddrTable*>())
+    table->cellErrorHandler = [&refusals](const QString&) {
+      ++refusals;
+      return TCellDecision::Cancel;
+    };
+  TReaddrPage* ts = frame->TablePage(TOwnerTableId::PasTs);
+  TReaddrData& data = ts->Table()->Data();
+  while (data.RowCount() < 3) data.AddRow();
+  for (size_t c = 0; c < 5; ++c) {
+    data.SetCell(0, c, "1");
+    data.SetCell(1, c, "2");
+  }
+  data.SetCell(1, 0, "999");  // out of range
+  ts->Table()->Reload();
+
+  TConfigTreeView* view = form_->TreeView();
+  auto* model = static_cast<TTreeModel*>(view->model());
+  const QPoint stationAt = view->visualRect(model->IndexOf(form_->Station()->Node)).center();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, stationAt);
+  QCOMPARE(refusals, 1);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QCOMPARE(form_->CurrentFrame(), frame);
+  QCOMPARE(QString::fromStdString(data.Cell(1, 0)), QString("999"));
+  QCOMPARE(QString::fromStdString(data.Cell(0, 2)), QString("1"));
+
+  // The right button alone never moves the selection; the menu asks the frame first.
+  QTest::mouseClick(view->viewport(), Qt::RightButton, {}, stationAt);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, stationAt, view->viewport()->mapToGlobal(stationAt));
+  QCoreApplication::sendEvent(view->viewport(), &menuEvent);
+  QCOMPARE(refusals, 2);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QCOMPARE(form_->CurrentFrame(), frame);
+  if (QMenu* popup = form_->findChild<QMenu*>("PopupMenu")) popup->close();
+
+  // The keyboard or a program moving the selection: it goes back to the port.
+  form_->Select(form_->Station()->Node);
+  QCOMPARE(refusals, 3);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QCOMPARE(form_->CurrentFrame(), frame);
+
+  // Mended, the frame lets go and its rows are stored.
+  data.SetCell(1, 0, "3");
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, stationAt);
+  QCOMPARE(form_->SelectedNode(), form_->Station()->Node);
+  QVERIFY(qobject_cast<TFrameStation*>(form_->CurrentFrame()));
+  QCOMPARE(static_cast<TDataPort*>(portNode->Object())->Tables[0].Count(), size_t(2));
 }
 
 QTEST_MAIN(MainWindowTest)

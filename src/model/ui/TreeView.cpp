@@ -2,6 +2,7 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QMouseEvent>
 
 #include "model/ui/TreeModel.h"
 
@@ -29,6 +30,22 @@ TConfigTreeView::TConfigTreeView(TTreeModel* model, QWidget* parent)
 }
 
 TTreeNode* TConfigTreeView::NodeAt(const QPoint& pos) const { return model_->Node(indexAt(pos)); }
+
+// The view would move the current node on any button before the context menu is asked for; a
+// right click leaves the choice to the menu handler (it selects only when the frame lets go).
+void TConfigTreeView::mousePressEvent(QMouseEvent* event) {
+  const QModelIndex index = indexAt(event->position().toPoint());
+  const bool elsewhere = index.isValid() && index != currentIndex();
+  if (elsewhere && event->button() == Qt::RightButton) {
+    event->accept();
+    return;
+  }
+  if (elsewhere && event->button() == Qt::LeftButton && MayLeave && !MayLeave()) {
+    event->accept();
+    return;
+  }
+  QTreeView::mousePressEvent(event);
+}
 
 TTreeNode* TConfigTreeView::Dragged() const { return model_->Node(currentIndex()); }
 
