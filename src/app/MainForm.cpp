@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -94,6 +95,7 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
     }, Qt::QueuedConnection);
   });
 
+  qApp->installEventFilter(this);
   ctx_.LoadSettings();
   ApplySettingsToWindow();
   TIpList list;
@@ -474,13 +476,35 @@ void TFormVLM::ShowTraffic() {
   traffic_->raise();
 }
 
+// The help context of a window: its own or that of the nearest owner that has one.
+static int HelpContextOf(const QWidget* w) {
+  for (; w; w = w->parentWidget())
+    if (w->property("helpContext").isValid()) return w->property("helpContext").toInt();
+  return 0;
+}
+
 void TFormVLM::ShowHelp() {
   int context = currentFrame_ ? currentFrame_->HelpContext() : 0;
-  QWidget* active = QApplication::activeWindow();
+  QWidget* modal = QApplication::activeModalWidget();
+  QWidget* active = modal ? modal : QApplication::activeWindow();
   if (active && active != this && active->property("helpContext").isValid())
     context = active->property("helpContext").toInt();
-  if (!help_) help_ = new TFormHelp(this);
+  else if (modal)
+    context = HelpContextOf(modal);
+  // A modal window blocks every window but its own: the help window then opens under it.
+  QWidget* owner = modal ? modal : this;
+  if (help_ && help_->parentWidget() != owner) delete help_;
+  if (!help_) help_ = new TFormHelp(owner);
   help_->ShowContext(context);
+}
+
+bool TFormVLM::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+      QApplication::activeModalWidget()) {
+    ShowHelp();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace vlm

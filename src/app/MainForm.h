@@ -2,6 +2,7 @@
 // The main window: the configuration tree, the editor frame of the selected node, the actions
 // that create, delete, reorder, open, save, read and write the configuration, and the settings.
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -83,6 +84,8 @@ class TFormVLM : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // F1 inside a modal window: the window's shortcut cannot reach the main window then.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildActions();
@@ -128,7 +131,7 @@ class TFormVLM : public QWidget {
   QMenu* popup_ = nullptr;
   TOptionsDlg* options_ = nullptr;
   TFormTraffic* traffic_ = nullptr;
-  TFormHelp* help_ = nullptr;
+  QPointer<TFormHelp> help_;  // may live under a modal window, which then frees it
   QString configFileName_;
   QString readFrom_, writtenTo_;
   QString place_;

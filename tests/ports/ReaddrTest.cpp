@@ -192,3 +192,15 @@ TEST(ReaddrKeypad, DigitLimitsAndModes) {
   w.Add(-1);
   EXPECT_EQ(w.DecText(), "65535");
 }
+
+TEST(ReaddrData, ImportIsBoundedBySizeAndDataLines) {
+  std::string text = "N\tA\tB\r\n";
+  for (int i = 0; i < 4; ++i) text += "1\t2\t3\r\n";
+  EXPECT_EQ(ImportRefusal("ТС", 4, text), "");
+  text += "5\t6\t7\r\n";
+  EXPECT_EQ(ImportRefusal("ТС", 4, text), "Файл содержит 5 строк данных, а таблица \"ТС\" вмещает не более 4 записей.");
+  EXPECT_EQ(ImportSizeRefusal("ТС", 4, ImportByteLimit(4)), "");
+  EXPECT_EQ(ImportSizeRefusal("ТС", 4, ImportByteLimit(4) + 1), "Файл слишком велик для таблицы \"ТС\" (не более 4 записей).");
+  // Millions of short lines are refused by their size alone.
+  EXPECT_FALSE(ImportRefusal("ТС", 256, std::string(4'000'000, '\n')).empty());
+}

@@ -2,10 +2,13 @@
 // sort rules, files, the controller (velmor-sim) and the settings.
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
@@ -93,6 +96,7 @@ class MainWindowTest : public QObject {
   void HelpFollowsTheFrame();
   void StationAndProcessorFrames();
   void RefusingFrameKeepsItsRowsAndNode();
+  void F1InTheSettingsDialogOpensItsPage();
 
  private:
   TCardRS* AddCard(const char* action);
@@ -559,6 +563,22 @@ void MainWindowTest::RefusingFrameKeepsItsRowsAndNode() {
   QCOMPARE(form_->SelectedNode(), form_->Station()->Node);
   QVERIFY(qobject_cast<TFrameStation*>(form_->CurrentFrame()));
   QCOMPARE(static_cast<TDataPort*>(portNode->Object())->Tables[0].Count(), size_t(2));
+}
+
+void MainWindowTest::F1InTheSettingsDialogOpensItsPage() {
+  int seen = -1;
+  QTimer::singleShot(0, form_.get(), [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_F1);
+    if (form_->HelpWindow()) seen = form_->HelpWindow()->Context();
+    dialog->findChild<QPushButton*>("CancelBtn")->click();
+  });
+  form_->Action("ActionOptions")->trigger();
+  QCOMPARE(seen, 700);
+  // Without a modal window F1 follows the frame again.
+  form_->Action("ActionHelp")->trigger();
+  QCOMPARE(form_->HelpWindow()->Context(), form_->CurrentFrame()->HelpContext());
 }
 
 QTEST_MAIN(MainWindowTest)
