@@ -9,6 +9,7 @@
 #include "model/Config.h"
 #include "model/VLM_Obj.h"
 #include "ports/KindRegistration.h"
+#include "ports/OwnerTableChecks.h"
 
 namespace vlm::cli {
 
@@ -31,7 +32,7 @@ std::string ReportLine(const std::string& report) {
   while (start <= report.size()) {
     const size_t end = report.find('\r', start);
     const std::string part(TrimRight(std::string_view(report).substr(start, end - start), " "));
-    if (!part.empty()) line += (line.empty() ? "" : ": ") + part;
+    if (!part.empty()) line += (line.empty() ? "" : line.back() == ':' ? " " : ": ") + part;
     if (end == std::string::npos) break;
     start = end + 1;
   }
@@ -51,6 +52,7 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   // and so is every report of writing.
   TReportCollector collector;
   collector.reports = cfg.ReadNotes;
+  for (std::string& report : CheckOwnerTables(tree)) collector.reports.push_back(std::move(report));
   {
     PromptGuard guard(collector);
     try {

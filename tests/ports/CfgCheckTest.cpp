@@ -6,6 +6,8 @@
 #include "PortsFixture.h"
 #include "common/DataFolder.h"
 #include "model/ConfigText.h"
+#include "ports/ReaddrData.h"
+#include "ports/ReaddrOwners.h"
 #include "cli/CfgCheck.h"
 #include "cli/Commands.h"
 
@@ -76,6 +78,40 @@ TEST_F(CfgCheck, StoredImageWithEveryKindRewritesByteExact) {
                            "Порт передачи РПT80", "Порт Времени SNTP", "ВЕЛМОР", "RTU", "КП МЭК104"})
     EXPECT_NE(listing.find(text), std::string::npos) << text;
   EXPECT_EQ(Check(kAllKinds), 0) << out;
+}
+
+// Stored rows of an owner table from the texts of its grid, as its frame would store them.
+std::vector<uint8_t> Rows(TOwnerTableId id, const std::vector<std::vector<std::string>>& rows) {
+  const TOwnerTable& def = OwnerTable(id);
+  TReaddrData data(def.title, def.columns);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (r + 1 >= data.RowCount()) data.AddRow();
+    for (size_t c = 0; c < rows[r].size(); ++c) data.SetCell(r, c, rows[r][c]);
+  }
+  const TOwnerStore stored = StoreOwnerTable(def, data, nullptr);
+  EXPECT_TRUE(stored.ok) << def.title;
+  return stored.bytes;
+}
+
+// Tables typed elsewhere (another program, an older version) that their frames would refuse or
+// warn about: check finds them without a frame being opened.
+TEST_F(CfgCheck, OwnerTableChecksRunWithoutTheFrames) {
+  TDataPort* board = AddPortOf(5);
+  ASSERT_TRUE(board->Tables[0].SetRows(Rows(TOwnerTableId::LampTs, {{"1", "1", "1", "1", "0", "5", "7", "1", "1"},
+                                                                    {"1", "1", "2", "1", "1", "5", "7", "1", "1"}})));
+  TDataPoint* rtu = AddPointOf(*AddPortOf(28), 114);
+  ASSERT_TRUE(rtu->Tables[0].SetRows(Rows(TOwnerTableId::ModbusTs, {{"2", "0", "16"}, {"2", "10", "8"}})));
+  TDataPoint* pc = AddPointOf(*AddPortOf(19), 106);
+  ASSERT_TRUE(pc->Tables[0].SetRows(Rows(TOwnerTableId::Pc4Ti, {{"1", "1", "1", "1", "1", "0", "1", "100"},
+                                                                 {"1", "1", "1", "2", "1", "0", "1", "100"}})));
+  ASSERT_TRUE(pc->Tables[1].SetRows(Rows(TOwnerTableId::Pc4Ts, {{"1", "1", "1", "1", "60000"}})));
+  Save();
+  EXPECT_EQ(Check(file.string()), 1);
+  for (const char* text : {"Ошибка в таблице переадресации ТС: Строки 1 и 2: содержат одинаковый адрес сигнала на щите",
+                           "Ошибка в таблице ТС: Строки 1 и 2: содержат перекрывающиеся адреса Modbus: 10",
+                           "Строки 1 и 2: содержат одинаковый адрес Объекта информации: 100",
+                           "В строке 1: слишком большой Адрес объекта информации: 60000"})
+    EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
 }
 
 // A passive port whose image holds more rows than the controller reserves (9000 array rows for

@@ -86,6 +86,8 @@ class MainWindowTest : public QObject {
   void DragRules();
   void Sorting();
   void OpenRefusesTooLargeFile();
+  void RowsPastCapacityAreAnnouncedOnOpen();
+  void FailedReadShowsOneMessage();
   void SaveAddsExtensionOnlyWhenMissing();
   void BackupNameDropsForbiddenCharacters();
   void SerialPortGapColours();
@@ -309,6 +311,46 @@ void MainWindowTest::OpenRefusesTooLargeFile() {
   QCOMPARE(prompt_.errors, std::vector<std::string>{"Слишком большой файл: 64002\r" + path.toStdString()});
   QVERIFY(!form_->Reading());
   QCOMPARE(int(form_->Station()->Node->Count()), 0);  // the empty station stays
+
+  // A folder in place of a file: a message with its name, nothing escapes the action.
+  prompt_.errors.clear();
+  form_->Guarded([&] { form_->OpenFile(home_.path()); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{"Не удалось прочитать файл " + home_.path().toStdString()});
+  QVERIFY(!form_->Reading());
+}
+
+void MainWindowTest::RowsPastCapacityAreAnnouncedOnOpen() {
+  // An image written by a table that held more than today's capacity (300 TS rows for 256).
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  TObj* obj = Kinds().Create(TKindFamily::Port, 3, *processor);
+  auto* port = dynamic_cast<TDataPort*>(obj);
+  QVERIFY(port);
+  static TRowTableDef wide = port->Tables[0].Def();
+  wide.capacity = 300;
+  port->Tables[0] = TRowTable(wide);
+  QVERIFY(port->Tables[0].SetRows(std::vector<uint8_t>(300 * 5, 1)));
+  const QString path = home_.filePath("wide.cfg");
+  form_->Guarded([&] { form_->SaveFile(path); });
+  prompt_.errors.clear();
+  form_->Guarded([&] { form_->OpenFile(path); });
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QVERIFY2(prompt_.errors[0].starts_with("Конфигурация считана не полностью:\r\r"), prompt_.errors[0].c_str());
+  QVERIFY(prompt_.errors[0].find("В образе 300 записей, таблица вмещает 256") != std::string::npos);
+  QCOMPARE(form_->ReadFromLabel(), "Считано из " + path);
+}
+
+void MainWindowTest::FailedReadShowsOneMessage() {
+  TLinkSettings& s = ctx_->Link.Settings;
+  s.LinkMode = kLinkUdp;
+  s.UdpPort = uint16_t(test::TestPort(3));  // nobody answers there
+  s.DestIP = {127, 0, 0, 62};
+  s.SelfIP = {127, 0, 0, 1};
+  s.WaitTime = 20;
+  s.Attempts = 1;
+  s.ShowErrors = 1;
+  form_->Guarded([&] { form_->ReadFromController(true); });
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QVERIFY2(prompt_.errors[0].starts_with("Файл конфигурации не найден в контроллере.\r\r"), prompt_.errors[0].c_str());
 }
 
 void MainWindowTest::SaveAddsExtensionOnlyWhenMissing() {
