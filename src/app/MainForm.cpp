@@ -103,6 +103,12 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   place_ = QString::fromStdString(list.PlaceOf(IPToStr(ctx_.Link.Settings.DestIP)));
   UpdateTitle();
   NewConfiguration();
+  // A first start shows the whole station caption rather than its first letters.
+  if (!ctx_.Main.TreeWidthKnown) {
+    const int tree = std::clamp(treeView_->sizeHintForColumn(0) + 2 * treeView_->frameWidth() + 4, kMinTreeWidth,
+                                kMaxTreeWidth);
+    splitter_->setSizes({tree, std::max(100, width() - tree)});
+  }
 }
 
 TFormVLM::~TFormVLM() {

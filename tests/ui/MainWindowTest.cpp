@@ -88,6 +88,7 @@ class MainWindowTest : public QObject {
   void OpenRefusesTooLargeFile();
   void RowsPastCapacityAreAnnouncedOnOpen();
   void FailedReadShowsOneMessage();
+  void WriteAsksOnceAboutTableFaults();
   void SaveAddsExtensionOnlyWhenMissing();
   void BackupNameDropsForbiddenCharacters();
   void SerialPortGapColours();
@@ -191,7 +192,7 @@ void MainWindowTest::CardsWithPortsAndAddresses() {
   TController* controller = card->Controller;
   QCOMPARE(controller->AddrUseCount(4), 1);
   QCOMPARE(controller->AddrUseCount(5), 1);
-  QCOMPARE(addr->item(1)->foreground().color(), QColor(192, 192, 192));
+  QCOMPARE(addr->item(1)->foreground().color(), QColor(128, 128, 128));
   addr->itemClicked(addr->item(2));  // moved to 8
   QCOMPARE(ChildTexts(card->Node).first(), QString("COM-порт 8.1 (RS-232)"));
   QCOMPARE(controller->AddrUseCount(4), 0);
@@ -205,6 +206,12 @@ void MainWindowTest::CardsWithPortsAndAddresses() {
   QCOMPARE(prompt_.questions.size(), size_t(2));
   QVERIFY(prompt_.questions[0].starts_with("Базовый адрес 8 уже занят"));
   QCOMPARE(ppiAddr->item(4)->foreground().color(), QColor(255, 0, 0));
+  // The controller frame draws the shared address red, a single one silver, a free one black.
+  form_->Select(controller->Node);
+  auto* grid = form_->CurrentFrame()->findChild<QTableWidget*>("StringGridAddr");
+  QCOMPARE(grid->item(8, 0)->foreground().color(), QColor(255, 0, 0));
+  QCOMPARE(grid->item(10, 0)->foreground().color(), QColor(128, 128, 128));
+  QCOMPARE(grid->item(1, 0)->foreground().color(), QColor(Qt::black));
   // Every PPI port may switch to RS-485: the frame shows the interface list on each.
   form_->Select(ppi->Node->Child(0));
   QVERIFY(!form_->CurrentFrame()->findChild<QComboBox*>("ComboBoxInterface")->isHidden());
@@ -337,6 +344,23 @@ void MainWindowTest::RowsPastCapacityAreAnnouncedOnOpen() {
   QVERIFY2(prompt_.errors[0].starts_with("Конфигурация считана не полностью:\r\r"), prompt_.errors[0].c_str());
   QVERIFY(prompt_.errors[0].find("В образе 300 записей, таблица вмещает 256") != std::string::npos);
   QCOMPARE(form_->ReadFromLabel(), "Считано из " + path);
+}
+
+void MainWindowTest::WriteAsksOnceAboutTableFaults() {
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  auto* board = dynamic_cast<TDataPort*>(Kinds().Create(TKindFamily::Port, 5, *processor));
+  QVERIFY(board);
+  const std::vector<uint8_t> lamp{1, 2, 3, 0x80, 0x05, 7, 0x01, 1};
+  std::vector<uint8_t> twice = lamp;
+  twice.insert(twice.end(), lamp.begin(), lamp.end());
+  QVERIFY(board->Tables[0].SetRows(twice));
+  prompt_.answers = {TAnswer::No};
+  form_->Guarded([&] { form_->WriteToController(true); });
+  QCOMPARE(prompt_.questions.size(), size_t(1));
+  QVERIFY2(prompt_.questions[0].starts_with("В конфигурации найдены ошибки:\r\r"), prompt_.questions[0].c_str());
+  QVERIFY(prompt_.questions[0].find("Строки 1 и 2 ") != std::string::npos);
+  QVERIFY(prompt_.questions[0].ends_with("Продолжить запись в контроллер?"));
+  QCOMPARE(form_->WrittenToLabel(), QString());
 }
 
 void MainWindowTest::FailedReadShowsOneMessage() {

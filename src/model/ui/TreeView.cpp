@@ -2,6 +2,7 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QMouseEvent>
 
 #include "model/ui/TreeModel.h"
@@ -13,6 +14,12 @@ TConfigTreeView::TConfigTreeView(TTreeModel* model, QWidget* parent)
   setObjectName("Tree");
   setModel(model);
   setHeaderHidden(true);
+  // Captions are never cut with "…": the column takes the width of the longest one and the
+  // tree scrolls sideways when it is narrower.
+  header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header()->setStretchLastSection(false);
+  setTextElideMode(Qt::ElideNone);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setEditTriggers(NoEditTriggers);
   setMouseTracking(true);  // hot tracking
   setUniformRowHeights(true);
