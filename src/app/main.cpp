@@ -1,9 +1,6 @@
 // velmor: the desktop program of the Velmor Configurator.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QTimer>
 #include <cstdio>
 
@@ -27,10 +24,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(vlm::kAppTitle);
   QApplication::setApplicationDisplayName(vlm::kAppTitle);
-  // Qt's own dialogs (open and save, message box buttons) speak the program's Russian.
-  QTranslator qtRussian;
-  if (qtRussian.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QApplication::installTranslator(&qtRussian);
+  vlm::InstallQtRussian();
 
   vlm::TQtPrompt prompt;
   vlm::PromptGuard promptGuard(prompt);

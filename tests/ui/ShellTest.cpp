@@ -13,6 +13,7 @@
 #include "common/DataFolder.h"
 #include "common/TextCodec.h"
 #include "shell/IpList.h"
+#include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
@@ -30,6 +31,7 @@ class ShellTest : public QObject {
   void TrafficShowsNewestLinesAndSavesHeader();
   void OptionsRoundTripAndCancel();
   void OptionsRefuseAnEmptyAddressAndNameTheUdpPort();
+  void QtDialogsSpeakRussian();
 };
 
 void ShellTest::ErrorBoxHasTitleTextAndCloseButton() {
@@ -176,6 +178,12 @@ void ShellTest::OptionsRefuseAnEmptyAddressAndNameTheUdpPort() {
   QVERIFY(stayedOpen);
   QCOMPARE(prompt.errors, std::vector<std::string>{"'' не является целым числом"});
   QCOMPARE(kept.link.DestIP, v.link.DestIP);
+}
+
+void ShellTest::QtDialogsSpeakRussian() {
+  if (!InstallQtRussian()) QSKIP("qtbase_ru.qm is not installed (scripts/setup installs qt6-translations-l10n)");
+  QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") != "Look in:");
+  QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") != "Cancel");
 }
 
 QTEST_MAIN(ShellTest)
