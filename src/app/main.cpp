@@ -49,5 +49,19 @@ int main(int argc, char** argv) {
       QApplication::quit();
     });
   }
+  // For the smoke test on a real X server (scripts/smoke-x11): VELMOR_UI_PROBE=1 prints the
+  // "Считано из" label and the station caption each time one of them changes.
+  QTimer probe;
+  if (qEnvironmentVariableIsSet("VELMOR_UI_PROBE")) {
+    QObject::connect(&probe, &QTimer::timeout, &form, [&form, last = QString()]() mutable {
+      const QString now = "label: " + form.ReadFromLabel() + "\nstation: " +
+                          QString::fromStdString(form.Tree().Root() ? form.Tree().Root()->Text() : std::string());
+      if (now == last) return;
+      last = now;
+      std::printf("%s\n", now.toUtf8().constData());
+      std::fflush(stdout);
+    });
+    probe.start(100);
+  }
   return QApplication::exec();
 }
