@@ -175,7 +175,7 @@ void TFormVLM::WriteToController(bool byButton) {
   // The checks of every table frame, also of frames never opened, in one question.
   if (const auto problems = CheckOwnerTables(tree_); !problems.empty()) {
     std::string text = "В конфигурации найдены ошибки:";
-    for (const std::string& p : problems) text += "\r\r" + p;
+    for (const TTableReport& p : problems) text += "\r\r" + p.text;
     if (AskYesNo(text + "\r\rПродолжить запись в контроллер?") != TAnswer::Yes) return;
   }
   if (AskYesNo("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?") != TAnswer::Yes)

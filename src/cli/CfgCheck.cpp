@@ -52,7 +52,9 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   // and so is every report of writing.
   TReportCollector collector;
   collector.reports = cfg.ReadNotes;
-  for (std::string& report : CheckOwnerTables(tree)) collector.reports.push_back(std::move(report));
+  std::vector<std::string> warnings;
+  for (TTableReport& report : CheckOwnerTables(tree))
+    (report.warning ? warnings : collector.reports).push_back(std::move(report.text));
   {
     PromptGuard guard(collector);
     try {
@@ -62,6 +64,8 @@ int RunCfgCheck(const std::vector<std::string>& files) {
     }
   }
   for (const std::string& report : collector.reports) std::printf("%s\n", ReportLine(report).c_str());
+  // Warnings the frames show but store anyway: printed, not counted.
+  for (const std::string& warning : warnings) std::printf("предупреждение: %s\n", ReportLine(warning).c_str());
   return collector.reports.empty() ? kExitOk : kExitFailed;
 }
 

@@ -11,7 +11,12 @@ namespace vlm {
 
 class TTree;
 
-// Every problem as the frame's box would show it, in tree order.
-std::vector<std::string> CheckOwnerTables(const TTree& tree);
+struct TTableReport {
+  std::string text;      // as the frame's box would show it
+  bool warning = false;  // the frame shows it but keeps the rows (Modbus overlaps)
+};
+
+// Every problem in tree order.
+std::vector<TTableReport> CheckOwnerTables(const TTree& tree);
 
 }  // namespace vlm

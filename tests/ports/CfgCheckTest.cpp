@@ -77,7 +77,9 @@ TEST_F(CfgCheck, StoredImageWithEveryKindRewritesByteExact) {
   for (const char* text : {"Порт Активный", "№2 Станция КП", "КП ТМ120", "КП Гранит", "\"КП-2\"",
                            "Порт передачи РПT80", "Порт Времени SNTP", "ВЕЛМОР", "RTU", "КП МЭК104"})
     EXPECT_NE(listing.find(text), std::string::npos) << text;
+  // Its Modbus rows overlap: a warning, which does not fail the check.
   EXPECT_EQ(Check(kAllKinds), 0) << out;
+  EXPECT_TRUE(out.starts_with("предупреждение: ")) << out;
 }
 
 // Stored rows of an owner table from the texts of its grid, as its frame would store them.
@@ -108,10 +110,12 @@ TEST_F(CfgCheck, OwnerTableChecksRunWithoutTheFrames) {
   Save();
   EXPECT_EQ(Check(file.string()), 1);
   for (const char* text : {"Ошибка в таблице переадресации ТС: Строки 1 и 2: содержат одинаковый адрес сигнала на щите",
-                           "Ошибка в таблице ТС: Строки 1 и 2: содержат перекрывающиеся адреса Modbus: 10",
+                           "RTU: Ошибка в таблице ТС: Строки 1 и 2: содержат перекрывающиеся адреса Modbus: 10",
                            "Строки 1 и 2: содержат одинаковый адрес Объекта информации: 100",
                            "В строке 1: слишком большой Адрес объекта информации: 60000"})
     EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+  // The overlap is a warning, printed after the faults.
+  EXPECT_NE(out.find("\nпредупреждение: "), std::string::npos) << out;
 }
 
 // A passive port whose image holds more rows than the controller reserves (9000 array rows for
