@@ -49,10 +49,16 @@ int main(int argc, char** argv) {
       QApplication::quit();
     });
   }
-  // For the smoke test on a real X server (scripts/smoke-x11): VELMOR_UI_PROBE=1 prints the
-  // "Считано из" label and the station caption each time one of them changes.
+  // For the smoke test on a real X server (scripts/smoke-x11): VELMOR_UI_PROBE=1 prints where
+  // the tool buttons are, then the "Считано из" label and the station caption each time one of
+  // them changes.
   QTimer probe;
   if (qEnvironmentVariableIsSet("VELMOR_UI_PROBE")) {
+    for (const char* name : {"ButtonOpen", "ButtonSave"})
+      if (const auto* button = form.findChild<QWidget*>(name)) {
+        const QPoint at = button->mapTo(&form, button->rect().center());
+        std::printf("button %s %d %d\n", name, at.x(), at.y());
+      }
     QObject::connect(&probe, &QTimer::timeout, &form, [&form, last = QString()]() mutable {
       const QString now = "label: " + form.ReadFromLabel() + "\nstation: " +
                           QString::fromStdString(form.Tree().Root() ? form.Tree().Root()->Text() : std::string());

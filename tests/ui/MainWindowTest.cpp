@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QHeaderView>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -89,6 +91,7 @@ class MainWindowTest : public QObject {
   void RowsPastCapacityAreAnnouncedOnOpen();
   void FailedReadShowsOneMessage();
   void WriteAsksOnceAboutTableFaults();
+  void TreeShowsWholeCaptionsAndFirstStartWidth();
   void SaveAddsExtensionOnlyWhenMissing();
   void BackupNameDropsForbiddenCharacters();
   void SerialPortGapColours();
@@ -361,6 +364,33 @@ void MainWindowTest::WriteAsksOnceAboutTableFaults() {
   QVERIFY(prompt_.questions[0].find("Строки 1 и 2 ") != std::string::npos);
   QVERIFY(prompt_.questions[0].ends_with("Продолжить запись в контроллер?"));
   QCOMPARE(form_->WrittenToLabel(), QString());
+}
+
+void MainWindowTest::TreeShowsWholeCaptionsAndFirstStartWidth() {
+  // No settings file: the tree is as wide as the station caption, not 70 pixels.
+  QVERIFY(!std::filesystem::exists(SettingsIniPath()));
+  auto* splitter = form_->findChild<QSplitter*>();
+  TConfigTreeView* view = form_->TreeView();
+  const QModelIndex station = view->model()->index(0, 0);
+  const int captionWidth = view->fontMetrics().horizontalAdvance("СТАНЦИЯ ПУ");
+  QVERIFY2(splitter->sizes().value(0) > captionWidth, std::to_string(splitter->sizes().value(0)).c_str());
+  // A long caption widens the column (the tree scrolls sideways) and shows whole in its tooltip.
+  form_->Station()->Place = "ПС 110 кВ Северная, ячейка 12, шкаф телемеханики";
+  form_->Station()->UpdateNode();
+  QCoreApplication::processEvents();
+  QVERIFY(view->header()->sectionSize(0) >= view->sizeHintForColumn(0));
+  QVERIFY(view->header()->sectionSize(0) > view->viewport()->width());
+  QCOMPARE(station.data(Qt::ToolTipRole).toString(), "СТАНЦИЯ ПУ " + QString::fromStdString(form_->Station()->Place));
+  // A saved width stays as it was.
+  form_->close();
+  form_.reset();
+  TIniFile ini(SettingsIniPath().string());
+  ini.WriteInteger("Velmor", "TreeWidth", 70);
+  QVERIFY(ini.UpdateFile());
+  ctx_ = std::make_unique<TAppContext>();
+  form_ = std::make_unique<TFormVLM>(*ctx_);
+  QCOMPARE(form_->findChild<QSplitter*>()->sizes().value(0), 70);
+  std::filesystem::remove(SettingsIniPath());
 }
 
 void MainWindowTest::FailedReadShowsOneMessage() {
