@@ -105,7 +105,7 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   NewConfiguration();
   // A first start shows the whole station caption rather than its first letters.
   if (!ctx_.Main.TreeWidthKnown) {
-    const int tree = std::clamp(treeView_->sizeHintForColumn(0) + 2 * treeView_->frameWidth() + 4, kMinTreeWidth,
+    const int tree = std::clamp(static_cast<const QAbstractItemView*>(treeView_)->sizeHintForColumn(0) + 2 * treeView_->frameWidth() + 4, kMinTreeWidth,
                                 kMaxTreeWidth);
     splitter_->setSizes({tree, std::max(100, width() - tree)});
   }
@@ -481,6 +481,8 @@ void TFormVLM::ShowTraffic() {
   traffic_->show();
   traffic_->raise();
 }
+
+TFormHelp* TFormVLM::HelpWindow() const { return help_; }
 
 // The help context of a window: its own or that of the nearest owner that has one.
 static int HelpContextOf(const QWidget* w) {

@@ -51,7 +51,7 @@ class TFormVLM : public QWidget {
   QAction* Action(const QString& name) const { return actions_.value(name); }
   TIndicator* Indicator() const { return indicator_; }
   TConfigTreeView* TreeView() const { return treeView_; }
-  TFormHelp* HelpWindow() const { return help_; }
+  TFormHelp* HelpWindow() const;
   QString ReadFromLabel() const;
   QString WrittenToLabel() const;
   bool Reading() const { return reading_; }

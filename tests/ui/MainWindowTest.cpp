@@ -378,7 +378,7 @@ void MainWindowTest::TreeShowsWholeCaptionsAndFirstStartWidth() {
   form_->Station()->Place = "ПС 110 кВ Северная, ячейка 12, шкаф телемеханики";
   form_->Station()->UpdateNode();
   QCoreApplication::processEvents();
-  QVERIFY(view->header()->sectionSize(0) >= view->sizeHintForColumn(0));
+  QVERIFY(view->header()->sectionSize(0) >= static_cast<const QAbstractItemView*>(view)->sizeHintForColumn(0));
   QVERIFY(view->header()->sectionSize(0) > view->viewport()->width());
   QCOMPARE(station.data(Qt::ToolTipRole).toString(), "СТАНЦИЯ ПУ " + QString::fromStdString(form_->Station()->Place));
   // A saved width stays as it was.
