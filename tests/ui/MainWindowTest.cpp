@@ -209,12 +209,12 @@ void MainWindowTest::CardsWithPortsAndAddresses() {
   QCOMPARE(prompt_.questions.size(), size_t(2));
   QVERIFY(prompt_.questions[0].starts_with("Базовый адрес 8 уже занят"));
   QCOMPARE(ppiAddr->item(4)->foreground().color(), QColor(255, 0, 0));
-  // The controller frame draws the shared address red, a single one silver, a free one black.
+  // The controller frame draws the shared addresses red and a free one black.
   form_->Select(controller->Node);
-  auto* grid = form_->CurrentFrame()->findChild<QTableWidget*>("StringGridAddr");
-  QCOMPARE(grid->item(8, 0)->foreground().color(), QColor(255, 0, 0));
-  QCOMPARE(grid->item(10, 0)->foreground().color(), QColor(128, 128, 128));
-  QCOMPARE(grid->item(1, 0)->foreground().color(), QColor(Qt::black));
+  auto* addrGrid = form_->CurrentFrame()->findChild<QTableWidget*>("StringGridAddr");
+  QCOMPARE(addrGrid->item(8, 0)->foreground().color(), QColor(255, 0, 0));
+  QCOMPARE(addrGrid->item(9, 0)->foreground().color(), QColor(255, 0, 0));
+  QCOMPARE(addrGrid->item(1, 0)->foreground().color(), QColor(Qt::black));
   // Every PPI port may switch to RS-485: the frame shows the interface list on each.
   form_->Select(ppi->Node->Child(0));
   QVERIFY(!form_->CurrentFrame()->findChild<QComboBox*>("ComboBoxInterface")->isHidden());
