@@ -17,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   columns[4].kind = TDataKind::Single;
   columns[0].sortRole = TSortKind::Local;
   TReaddrData table("T", columns);
-  table.ImportText(std::string(reinterpret_cast<const char*>(data), size));
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  (void)ImportRefusal("T", 64, text);
+  table.ImportText(text);
   table.Sort(TSortKind::Local);
   const TStoreResult stored = table.Store(0, [](const std::string&, int, int) { return TCellDecision::Ignore; });
   if (!stored.ok) std::abort();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -66,6 +67,7 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   treeView_ = new TConfigTreeView(model_, splitter_);
   treeView_->MayDrop = [](TTreeNode* d, TTreeNode* t) { return CanDrop(d, t); };
   treeView_->OnDrop = [this](TTreeNode* d, TTreeNode* t) { return DropNode(d, t); };
+  treeView_->MayLeave = [this] { return ApplyFrame() == 0; };
   rightPanel_ = new QWidget(splitter_);
   rightPanel_->setObjectName("PanelRight");
   rightLayout_ = new QVBoxLayout(rightPanel_);
@@ -93,6 +95,7 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
     }, Qt::QueuedConnection);
   });
 
+  qApp->installEventFilter(this);
   ctx_.LoadSettings();
   ApplySettingsToWindow();
   TIpList list;
@@ -100,6 +103,12 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   place_ = QString::fromStdString(list.PlaceOf(IPToStr(ctx_.Link.Settings.DestIP)));
   UpdateTitle();
   NewConfiguration();
+  // A first start shows the whole station caption rather than its first letters.
+  if (!ctx_.Main.TreeWidthKnown) {
+    const int tree = std::clamp(static_cast<const QAbstractItemView*>(treeView_)->sizeHintForColumn(0) + 2 * treeView_->frameWidth() + 4, kMinTreeWidth,
+                                kMaxTreeWidth);
+    splitter_->setSizes({tree, std::max(100, width() - tree)});
+  }
 }
 
 TFormVLM::~TFormVLM() {
@@ -270,14 +279,23 @@ int TFormVLM::ApplyFrame() { return currentFrame_ ? currentFrame_->Apply() : 0; 
 void TFormVLM::FreeFrame() {
   delete currentFrame_;
   currentFrame_ = nullptr;
+  frameNode_ = nullptr;
 }
 
 void TFormVLM::TreeChange(TTreeNode* node) {
-  if (reading_) return;
-  ApplyFrame();
+  if (reading_ || keepingFrame_) return;
+  // A frame that refuses (a bad cell, a table over its capacity) keeps its edits and its node:
+  // the engineer mends them instead of losing every typed row.
+  if (currentFrame_ && node != frameNode_ && ApplyFrame() != 0) {
+    keepingFrame_ = true;
+    Select(frameNode_);
+    keepingFrame_ = false;
+    return;
+  }
   FreeFrame();
   TObj* obj = node ? node->Object() : nullptr;
   if (!obj) return;
+  frameNode_ = node;
   currentFrame_ = CreateFrame(*obj, rightPanel_);
   if (!currentFrame_) return;
   rightLayout_->addWidget(currentFrame_);
@@ -464,13 +482,37 @@ void TFormVLM::ShowTraffic() {
   traffic_->raise();
 }
 
+TFormHelp* TFormVLM::HelpWindow() const { return help_; }
+
+// The help context of a window: its own or that of the nearest owner that has one.
+static int HelpContextOf(const QWidget* w) {
+  for (; w; w = w->parentWidget())
+    if (w->property("helpContext").isValid()) return w->property("helpContext").toInt();
+  return 0;
+}
+
 void TFormVLM::ShowHelp() {
   int context = currentFrame_ ? currentFrame_->HelpContext() : 0;
-  QWidget* active = QApplication::activeWindow();
+  QWidget* modal = QApplication::activeModalWidget();
+  QWidget* active = modal ? modal : QApplication::activeWindow();
   if (active && active != this && active->property("helpContext").isValid())
     context = active->property("helpContext").toInt();
-  if (!help_) help_ = new TFormHelp(this);
+  else if (modal)
+    context = HelpContextOf(modal);
+  // A modal window blocks every window but its own: the help window then opens under it.
+  QWidget* owner = modal ? modal : this;
+  if (help_ && help_->parentWidget() != owner) delete help_;
+  if (!help_) help_ = new TFormHelp(owner);
   help_->ShowContext(context);
+}
+
+bool TFormVLM::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+      QApplication::activeModalWidget()) {
+    ShowHelp();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace vlm

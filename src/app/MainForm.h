@@ -2,6 +2,7 @@
 // The main window: the configuration tree, the editor frame of the selected node, the actions
 // that create, delete, reorder, open, save, read and write the configuration, and the settings.
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -50,7 +51,7 @@ class TFormVLM : public QWidget {
   QAction* Action(const QString& name) const { return actions_.value(name); }
   TIndicator* Indicator() const { return indicator_; }
   TConfigTreeView* TreeView() const { return treeView_; }
-  TFormHelp* HelpWindow() const { return help_; }
+  TFormHelp* HelpWindow() const;
   QString ReadFromLabel() const;
   QString WrittenToLabel() const;
   bool Reading() const { return reading_; }
@@ -83,6 +84,8 @@ class TFormVLM : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // F1 inside a modal window: the window's shortcut cannot reach the main window then.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildActions();
@@ -117,6 +120,8 @@ class TFormVLM : public QWidget {
   QWidget* rightPanel_ = nullptr;
   QVBoxLayout* rightLayout_ = nullptr;
   TFrame* currentFrame_ = nullptr;
+  TTreeNode* frameNode_ = nullptr;  // the node whose frame is shown
+  bool keepingFrame_ = false;       // the selection is being put back to frameNode_
   TIndicator* indicator_ = nullptr;
   QHBoxLayout* topRow_ = nullptr;
   QToolButton* optionsButton_ = nullptr;
@@ -126,7 +131,7 @@ class TFormVLM : public QWidget {
   QMenu* popup_ = nullptr;
   TOptionsDlg* options_ = nullptr;
   TFormTraffic* traffic_ = nullptr;
-  TFormHelp* help_ = nullptr;
+  QPointer<TFormHelp> help_;  // may live under a modal window, which then frees it
   QString configFileName_;
   QString readFrom_, writtenTo_;
   QString place_;

@@ -1,6 +1,8 @@
 // The main window's ways of moving the configuration: .cfg files, the controller, backups.
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <memory>
 
 #include "app/MainForm.h"
 #include "common/DataFolder.h"
@@ -8,6 +10,7 @@
 #include "link/FileTransfer.h"
 #include "link/ServiceRequests.h"
 #include "model/Config.h"
+#include "ports/OwnerTableChecks.h"
 #include "shell/AppContext.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
@@ -56,6 +59,12 @@ QString TFormVLM::AskSavePath() {
 void TFormVLM::LoadImageBytes(const std::string& bytes) {
   ctx_.Image.Load({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
   station_->ReadConfig(ctx_.Image);
+  // Rows past a table's capacity were left out: said once, before anything is stored again.
+  if (!ctx_.Image.ReadNotes.empty()) {
+    std::string text = "Конфигурация считана не полностью:";
+    for (const std::string& note : ctx_.Image.ReadNotes) text += "\r\r" + note;
+    ShowError(text + "\r\rПри сохранении или записи в контроллер эти записи будут потеряны.");
+  }
 }
 
 void TFormVLM::OpenFile(const QString& path) {
@@ -70,12 +79,15 @@ void TFormVLM::OpenFile(const QString& path) {
       ShowError("Слишком большой файл: " + std::to_string(info.size()) + "\r" + path.toStdString());
       Abort();
     }
-    std::string bytes;
-    if (!ReadWholeFile(path.toStdString(), bytes)) {
-      ShowError("Не удалось прочитать файл " + path.toStdString());
+    QFile file(path);
+    QByteArray bytes;
+    if (!info.isDir() && file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    if (info.isDir() || !file.isOpen() || file.error() != QFileDevice::NoError) {
+      ShowError("Не удалось прочитать файл " + path.toStdString() +
+                (file.errorString().isEmpty() || info.isDir() ? "" : "\r" + file.errorString().toStdString()));
       Abort();
     }
-    LoadImageBytes(bytes);
+    LoadImageBytes(bytes.toStdString());
   }
   ExpandAfterRead();
   readFrom_ = path;
@@ -96,28 +108,48 @@ void TFormVLM::SaveFile(const QString& chosen) {
   UpdateLabels();
 }
 
+namespace {
+// Gathers the link's own messages of a failed read, so that the engineer gets one box that
+// says what failed and why instead of the link's box followed by the window's.
+class TGatherErrors : public IPrompt {
+ public:
+  TGatherErrors() : outer_(Prompt()), guard_(*this) {}
+  void ShowError(const std::string& text) override { text_ += (text_.empty() ? "" : "\r") + text; }
+  TAnswer AskYesNo(const std::string& text, bool withCancel) override { return outer_.AskYesNo(text, withCancel); }
+  // The window's text and under it what the link said.
+  std::string With(const std::string& text) const { return text_.empty() ? text : text + "\r\r" + text_; }
+
+ private:
+  IPrompt& outer_;
+  PromptGuard guard_;
+  std::string text_;
+};
+}  // namespace
+
 // Finds "c:\vlm.cfg" for its size and reads it in blocks, one indicator point each.
 void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
   TControllerLink& link = ctx_.Link;
+  auto gathered = std::make_unique<TGatherErrors>();
+  auto fail = [&](const std::string& text) {
+    const std::string message = gathered->With(text);
+    gathered.reset();
+    ShowError(message);
+    Abort();
+  };
   TLinkSession session(link);
   link.File.FileName = kControllerFile;
   TDirEntry entry;
   if (!FindFile(link, true, &entry)) {
     indicator_->AddPoint(PointColor::Red);
-    ShowError("Файл конфигурации не найден в контроллере.");
-    Abort();
+    fail("Файл конфигурации не найден в контроллере.");
   }
   indicator_->AddPoint(PointColor::Lime);
-  if (entry.Size > kImageCapacity) {
-    ShowError("Слишком большой файл: " + std::to_string(entry.Size) + "\r" + kControllerFile);
-    Abort();
-  }
+  if (entry.Size > kImageCapacity) fail("Слишком большой файл: " + std::to_string(entry.Size) + "\r" + kControllerFile);
   const bool ok = ReadControllerFile(link, kControllerFile, bytes,
                                      [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); });
   if (!ok || bytes.size() > kImageCapacity) {
     indicator_->AddPoint(PointColor::Red);
-    ShowError("Ошибка при чтении файла конфигурации из контроллера.");
-    Abort();
+    fail("Ошибка при чтении файла конфигурации из контроллера.");
   }
 }
 
@@ -140,6 +172,12 @@ void TFormVLM::ReadFromController(bool byButton) {
 
 void TFormVLM::WriteToController(bool byButton) {
   if (ApplyFrame() != 0) return;
+  // The checks of every table frame, also of frames never opened, in one question.
+  if (const auto problems = CheckOwnerTables(tree_); !problems.empty()) {
+    std::string text = "В конфигурации найдены ошибки:";
+    for (const TTableReport& p : problems) text += "\r\r" + p.text;
+    if (AskYesNo(text + "\r\rПродолжить запись в контроллер?") != TAnswer::Yes) return;
+  }
   if (AskYesNo("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?") != TAnswer::Yes)
     return;
   station_->WriteConfig(ctx_.Image);

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(vlm::kAppTitle);
   QApplication::setApplicationDisplayName(vlm::kAppTitle);
+  vlm::InstallQtRussian();
 
   vlm::TQtPrompt prompt;
   vlm::PromptGuard promptGuard(prompt);
@@ -47,6 +48,26 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       QApplication::quit();
     });
+  }
+  // For the smoke test on a real X server (scripts/smoke-x11): VELMOR_UI_PROBE=1 prints where
+  // the tool buttons are, then the "Считано из" label and the station caption each time one of
+  // them changes.
+  QTimer probe;
+  if (qEnvironmentVariableIsSet("VELMOR_UI_PROBE")) {
+    for (const char* name : {"ButtonOpen", "ButtonSave"})
+      if (const auto* button = form.findChild<QWidget*>(name)) {
+        const QPoint at = button->mapTo(&form, button->rect().center());
+        std::printf("button %s %d %d\n", name, at.x(), at.y());
+      }
+    QObject::connect(&probe, &QTimer::timeout, &form, [&form, last = QString()]() mutable {
+      const QString now = "label: " + form.ReadFromLabel() + "\nstation: " +
+                          QString::fromStdString(form.Tree().Root() ? form.Tree().Root()->Text() : std::string());
+      if (now == last) return;
+      last = now;
+      std::printf("%s\n", now.toUtf8().constData());
+      std::fflush(stdout);
+    });
+    probe.start(100);
   }
   return QApplication::exec();
 }

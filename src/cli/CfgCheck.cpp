@@ -9,6 +9,7 @@
 #include "model/Config.h"
 #include "model/VLM_Obj.h"
 #include "ports/KindRegistration.h"
+#include "ports/OwnerTableChecks.h"
 
 namespace vlm::cli {
 
@@ -31,7 +32,7 @@ std::string ReportLine(const std::string& report) {
   while (start <= report.size()) {
     const size_t end = report.find('\r', start);
     const std::string part(TrimRight(std::string_view(report).substr(start, end - start), " "));
-    if (!part.empty()) line += (line.empty() ? "" : ": ") + part;
+    if (!part.empty()) line += (line.empty() ? "" : line.back() == ':' ? " " : ": ") + part;
     if (end == std::string::npos) break;
     start = end + 1;
   }
@@ -47,8 +48,13 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   TTree tree;
   TConfig cfg;
   if (int status = ReadConfigFile(files[0], tree, cfg)) return status;
-  // Reading may have asked questions (address conflicts); only the reports of writing count.
+  // Reading may have asked questions (address conflicts); what it could not take is a report,
+  // and so is every report of writing.
   TReportCollector collector;
+  collector.reports = cfg.ReadNotes;
+  std::vector<std::string> warnings;
+  for (TTableReport& report : CheckOwnerTables(tree))
+    (report.warning ? warnings : collector.reports).push_back(std::move(report.text));
   {
     PromptGuard guard(collector);
     try {
@@ -58,6 +64,8 @@ int RunCfgCheck(const std::vector<std::string>& files) {
     }
   }
   for (const std::string& report : collector.reports) std::printf("%s\n", ReportLine(report).c_str());
+  // Warnings the frames show but store anyway: printed, not counted.
+  for (const std::string& warning : warnings) std::printf("предупреждение: %s\n", ReportLine(warning).c_str());
   return collector.reports.empty() ? kExitOk : kExitFailed;
 }
 

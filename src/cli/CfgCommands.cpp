@@ -61,6 +61,7 @@ int Dump(const TCfgArgs& args) {
   TTree tree;
   TConfig cfg;
   if (int status = ReadConfigFile(args.in, tree, cfg)) return status;
+  PrintReadNotes(args.in, cfg);
   std::fputs(TreeText(tree).c_str(), stdout);
   if (args.records) std::fputs(RecordsText(cfg).c_str(), stdout);
   return kExitOk;
@@ -70,6 +71,13 @@ int Rewrite(const TCfgArgs& args) {
   TTree tree;
   TConfig cfg;
   if (int status = ReadConfigFile(args.in, tree, cfg)) return status;
+  // Writing now would store the configuration without the rows reading could not take.
+  if (!cfg.ReadNotes.empty()) {
+    PrintReadNotes(args.in, cfg);
+    std::fprintf(stderr, "velmorctl: %s not written: the configuration read from %s is incomplete\n",
+                 args.out.c_str(), args.in.c_str());
+    return kExitFailed;
+  }
   cfg.Stamp = args.stamp;
   auto* station = static_cast<TStation*>(tree.Root()->Object());
   return Save(*station, cfg, args.out);

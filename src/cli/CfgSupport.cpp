@@ -1,9 +1,11 @@
 #include "cli/CfgSupport.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "common/DataFolder.h"
 #include "common/Format.h"
+#include "common/PathText.h"
 #include "model/Kinds.h"
 #include "ports/KindRegistration.h"
 
@@ -26,16 +28,38 @@ TAnswer TCliPrompt::AskYesNo(const std::string& text, bool) {
   return TAnswer::Yes;
 }
 
+namespace {
+// Messages of reading name the file: a script checking many files must say which one is damaged.
+class TFilePrompt : public IPrompt {
+ public:
+  TFilePrompt(IPrompt& outer, std::string path) : outer_(outer), path_(std::move(path)) {}
+  void ShowError(const std::string& text) override { outer_.ShowError(path_ + ": " + text); }
+  TAnswer AskYesNo(const std::string& text, bool withCancel) override {
+    return outer_.AskYesNo(path_ + ": " + text, withCancel);
+  }
+ private:
+  IPrompt& outer_;
+  std::string path_;
+};
+}  // namespace
+
 int ReadConfigFile(const std::string& path, TTree& tree, TConfig& cfg) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(PathFromUtf8(path), ec)) {
+    std::fprintf(stderr, "velmorctl: cannot read %s: it is a folder\n", path.c_str());
+    return 2;
+  }
+  if (!ReadWholeFile(PathFromUtf8(path), bytes)) {
     std::fprintf(stderr, "velmorctl: cannot read %s\n", path.c_str());
     return 2;
   }
   TStation* station = NewEmptyStation(tree);
+  TFilePrompt prompt(Prompt(), path);
+  PromptGuard guard(prompt);
   try {
     if (bytes.size() > kImageCapacity) {
-      ShowError(Format("Слишком большой файл: %u\r%s", {bytes.size(), path}));
+      ShowError(Format("Слишком большой файл: %u", {bytes.size()}));
       return 2;
     }
     cfg.Load({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
@@ -44,6 +68,10 @@ int ReadConfigFile(const std::string& path, TTree& tree, TConfig& cfg) {
     return 2;
   }
   return 0;
+}
+
+void PrintReadNotes(const std::string& path, const TConfig& cfg) {
+  for (const std::string& note : cfg.ReadNotes) std::fprintf(stderr, "%s: %s\n", path.c_str(), Lines(note).c_str());
 }
 
 void InstallCfgKinds() {

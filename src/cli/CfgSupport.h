@@ -19,6 +19,9 @@ class TCliPrompt : public IPrompt {
 // Reads a .cfg file into a new tree; 0, or 2 after printing why it cannot be read.
 int ReadConfigFile(const std::string& path, TTree& tree, TConfig& cfg);
 
+// Prints what reading could not take (TConfig::ReadNotes) to stderr, one line each, naming the file.
+void PrintReadNotes(const std::string& path, const TConfig& cfg);
+
 // Registers the port and point kinds the reader knows (the card kinds come with the model).
 void InstallCfgKinds();
 

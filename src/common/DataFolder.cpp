@@ -112,10 +112,19 @@ bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes) {
 bool ReadWholeFile(const std::string& utf8Path, std::string& out) { return ReadWholeFile(PathFromUtf8(utf8Path), out); }
 
 bool ReadWholeFile(const fs::path& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  // A folder opens as a stream on some systems and then fails inside the read; an I/O error
+  // of a removable disk or a share surfaces as an exception of the stream buffer.
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return false;
+  try {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+  } catch (const std::exception&) {
+    out.clear();
+    return false;
+  }
 }
 
 }  // namespace vlm

@@ -22,7 +22,7 @@ std::filesystem::path IpListIniPath();
 std::string SanitizeFileName(std::string_view name);
 // Writes bytes through a temporary file and a rename; false (old file untouched) on failure.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
-// Reads a whole file; false when it cannot be read.
+// Reads a whole file; false when it cannot be read (a folder, an I/O error), never throws.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
 // The same for a path given as UTF-8 text (a command line, an ini value).
 bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes);

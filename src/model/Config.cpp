@@ -213,6 +213,7 @@ void TConfig::CheckStructure() const {
 
 void TConfig::Load(std::span<const uint8_t> bytes) {
   Clear();
+  ReadNotes.clear();
   if (bytes.size() > kImageCapacity) Refuse(Format("Слишком большой файл: %u", {bytes.size()}));
   CheckSignature(bytes);
   const size_t size = CheckSizeField(bytes);

@@ -70,6 +70,9 @@ class TConfig {
   size_t NeededSize() const { return Position + 2; }
 
   // --- loading and reading ---
+  // What reading could not take (rows past a table's capacity). Load empties it; whoever
+  // reads shows it once, so that a cut configuration is never stored again unannounced.
+  std::vector<std::string> ReadNotes;
   // Copies a file into the buffer. Checks the signature, the size field against the bytes given,
   // the checksum and the record structure; on failure shows the reason and aborts (EAbort).
   void Load(std::span<const uint8_t> bytes);

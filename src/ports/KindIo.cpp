@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/Format.h"
 #include "common/Prompt.h"
 #include "model/Config.h"
 
@@ -65,6 +66,16 @@ void ReadTableRows(const TConfig& cfg, TRowTable& table) {
       count |= static_cast<uint32_t>((*c)[b]) << (8 * b);
   const auto rows = cfg.FindItem(table.Def().rowsId);
   table.TakeRows(rows ? *rows : std::span<const uint8_t>{}, count);
+}
+
+void NoteDroppedRows(TConfig& cfg, const std::string& owner, const std::vector<TRowTable>& tables) {
+  for (const TRowTable& table : tables) {
+    if (table.Dropped() == 0) continue;
+    const size_t stored = table.Count() + table.Dropped();
+    cfg.ReadNotes.push_back(Format(
+        "%s: таблица \"%s\"\rВ образе %u записей, таблица вмещает %u; считаны первые %u.",
+        {owner, table.Def().title, stored, size_t{table.Def().capacity}, table.Count()}));
+  }
 }
 
 }  // namespace vlm

@@ -23,5 +23,7 @@ void ReadPlainItems(const TConfig& cfg, TItemValues& values,
                     const std::function<uint16_t(const TItemDef&)>& width = {});
 // Count item and rows item of one table; a count larger than the stored rows takes what is there.
 void ReadTableRows(const TConfig& cfg, TRowTable& table);
+// Adds a note to the image's ReadNotes for every table whose last read dropped rows.
+void NoteDroppedRows(TConfig& cfg, const std::string& owner, const std::vector<TRowTable>& tables);
 
 }  // namespace vlm

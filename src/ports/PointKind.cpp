@@ -72,6 +72,7 @@ void TDataPoint::ReadConfig(TConfig& cfg) {
   ReadPlainItems(cfg, Values, [this](const TItemDef& def) { return StoredWidth(def); });
   for (TRowTable& table : Tables) ReadTableRows(cfg, table);
   AfterRead();
+  NoteDroppedRows(cfg, GetCaption(), Tables);
   if (Groups) {
     uint8_t count = 0;
     cfg.ReadU8(124, count);

@@ -82,6 +82,7 @@ void TDataPort::ReadConfig(TConfig& cfg) {
   ReadShared(cfg);
   ReadPlainItems(cfg, Values);
   for (size_t i = 0; i < Tables.size(); ++i) ReadTable(cfg, i);
+  NoteDroppedRows(cfg, GetCaption(), Tables);
   ReadSpecial(cfg);
   AfterRead();
   // Whatever version was read, the port is written again in the current layout.

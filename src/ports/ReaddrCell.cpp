@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "common/Format.h"
 #include "common/Numbers.h"
@@ -119,6 +120,9 @@ TCellResult BytesFromCell(const TReaddrColumn& column, std::string_view text, st
         const auto r = DoubleToReal48(d);
         std::memcpy(out.data(), r.data(), r.size());
       } else {
+        // A float cannot hold it: casting would be undefined and store an infinity the table
+        // cannot show again.
+        if (std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max())) return {TCellError::Conversion};
         const auto f = SingleToBytes(static_cast<float>(d));
         std::memcpy(out.data(), f.data(), f.size());
       }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/DateTime.h"
+#include "common/Format.h"
 #include "common/TextCodec.h"
 
 namespace vlm {
@@ -220,6 +221,32 @@ void TReaddrData::ImportText(std::string_view bytes) {
     }
     ++next;
   }
+}
+
+uint64_t ImportByteLimit(size_t capacity) {
+  // A line holds at most 255 characters of cells; headers and blank lines get a generous share.
+  return (uint64_t{capacity} + 64) * 512;
+}
+
+std::string ImportSizeRefusal(std::string_view title, size_t capacity, uint64_t fileSize) {
+  if (fileSize <= ImportByteLimit(capacity)) return {};
+  return Format("Файл слишком велик для таблицы \"%s\" (не более %u записей).", {title, capacity});
+}
+
+std::string ImportRefusal(std::string_view title, size_t capacity, std::string_view bytes) {
+  if (std::string why = ImportSizeRefusal(title, capacity, bytes.size()); !why.empty()) return why;
+  const std::string text = AnyToUtf8(bytes);
+  size_t dataLines = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    if (text[pos] >= '0' && text[pos] <= '9') ++dataLines;
+    const size_t end = text.find('\n', pos);
+    if (end == std::string::npos) break;
+    pos = end + 1;
+  }
+  if (dataLines > capacity)
+    return Format("Файл содержит %u строк данных, а таблица \"%s\" вмещает не более %u записей.",
+                  {dataLines, title, capacity});
+  return {};
 }
 
 std::string ProposedTableFileName(double dateTime) {

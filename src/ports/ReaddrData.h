@@ -72,6 +72,13 @@ class TReaddrData {
 };
 
 // The proposed export file name for a date ("Таблица адресации_yyyy_mm_dd.txt").
+// Table files are refused before the grid grows: one larger than the text of a full table could
+// be (ImportByteLimit), or one with more data lines (lines starting with a digit) than the table
+// has rows. The reason for the box, or "" when the file may be imported.
+uint64_t ImportByteLimit(size_t capacity);
+std::string ImportSizeRefusal(std::string_view title, size_t capacity, uint64_t fileSize);
+std::string ImportRefusal(std::string_view title, size_t capacity, std::string_view bytes);
+
 std::string ProposedTableFileName(double dateTime);
 
 }  // namespace vlm

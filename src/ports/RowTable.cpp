@@ -27,6 +27,7 @@ bool TRowTable::SetRows(std::span<const uint8_t> bytes, std::string* message) {
     return false;
   }
   bytes_.assign(bytes.begin(), bytes.end());
+  dropped_ = 0;
   return true;
 }
 
@@ -61,8 +62,10 @@ void TRowTable::Sort() {
 }
 
 void TRowTable::TakeRows(std::span<const uint8_t> payload, size_t count) {
-  count = std::min({count, payload.size() / def_->rowSize, size_t{def_->capacity}});
+  const size_t stored = std::min(count, payload.size() / def_->rowSize);
+  count = std::min(stored, size_t{def_->capacity});
   bytes_.assign(payload.begin(), payload.begin() + count * def_->rowSize);
+  dropped_ = stored - count;
 }
 
 }  // namespace vlm

@@ -42,19 +42,27 @@ class TRowTable {
   bool SetRows(std::span<const uint8_t> bytes, std::string* message = nullptr);
   // Appends one row (rowSize bytes); false at capacity.
   bool AddRow(std::span<const uint8_t> row);
-  void Clear() { bytes_.clear(); }
+  void Clear() {
+    bytes_.clear();
+    dropped_ = 0;
+  }
 
   // Sorts by the table's key, equal keys keeping their order (what repeated neighbour exchanges
   // until none happens would give).
   void Sort();
 
   // Reads `count` rows from a rows item payload; rows past the payload or the capacity are not
-  // taken (a damaged image never makes the table larger than the controller's).
+  // taken (a damaged image never makes the table larger than the controller's). Rows the image
+  // held past the capacity are counted in Dropped() for the reader's report.
   void TakeRows(std::span<const uint8_t> payload, size_t count);
+  // Rows of the image that the last read could not take; any other change of rows clears it.
+  size_t Dropped() const { return dropped_; }
+  void SetDropped(size_t rows) { dropped_ = rows; }
 
  private:
   const TRowTableDef* def_;
   std::vector<uint8_t> bytes_;
+  size_t dropped_ = 0;
 };
 
 }  // namespace vlm

@@ -31,11 +31,13 @@ void TPortMKT3T::ReadTable(TConfig& cfg, size_t index) {
   cfg.ReadU16(table.Def().countId, count);
   const auto payload = cfg.FindItem(table.Def().rowsId);
   if (!payload) return;
-  const size_t rows = std::min<size_t>({count, payload->size() / kOldTiRowSize, table.Def().capacity});
+  const size_t stored = std::min<size_t>(count, payload->size() / kOldTiRowSize);
+  const size_t rows = std::min<size_t>(stored, table.Def().capacity);
   std::vector<uint8_t> wide(rows * table.Def().rowSize);
   for (size_t r = 0; r < rows; ++r)
     WidenMkt3TiRow(payload->data() + r * kOldTiRowSize, wide.data() + r * table.Def().rowSize);
   table.SetRows(wide);
+  table.SetDropped(stored - rows);
 }
 
 void TPortL::AfterRead() {

@@ -29,6 +29,7 @@ void TAppContext::LoadSettings() {
   Main.FormWidth = ini.ReadInteger(kSection, "FormWidth", d.FormWidth);
   Main.FormHeight = ini.ReadInteger(kSection, "FormHeight", d.FormHeight);
   Main.TreeWidth = ini.ReadInteger(kSection, "TreeWidth", d.TreeWidth);
+  Main.TreeWidthKnown = ini.ValueExists(kSection, "TreeWidth");
   Main.BackupEnable = ini.ReadBool(kSection, "BackupEnable", d.BackupEnable);
   Main.RecentDirectory = ini.ReadString(kSection, "RecentDirectory", d.RecentDirectory);
   Main.CloseReset = ini.ReadBool(kSection, "CloseReset", d.CloseReset);

@@ -16,6 +16,7 @@ class TIniFile;
 struct TMainSettings {
   int FormTop = 60, FormLeft = 60, FormWidth = 900, FormHeight = 600;
   int TreeWidth = 70;
+  bool TreeWidthKnown = false;  // "TreeWidth" was in the file (false on a first start)
   bool BackupEnable = true;
   std::string RecentDirectory;
   bool CloseReset = true;

@@ -73,7 +73,7 @@ TEST_F(CfgCommandsTest, ReadingErrorsGoToStderrWithStatus2) {
   image[100] = '0';
   std::ofstream(Path("bad.cfg"), std::ios::binary) << image;
   EXPECT_EQ(Run({"dump", Path("bad.cfg")}), 2);
-  EXPECT_EQ(err, "Ошибка контрольной суммы\n");
+  EXPECT_EQ(err, Path("bad.cfg") + ": Ошибка контрольной суммы\n");
   EXPECT_TRUE(out.empty());
   EXPECT_EQ(Run({"rewrite", Path("bad.cfg"), Path("out.cfg")}), 2);
   EXPECT_FALSE(fs::exists(Path("out.cfg")));

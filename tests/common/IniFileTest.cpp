@@ -75,6 +75,9 @@ TEST(DataFolder, AtomicWriteLeavesOldFileOnFailure) {
   ASSERT_TRUE(ReadWholeFile(dir / "a.cfg", s));
   EXPECT_EQ(s, "old");
   EXPECT_FALSE(fs::exists(dir / "a.cfg.tmp"));
+  // A folder in place of a file is a refusal, not an exception out of the stream buffer.
+  EXPECT_NO_THROW(EXPECT_FALSE(ReadWholeFile(dir.Path(), s)));
+  EXPECT_FALSE(ReadWholeFile(dir / "missing.cfg", s));
 }
 
 TEST(Prompt, ScriptedAnswersAndAbort) {

@@ -56,6 +56,17 @@ TEST(ReaddrCell, RealsAndSinglesRoundTripTheirTexts) {
   SetDecimalSeparator('.');
 }
 
+TEST(ReaddrCell, SingleOutOfRangeIsRefusedAndZeroed) {
+  std::vector<uint8_t> out{1, 2, 3, 4};
+  for (const char* text : {"1E40", "-1E39", "3.5E38"}) {
+    const TCellResult r = BytesFromCell(Col(TDataKind::Single), text, out);
+    EXPECT_EQ(r.error, TCellError::Conversion) << text;
+    EXPECT_EQ(out, (std::vector<uint8_t>{0, 0, 0, 0})) << text;
+    EXPECT_NE(CellErrorText("ТИ", 1, 3, text, r).find("невозможно преобразовать в число"), std::string::npos);
+  }
+  EXPECT_EQ(CellFromBytes(TDataKind::Single, Store(TDataKind::Single, "3E38")).substr(0, 3), "300");
+}
+
 TEST(ReaddrCell, IntegersRangesAndErrorText) {
   std::vector<uint8_t> out(2);
   EXPECT_EQ(BytesFromCell(Col(TDataKind::Word, 0, 65535), "513", out).error, TCellError::None);
@@ -180,4 +191,16 @@ TEST(ReaddrKeypad, DigitLimitsAndModes) {
   EXPECT_EQ(w.Value(), 0);
   w.Add(-1);
   EXPECT_EQ(w.DecText(), "65535");
+}
+
+TEST(ReaddrData, ImportIsBoundedBySizeAndDataLines) {
+  std::string text = "N\tA\tB\r\n";
+  for (int i = 0; i < 4; ++i) text += "1\t2\t3\r\n";
+  EXPECT_EQ(ImportRefusal("ТС", 4, text), "");
+  text += "5\t6\t7\r\n";
+  EXPECT_EQ(ImportRefusal("ТС", 4, text), "Файл содержит 5 строк данных, а таблица \"ТС\" вмещает не более 4 записей.");
+  EXPECT_EQ(ImportSizeRefusal("ТС", 4, ImportByteLimit(4)), "");
+  EXPECT_EQ(ImportSizeRefusal("ТС", 4, ImportByteLimit(4) + 1), "Файл слишком велик для таблицы \"ТС\" (не более 4 записей).");
+  // Millions of short lines are refused by their size alone.
+  EXPECT_FALSE(ImportRefusal("ТС", 256, std::string(4'000'000, '\n')).empty());
 }

@@ -2,11 +2,16 @@
 // sort rules, files, the controller (velmor-sim) and the settings.
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QHeaderView>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -23,6 +28,13 @@
 #include "model/ui/FrameProcessor.h"
 #include "model/ui/FrameStation.h"
 #include "model/ui/ModelFrames.h"
+#include "model/ui/TreeModel.h"
+#include "model/ui/TreeView.h"
+#include "ports/PortKind.h"
+#include "ports/ui/ReaddrFrame.h"
+#include "ports/ui/ReaddrFrames.h"
+#include "ports/ui/ReaddrPage.h"
+#include "ports/ui/ReaddrTable.h"
 #include "shell/AppContext.h"
 #include "shell/IpList.h"
 #include "shell/ui/Frame.h"
@@ -76,6 +88,10 @@ class MainWindowTest : public QObject {
   void DragRules();
   void Sorting();
   void OpenRefusesTooLargeFile();
+  void RowsPastCapacityAreAnnouncedOnOpen();
+  void FailedReadShowsOneMessage();
+  void WriteAsksOnceAboutTableFaults();
+  void TreeShowsWholeCaptionsAndFirstStartWidth();
   void SaveAddsExtensionOnlyWhenMissing();
   void BackupNameDropsForbiddenCharacters();
   void SerialPortGapColours();
@@ -85,6 +101,8 @@ class MainWindowTest : public QObject {
   void SettingsSurviveRestart();
   void HelpFollowsTheFrame();
   void StationAndProcessorFrames();
+  void RefusingFrameKeepsItsRowsAndNode();
+  void F1InTheSettingsDialogOpensItsPage();
 
  private:
   TCardRS* AddCard(const char* action);
@@ -97,7 +115,10 @@ class MainWindowTest : public QObject {
   std::unique_ptr<TFormVLM> form_;
 };
 
-void MainWindowTest::initTestCase() { test::PrepareProgram(home_); }
+void MainWindowTest::initTestCase() {
+  test::PrepareProgram(home_);
+  RegisterReaddrFrames();
+}
 
 void MainWindowTest::init() {
   std::filesystem::remove_all(DataSubfolder("Cfg"));
@@ -174,7 +195,7 @@ void MainWindowTest::CardsWithPortsAndAddresses() {
   TController* controller = card->Controller;
   QCOMPARE(controller->AddrUseCount(4), 1);
   QCOMPARE(controller->AddrUseCount(5), 1);
-  QCOMPARE(addr->item(1)->foreground().color(), QColor(192, 192, 192));
+  QCOMPARE(addr->item(1)->foreground().color(), QColor(128, 128, 128));
   addr->itemClicked(addr->item(2));  // moved to 8
   QCOMPARE(ChildTexts(card->Node).first(), QString("COM-порт 8.1 (RS-232)"));
   QCOMPARE(controller->AddrUseCount(4), 0);
@@ -188,6 +209,12 @@ void MainWindowTest::CardsWithPortsAndAddresses() {
   QCOMPARE(prompt_.questions.size(), size_t(2));
   QVERIFY(prompt_.questions[0].starts_with("Базовый адрес 8 уже занят"));
   QCOMPARE(ppiAddr->item(4)->foreground().color(), QColor(255, 0, 0));
+  // The controller frame draws the shared addresses red and a free one black.
+  form_->Select(controller->Node);
+  auto* addrGrid = form_->CurrentFrame()->findChild<QTableWidget*>("StringGridAddr");
+  QCOMPARE(addrGrid->item(8, 0)->foreground().color(), QColor(255, 0, 0));
+  QCOMPARE(addrGrid->item(9, 0)->foreground().color(), QColor(255, 0, 0));
+  QCOMPARE(addrGrid->item(1, 0)->foreground().color(), QColor(Qt::black));
   // Every PPI port may switch to RS-485: the frame shows the interface list on each.
   form_->Select(ppi->Node->Child(0));
   QVERIFY(!form_->CurrentFrame()->findChild<QComboBox*>("ComboBoxInterface")->isHidden());
@@ -294,6 +321,90 @@ void MainWindowTest::OpenRefusesTooLargeFile() {
   QCOMPARE(prompt_.errors, std::vector<std::string>{"Слишком большой файл: 64002\r" + path.toStdString()});
   QVERIFY(!form_->Reading());
   QCOMPARE(int(form_->Station()->Node->Count()), 0);  // the empty station stays
+
+  // A folder in place of a file: a message with its name, nothing escapes the action.
+  prompt_.errors.clear();
+  form_->Guarded([&] { form_->OpenFile(home_.path()); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{"Не удалось прочитать файл " + home_.path().toStdString()});
+  QVERIFY(!form_->Reading());
+}
+
+void MainWindowTest::RowsPastCapacityAreAnnouncedOnOpen() {
+  // An image written by a table that held more than today's capacity (300 TS rows for 256).
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  TObj* obj = Kinds().Create(TKindFamily::Port, 3, *processor);
+  auto* port = dynamic_cast<TDataPort*>(obj);
+  QVERIFY(port);
+  static TRowTableDef wide = port->Tables[0].Def();
+  wide.capacity = 300;
+  port->Tables[0] = TRowTable(wide);
+  QVERIFY(port->Tables[0].SetRows(std::vector<uint8_t>(300 * 5, 1)));
+  const QString path = home_.filePath("wide.cfg");
+  form_->Guarded([&] { form_->SaveFile(path); });
+  prompt_.errors.clear();
+  form_->Guarded([&] { form_->OpenFile(path); });
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QVERIFY2(prompt_.errors[0].starts_with("Конфигурация считана не полностью:\r\r"), prompt_.errors[0].c_str());
+  QVERIFY(prompt_.errors[0].find("В образе 300 записей, таблица вмещает 256") != std::string::npos);
+  QCOMPARE(form_->ReadFromLabel(), "Считано из " + path);
+}
+
+void MainWindowTest::WriteAsksOnceAboutTableFaults() {
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  auto* board = dynamic_cast<TDataPort*>(Kinds().Create(TKindFamily::Port, 5, *processor));
+  QVERIFY(board);
+  const std::vector<uint8_t> lamp{1, 2, 3, 0x80, 0x05, 7, 0x01, 1};
+  std::vector<uint8_t> twice = lamp;
+  twice.insert(twice.end(), lamp.begin(), lamp.end());
+  QVERIFY(board->Tables[0].SetRows(twice));
+  prompt_.answers = {TAnswer::No};
+  form_->Guarded([&] { form_->WriteToController(true); });
+  QCOMPARE(prompt_.questions.size(), size_t(1));
+  QVERIFY2(prompt_.questions[0].starts_with("В конфигурации найдены ошибки:\r\r"), prompt_.questions[0].c_str());
+  QVERIFY(prompt_.questions[0].find("Строки 1 и 2 ") != std::string::npos);
+  QVERIFY(prompt_.questions[0].ends_with("Продолжить запись в контроллер?"));
+  QCOMPARE(form_->WrittenToLabel(), QString());
+}
+
+void MainWindowTest::TreeShowsWholeCaptionsAndFirstStartWidth() {
+  // No settings file: the tree is as wide as the station caption, not 70 pixels.
+  QVERIFY(!std::filesystem::exists(SettingsIniPath()));
+  auto* splitter = form_->findChild<QSplitter*>();
+  TConfigTreeView* view = form_->TreeView();
+  const QModelIndex station = view->model()->index(0, 0);
+  const int captionWidth = view->fontMetrics().horizontalAdvance("СТАНЦИЯ ПУ");
+  QVERIFY2(splitter->sizes().value(0) > captionWidth, std::to_string(splitter->sizes().value(0)).c_str());
+  // A long caption widens the column (the tree scrolls sideways) and shows whole in its tooltip.
+  form_->Station()->Place = "ПС 110 кВ Северная, ячейка 12, шкаф телемеханики";
+  form_->Station()->UpdateNode();
+  QCoreApplication::processEvents();
+  QVERIFY(view->header()->sectionSize(0) >= static_cast<const QAbstractItemView*>(view)->sizeHintForColumn(0));
+  QVERIFY(view->header()->sectionSize(0) > view->viewport()->width());
+  QCOMPARE(station.data(Qt::ToolTipRole).toString(), "СТАНЦИЯ ПУ " + QString::fromStdString(form_->Station()->Place));
+  // A saved width stays as it was.
+  form_->close();
+  form_.reset();
+  TIniFile ini(SettingsIniPath().string());
+  ini.WriteInteger("Velmor", "TreeWidth", 70);
+  QVERIFY(ini.UpdateFile());
+  ctx_ = std::make_unique<TAppContext>();
+  form_ = std::make_unique<TFormVLM>(*ctx_);
+  QCOMPARE(form_->findChild<QSplitter*>()->sizes().value(0), 70);
+  std::filesystem::remove(SettingsIniPath());
+}
+
+void MainWindowTest::FailedReadShowsOneMessage() {
+  TLinkSettings& s = ctx_->Link.Settings;
+  s.LinkMode = kLinkUdp;
+  s.UdpPort = uint16_t(test::TestPort(3));  // nobody answers there
+  s.DestIP = {127, 0, 0, 62};
+  s.SelfIP = {127, 0, 0, 1};
+  s.WaitTime = 20;
+  s.Attempts = 1;
+  s.ShowErrors = 1;
+  form_->Guarded([&] { form_->ReadFromController(true); });
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QVERIFY2(prompt_.errors[0].starts_with("Файл конфигурации не найден в контроллере.\r\r"), prompt_.errors[0].c_str());
 }
 
 void MainWindowTest::SaveAddsExtensionOnlyWhenMissing() {
@@ -490,6 +601,80 @@ void MainWindowTest::StationAndProcessorFrames() {
   QCoreApplication::processEvents();
   QCOMPARE(form_->SelectedNode(), processor);
   QVERIFY(qobject_cast<TFrameProcessor*>(form_->CurrentFrame()));
+}
+
+void MainWindowTest::RefusingFrameKeepsItsRowsAndNode() {
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  form_->Select(processor);
+  form_->Action("ActionNewPortPassive")->trigger();
+  TTreeNode* portNode = form_->SelectedNode();
+  auto* frame = qobject_cast<TReaddrFrame*>(form_->CurrentFrame());
+  QVERIFY(frame);
+  // A refused cell answers "Cancel" here instead of a modal box.
+  int refusals = 0;
+  for (TReaddrTable* table : frame->findChildren<TReaddrTable*>())
+    table->cellErrorHandler = [&refusals](const QString&) {
+      ++refusals;
+      return TCellDecision::Cancel;
+    };
+  TReaddrPage* ts = frame->TablePage(TOwnerTableId::PasTs);
+  TReaddrData& data = ts->Table()->Data();
+  while (data.RowCount() < 3) data.AddRow();
+  for (size_t c = 0; c < 5; ++c) {
+    data.SetCell(0, c, "1");
+    data.SetCell(1, c, "2");
+  }
+  data.SetCell(1, 0, "999");  // out of range
+  ts->Table()->Reload();
+
+  TConfigTreeView* view = form_->TreeView();
+  auto* model = static_cast<TTreeModel*>(view->model());
+  const QPoint stationAt = view->visualRect(model->IndexOf(form_->Station()->Node)).center();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, stationAt);
+  QCOMPARE(refusals, 1);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QCOMPARE(form_->CurrentFrame(), frame);
+  QCOMPARE(QString::fromStdString(data.Cell(1, 0)), QString("999"));
+  QCOMPARE(QString::fromStdString(data.Cell(0, 2)), QString("1"));
+
+  // The right button alone never moves the selection; the menu asks the frame first.
+  QTest::mouseClick(view->viewport(), Qt::RightButton, {}, stationAt);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, stationAt, view->viewport()->mapToGlobal(stationAt));
+  QCoreApplication::sendEvent(view->viewport(), &menuEvent);
+  QCOMPARE(refusals, 2);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QCOMPARE(form_->CurrentFrame(), frame);
+  if (QMenu* popup = form_->findChild<QMenu*>("PopupMenu")) popup->close();
+
+  // The keyboard or a program moving the selection: it goes back to the port.
+  form_->Select(form_->Station()->Node);
+  QCOMPARE(refusals, 3);
+  QCOMPARE(form_->SelectedNode(), portNode);
+  QCOMPARE(form_->CurrentFrame(), frame);
+
+  // Mended, the frame lets go and its rows are stored.
+  data.SetCell(1, 0, "3");
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, stationAt);
+  QCOMPARE(form_->SelectedNode(), form_->Station()->Node);
+  QVERIFY(qobject_cast<TFrameStation*>(form_->CurrentFrame()));
+  QCOMPARE(static_cast<TDataPort*>(portNode->Object())->Tables[0].Count(), size_t(2));
+}
+
+void MainWindowTest::F1InTheSettingsDialogOpensItsPage() {
+  int seen = -1;
+  QTimer::singleShot(0, form_.get(), [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_F1);
+    if (form_->HelpWindow()) seen = form_->HelpWindow()->Context();
+    dialog->findChild<QPushButton*>("CancelBtn")->click();
+  });
+  form_->Action("ActionOptions")->trigger();
+  QCOMPARE(seen, 700);
+  // Without a modal window F1 follows the frame again.
+  form_->Action("ActionHelp")->trigger();
+  QCOMPARE(form_->HelpWindow()->Context(), form_->CurrentFrame()->HelpContext());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -179,6 +179,19 @@ class ReaddrFramesTest : public QObject {
     QCOMPARE(port->Tables[2].Bytes(), (std::vector<uint8_t>{1, 1, 1, 0, 3, 3, 4, 0}));
   }
 
+  // Pages show junctions before TI, but TI is converted first: its error is the one shown.
+  void BoardPortConvertsTsThenTiThenJunctions() {
+    auto* port = AddPortOf<TPortL>(5);
+    auto frame = Open<TFramePortLamp>(port);
+    TReaddrPage* ti = frame->TablePage(TOwnerTableId::LampTi);
+    Type(ti, {{"999", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1"}});
+    Type(frame->TablePage(TOwnerTableId::LampJunction), {{"99", "1", "1"}});
+    QCOMPARE(frame->Apply(), 1);
+    QCOMPARE(prompt_.errors.size(), size_t(1));
+    QVERIFY2(prompt_.errors[0].starts_with("Таблица переадресации ТИ"), prompt_.errors[0].c_str());
+    QCOMPARE(frame->Tabs()->currentWidget(), static_cast<QWidget*>(ti));
+  }
+
   void TransmitPortsSortAndStopAtTheirCapacity() {
     TDataPort* mkt3 = AddPortOf(9);
     QVERIFY(mkt3->Tables[0].SetRows(std::vector<uint8_t>{1, 1, 1, 0x80, 7}));
@@ -319,6 +332,20 @@ class ReaddrFramesTest : public QObject {
     QVERIFY(rows.has_value());
     QCOMPARE(rows->size(), size_t(3));
     QCOMPARE((*rows)[2], (TByteRow{3, 3, 3, 0x01, 3}));
+
+    // More data lines than the table holds: refused with a box, the grid untouched.
+    back.capacity = 2;
+    const size_t rowsBefore = back.Data().RowCount();
+    prompt_.errors.clear();
+    QVERIFY(!back.ImportFrom(path));
+    QCOMPARE(prompt_.errors.size(), size_t(1));
+    QVERIFY(prompt_.errors[0].starts_with("Файл содержит 3 строк данных"));
+    QCOMPARE(back.Data().RowCount(), rowsBefore);
+    // A folder cannot be read, a folder that does not exist cannot be written: both say so.
+    QVERIFY(!back.ImportFrom(dir.path()));
+    QVERIFY(!table.ExportTo(dir.filePath("missing/t.txt")));
+    QCOMPARE(prompt_.errors.size(), size_t(3));
+    QVERIFY(prompt_.errors[2].starts_with("Не удалось записать файл "));
   }
 };
 

@@ -13,10 +13,12 @@
 #include "common/DataFolder.h"
 #include "common/TextCodec.h"
 #include "shell/IpList.h"
+#include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
 #include "shell/ui/Traffic.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace vlm;
 
@@ -28,6 +30,8 @@ class ShellTest : public QObject {
   void IndicatorFillsRowsAndScrolls();
   void TrafficShowsNewestLinesAndSavesHeader();
   void OptionsRoundTripAndCancel();
+  void OptionsRefuseAnEmptyAddressAndNameTheUdpPort();
+  void QtDialogsSpeakRussian();
 };
 
 void ShellTest::ErrorBoxHasTitleTextAndCloseButton() {
@@ -143,6 +147,43 @@ void ShellTest::OptionsRoundTripAndCancel() {
   });
   QVERIFY(!restarted.Run(kept));
   QCOMPARE(kept.link.DestIP, v.link.DestIP);
+}
+
+void ShellTest::OptionsRefuseAnEmptyAddressAndNameTheUdpPort() {
+  QTemporaryDir dir;
+  ScriptedPrompt prompt;
+  PromptGuard guard(prompt);
+  TOptionsDlg dlg(dir.filePath("IPList.ini").toStdString());
+  TOptionValues v;
+  v.link.DestIP = {10, 0, 0, 7};
+  v.link.UdpPort = 2208;
+  dlg.FillFrom(v);
+  QCOMPARE(dlg.findChild<QLabel*>("PanelProtocol")->text(), QString(" Протокол: UDP; Порт: 2208 (справочное)"));
+  // Both columns of the list are visible without scrolling at the first size.
+  dlg.show();
+  auto* grid = dlg.findChild<QTableWidget*>("StringGridIP");
+  QVERIFY(grid->viewport()->width() >= grid->columnWidth(0) + grid->columnWidth(1));
+  QVERIFY(dlg.findChild<QSpinBox*>("SpinEditAttempts")->width() < dlg.width() / 3);
+  dlg.hide();
+
+  TOptionValues kept = v;
+  bool stayedOpen = false;
+  QTimer::singleShot(0, &dlg, [&] {
+    dlg.findChild<QLineEdit*>("b2")->clear();
+    dlg.findChild<QPushButton*>("ButtonOK")->click();
+    stayedOpen = dlg.isVisible();
+    dlg.findChild<QPushButton*>("CancelBtn")->click();
+  });
+  QVERIFY(!dlg.Run(kept));
+  QVERIFY(stayedOpen);
+  QCOMPARE(prompt.errors, std::vector<std::string>{"'' не является целым числом"});
+  QCOMPARE(kept.link.DestIP, v.link.DestIP);
+}
+
+void ShellTest::QtDialogsSpeakRussian() {
+  if (!InstallQtRussian()) QSKIP("qtbase_ru.qm is not installed (scripts/setup installs qt6-translations-l10n)");
+  QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") != "Look in:");
+  QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") != "Cancel");
 }
 
 QTEST_MAIN(ShellTest)

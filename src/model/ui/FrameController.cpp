@@ -30,6 +30,8 @@ void TFrameController::Edit(TObj* obj) {
     const TCard* first = cards.empty() ? nullptr : cards.front();
     SetCell(grid, row, 0, QStringLiteral("  %1").arg(key), first);
     SetCell(grid, row, 1, names, first);
+    // An address or line taken by two cards is red, as in the card frames.
+    grid->item(row, 0)->setForeground(UseCountColour(static_cast<int>(cards.size())));
   };
   gridAddr_->setRowCount(TController::kAddressCount);
   for (int a = 0; a < TController::kAddressCount; ++a) fillCards(gridAddr_, a, a, controller_->AddrCards[a]);

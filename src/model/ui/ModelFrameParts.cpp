@@ -46,7 +46,8 @@ QWidget* Titled(const QString& title, QWidget* inner, QWidget* parent) {
 
 QColor UseCountColour(int count) {
   if (count <= 0) return Qt::black;
-  return count == 1 ? QColor(192, 192, 192) : QColor(255, 0, 0);
+  // Silver as documented, a shade darker: RGB 192 on white cannot be read.
+  return count == 1 ? QColor(128, 128, 128) : QColor(255, 0, 0);
 }
 
 TUseList::TUseList(const char* name, QWidget* parent) : QListWidget(parent) {

@@ -49,6 +49,7 @@ QVariant TTreeModel::data(const QModelIndex& index, int role) const {
   if (!node) return {};
   switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole:  // the whole caption, also where a narrow tree shows only its start
       return QString::fromStdString(node->Text());
     case Qt::DecorationRole:
       return TreeIcon(node->ImageIndex());
@@ -65,7 +66,7 @@ Qt::ItemFlags TTreeModel::flags(const QModelIndex& index) const {
 
 void TTreeModel::NodeChanged(TTreeNode& node) {
   const QModelIndex i = IndexOf(&node);
-  emit dataChanged(i, i, {Qt::DisplayRole, Qt::DecorationRole});
+  emit dataChanged(i, i, {Qt::DisplayRole, Qt::ToolTipRole, Qt::DecorationRole});
 }
 
 void TTreeModel::BeginInsert(TTreeNode& parent, size_t row) {

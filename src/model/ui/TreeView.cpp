@@ -2,6 +2,8 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
 
 #include "model/ui/TreeModel.h"
 
@@ -12,6 +14,12 @@ TConfigTreeView::TConfigTreeView(TTreeModel* model, QWidget* parent)
   setObjectName("Tree");
   setModel(model);
   setHeaderHidden(true);
+  // Captions are never cut with "…": the column takes the width of the longest one and the
+  // tree scrolls sideways when it is narrower.
+  header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header()->setStretchLastSection(false);
+  setTextElideMode(Qt::ElideNone);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setEditTriggers(NoEditTriggers);
   setMouseTracking(true);  // hot tracking
   setUniformRowHeights(true);
@@ -29,6 +37,22 @@ TConfigTreeView::TConfigTreeView(TTreeModel* model, QWidget* parent)
 }
 
 TTreeNode* TConfigTreeView::NodeAt(const QPoint& pos) const { return model_->Node(indexAt(pos)); }
+
+// The view would move the current node on any button before the context menu is asked for; a
+// right click leaves the choice to the menu handler (it selects only when the frame lets go).
+void TConfigTreeView::mousePressEvent(QMouseEvent* event) {
+  const QModelIndex index = indexAt(event->position().toPoint());
+  const bool elsewhere = index.isValid() && index != currentIndex();
+  if (elsewhere && event->button() == Qt::RightButton) {
+    event->accept();
+    return;
+  }
+  if (elsewhere && event->button() == Qt::LeftButton && MayLeave && !MayLeave()) {
+    event->accept();
+    return;
+  }
+  QTreeView::mousePressEvent(event);
+}
 
 TTreeNode* TConfigTreeView::Dragged() const { return model_->Node(currentIndex()); }
 

@@ -17,8 +17,12 @@ class TConfigTreeView : public QTreeView {
   // The window decides and performs the move; true when the node moved.
   std::function<bool(TTreeNode* dragged, TTreeNode* target)> OnDrop;
   std::function<bool(TTreeNode* dragged, TTreeNode* target)> MayDrop;
+  // Asked before a left click moves the selection; false keeps the current node (its frame
+  // refused to give up its edits).
+  std::function<bool()> MayLeave;
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 

@@ -37,6 +37,7 @@ TFramePortLamp::TFramePortLamp(QWidget* parent)
       .Note("Сборка N1 - это сигнал общего несоответствия, который формируется при изменении ЛЮБОГО "
             "сигнала, выдаваемого на щит данным портом (даже если в таблице ТС указан другой номер сборки).");
   ti_ = AddTablePage("ТелеИзмерения", TOwnerTableId::LampTi, TPortL::kTiTable);
+  SetStoreOrder({TOwnerTableId::LampTs, TOwnerTableId::LampTi, TOwnerTableId::LampJunction});
 }
 
 TPortL* TFramePortLamp::Board() const { return dynamic_cast<TPortL*>(Port()); }

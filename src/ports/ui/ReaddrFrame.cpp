@@ -205,6 +205,14 @@ int TReaddrFrame::Apply() {
   return tables_ ? StoreTables() : 0;
 }
 
+void TReaddrFrame::SetStoreOrder(std::initializer_list<TOwnerTableId> order) {
+  const auto rank = [&order](const TTablePage& t) {
+    return std::find(order.begin(), order.end(), t.page->Id()) - order.begin();
+  };
+  std::stable_sort(tablePages_.begin(), tablePages_.end(),
+                   [&rank](const TTablePage& a, const TTablePage& b) { return rank(a) < rank(b); });
+}
+
 int TReaddrFrame::StoreTables() {
   std::vector<TOwnerStore> stored;
   for (const TTablePage& t : tablePages_) {

@@ -44,6 +44,9 @@ class TReaddrFrame : public TFrame {
   TReaddrPage* AddTablePage(const QString& title, TOwnerTableId id, size_t tableIndex);
   // Settings above a table page's grid.
   TBinder& BinderOn(TReaddrPage* page);
+  // Tables are converted and checked in page order unless the owner gives another order (the
+  // board port shows junctions before TI but converts TI first).
+  void SetStoreOrder(std::initializer_list<TOwnerTableId> order);
 
   // Editors of the object's items, as the kind's item table describes them.
   TIntAccess ItemAccess(uint8_t id, int64_t unit = 1);

@@ -49,6 +49,7 @@ TReaddrPage::TReaddrPage(TOwnerTableId id, QWidget* parent)
     : QWidget(parent), id_(id), def_(OwnerTable(id)) {
   table_ = new TReaddrTable(QString::fromStdString(def_.title), def_.columns, this);
   table_->Model().SetRowNumberTitle(QString::fromStdString(def_.rowTitle));
+  table_->capacity = def_.capacity;
   // Every column wide enough for its title ("АдрОбъекта (справочное)").
   const QFontMetrics metrics = table_->horizontalHeader()->fontMetrics();
   for (size_t c = 0; c < def_.columns.size(); ++c) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -158,9 +159,27 @@ void TReaddrTable::OpenKeypad() {
 
 bool TReaddrTable::ImportFrom(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
+  const size_t rows = capacity ? capacity : 65535;
+  if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir()) {
+    ShowError("Не удалось прочитать файл " + path.toStdString());
+    return false;
+  }
+  // Checked before a byte is read: a file of millions of lines would make as many grid rows.
+  if (const std::string why = ImportSizeRefusal(data_->Title(), rows, static_cast<uint64_t>(file.size())); !why.empty()) {
+    ShowError(why + "\r" + path.toStdString());
+    return false;
+  }
   const QByteArray bytes = file.readAll();
-  data_->ImportText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  if (file.error() != QFileDevice::NoError) {
+    ShowError("Не удалось прочитать файл " + path.toStdString());
+    return false;
+  }
+  const std::string_view text(bytes.constData(), static_cast<size_t>(bytes.size()));
+  if (const std::string why = ImportRefusal(data_->Title(), rows, text); !why.empty()) {
+    ShowError(why + "\r" + path.toStdString());
+    return false;
+  }
+  data_->ImportText(text);
   Reload();
   return true;
 }
@@ -168,8 +187,12 @@ bool TReaddrTable::ImportFrom(const QString& path) {
 bool TReaddrTable::ExportTo(const QString& path) {
   const std::string text = data_->ExportText();
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.flush()) {
+    ShowError("Не удалось записать файл " + path.toStdString());
+    return false;
+  }
+  return true;
 }
 
 void TReaddrTable::ApplyToSelection(const QString& text) {

@@ -40,8 +40,11 @@ class TReaddrTable : public QTableView {
   void InsertCopyRow();
   void DeleteCurrentRow();
   void OpenKeypad();
+  // Both show why they failed (unreadable or oversized file, unwritable folder) and answer false.
   bool ImportFrom(const QString& path);
   bool ExportTo(const QString& path);
+  // Rows the owner's table holds: imports with more data lines are refused (0: 65535).
+  size_t capacity = 0;
 
   // Enter: applies text to the selected cells (the current cell when nothing else is selected).
   void ApplyToSelection(const QString& text);

@@ -1,7 +1,11 @@
 #include "shell/ui/AppInfo.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QScreen>
 #include <QWidget>
 
@@ -31,6 +35,19 @@ void FitOnScreen(QWidget* window) {
 
 QColor WinColor(unsigned value) {
   return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+bool InstallQtRussian() {
+  static QTranslator* installed = nullptr;
+  if (installed) return true;
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  QCoreApplication::installTranslator(translator);
+  installed = translator;
+  return true;
 }
 
 }  // namespace vlm

@@ -21,6 +21,10 @@ QString UiText(const QString& text);
 // bottom (right) becomes 0; the size is cut to the screen.
 void FitOnScreen(QWidget* window);
 
+// Installs Qt's own Russian texts (file dialogs, message box buttons) for the whole program;
+// false when the translations are not installed (Debian: qt6-translations-l10n).
+bool InstallQtRussian();
+
 // Windows colour values keep blue in the high byte.
 QColor WinColor(unsigned value);
 

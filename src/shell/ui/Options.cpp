@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -88,7 +89,7 @@ QWidget* TOptionsDlg::BuildLinkBox() {
   comEdit_ = new QSpinBox(box);
   comEdit_->setObjectName("ComEdit");
   comEdit_->setRange(1, 99);
-  g->addWidget(comEdit_, 2, 1);
+  g->addWidget(comEdit_, 2, 1, Qt::AlignLeft);
 
   auto addressRow = [&](int row, const QString& text, const char* prefix, QLineEdit** fields,
                         const char* copyName) {
@@ -116,9 +117,9 @@ QWidget* TOptionsDlg::BuildLinkBox() {
   editPlace_ = new QLineEdit(box);
   editPlace_->setObjectName("EditPlace");
   g->addWidget(editPlace_, 5, 1, 1, 3);
-  auto* protocol = new QLabel(" Протокол: UDP; Порт: 208 (справочное)", box);
-  protocol->setObjectName("PanelProtocol");
-  g->addWidget(protocol, 6, 0, 1, 3);
+  labelProtocol_ = new QLabel(" Протокол: UDP; Порт: 208 (справочное)", box);
+  labelProtocol_->setObjectName("PanelProtocol");
+  g->addWidget(labelProtocol_, 6, 0, 1, 3);
   labelHost_ = new QLabel("Имя ПЭВМ: ", box);
   labelHost_->setObjectName("LabelHost");
   labelHostIp_ = new QLabel("IP адрес: ", box);
@@ -141,6 +142,8 @@ QWidget* TOptionsDlg::BuildListBox() {
   grid_->setColumnWidth(0, 122);
   grid_->setColumnWidth(1, 224);
   grid_->verticalHeader()->hide();
+  // Both columns visible at the dialog's first size, a vertical scroll bar included.
+  grid_->setMinimumWidth(122 + 224 + 2 * grid_->frameWidth() + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] {
     SpeedButtonSetClick();
@@ -189,9 +192,10 @@ QWidget* TOptionsDlg::BuildExchangeBox() {
   g->addWidget(checkMess_, 0, 0, 1, 2);
   g->addWidget(checkBackup_, 1, 0, 1, 2);
   g->addWidget(new QLabel("Число попыток обмена", box), 2, 0);
-  g->addWidget(spinAttempts_, 2, 1);
+  g->addWidget(spinAttempts_, 2, 1, Qt::AlignLeft);
   g->addWidget(new QLabel("Время ожидания ответа, мс", box), 3, 0);
-  g->addWidget(spinWait_, 3, 1);
+  g->addWidget(spinWait_, 3, 1, Qt::AlignLeft);
+  g->setColumnStretch(2, 1);
   return box;
 }
 
@@ -201,12 +205,13 @@ void TOptionsDlg::SetAddress(QLineEdit* const fields[4], const TIPAddress& ip) {
 
 TIPAddress TOptionsDlg::Address(QLineEdit* const fields[4]) const {
   TIPAddress ip{};
-  for (int i = 0; i < 4; ++i) ip[i] = static_cast<uint8_t>(fields[i]->text().toInt());
+  for (int i = 0; i < 4; ++i) ip[i] = static_cast<uint8_t>(fields[i]->text().trimmed().toInt());
   return ip;
 }
 
 void TOptionsDlg::FillFrom(const TOptionValues& v) {
   filled_ = v.link;
+  labelProtocol_->setText(QString(" Протокол: UDP; Порт: %1 (справочное)").arg(v.link.UdpPort));
   radioNet_->setChecked(v.link.LinkMode == kLinkUdp);
   radioCom_->setChecked(v.link.LinkMode != kLinkUdp);
   comEdit_->setValue(v.link.ComPortNumber);
@@ -235,6 +240,24 @@ TOptionValues TOptionsDlg::Values() const {
   v.backupEnable = checkBackup_->isChecked();
   v.place = editPlace_->text().toStdString();
   return v;
+}
+
+bool TOptionsDlg::AddressesConvert() {
+  for (QLineEdit* const* fields : {a_, b_})
+    for (int i = 0; i < 4; ++i) {
+      bool ok = false;
+      fields[i]->text().trimmed().toInt(&ok);
+      if (ok) continue;
+      fields[i]->setFocus();
+      ShowError("'" + fields[i]->text().toStdString() + "' не является целым числом");
+      return false;
+    }
+  return true;
+}
+
+void TOptionsDlg::done(int result) {
+  if (result == QDialog::Accepted && !AddressesConvert()) return;
+  QDialog::done(result);
 }
 
 bool TOptionsDlg::Run(TOptionValues& values) {

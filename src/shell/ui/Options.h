@@ -48,7 +48,13 @@ class TOptionsDlg : public QDialog {
   void SpeedButtonLoadClick();
   void SpeedButtonHintClick();
 
+ protected:
+  // "Применить" with an address field that is not a number shows the conversion error and keeps
+  // the dialog open: the settings keep their previous values.
+  void done(int result) override;
+
  private:
+  bool AddressesConvert();
   TLinkSettings filled_;  // what FillFrom got: the base of Values()
   QWidget* BuildLinkBox();
   QWidget* BuildListBox();
@@ -69,6 +75,7 @@ class TOptionsDlg : public QDialog {
   QLineEdit* b_[4];
   QLineEdit* editPlace_;
   QLabel *labelHost_, *labelHostIp_;
+  QLabel* labelProtocol_;
   QTableWidget* grid_;
   QCheckBox *checkMess_, *checkBackup_;
   QSpinBox *spinAttempts_, *spinWait_;
