@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "cli/LinkCli.h"
@@ -140,7 +141,7 @@ void AddOscCommands(CLI::App& app) {
   record->add_option("--osc-port", line->oscPort, "UDP port of the stream (the saved OscPort, 209, by default)")
       ->check(CLI::Range(1, 65535));
   SetLinkAction(*record, [line, object, channel](TControllerLink& link) {
-    if (object->empty() && channel->empty()) return BadInput("osc record", "--object or --channel is needed");
+    if (object->count() == 0 && channel->count() == 0) return BadInput("osc record", "--object or --channel is needed");
     return Record(link, *line);
   });
 

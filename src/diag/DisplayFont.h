@@ -2,6 +2,7 @@
 // Pixels of the display mirror: the 8 x 8 code page 866 font, the glyph cache of every
 // attribute (8 x 2560 pixels each, character c in rows c*10..c*10+9) and the 640 x 500 picture
 // drawn from it one cell at a time by block copies. Pixels are 0x00RRGGBB.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>

@@ -54,8 +54,8 @@ TEST_F(OscStreamTest, GapIsFilledWithSilenceAndCounted) {
   EXPECT_EQ(ring.A(256), 200);
   for (uint32_t f = 512; f < 1024; ++f) ASSERT_EQ(ring.A(f), 0) << f;  // 512 zero frames
   EXPECT_EQ(ring.A(1024), 300);
-  EXPECT_EQ(handler.Counters().lost, 2u);
-  EXPECT_EQ(handler.Counters().packets, 3u);
+  EXPECT_EQ(handler.Counters().lost.load(), 2u);
+  EXPECT_EQ(handler.Counters().packets.load(), 3u);
 }
 
 TEST_F(OscStreamTest, RepeatIsDroppedAndWrapIsNoLoss) {
@@ -69,8 +69,8 @@ TEST_F(OscStreamTest, RepeatIsDroppedAndWrapIsNoLoss) {
   handler.Restart();
   handler.Handle(Packet(255));
   handler.Handle(Packet(0));
-  EXPECT_EQ(handler.Counters().lost, 0u);
-  EXPECT_EQ(handler.Counters().repeated, 1u);
+  EXPECT_EQ(handler.Counters().lost.load(), 0u);
+  EXPECT_EQ(handler.Counters().repeated.load(), 1u);
 }
 
 TEST_F(OscStreamTest, OtherLengthsAreReportedTwoBytesIgnored) {

@@ -76,7 +76,7 @@ TFont8x8 RenderQtFont8x8() {
 
 TFont8x8 DisplayFont(QString* source) {
   if (auto font = LoadPsf1File(PathFromUtf8(kConsoleCyrillicFont))) {
-    *source = QStringLiteral("Шрифт: %1 (console-cyrillic)").arg(kConsoleCyrillicFont);
+    *source = QStringLiteral("Шрифт: %1 (console-cyrillic)").arg(QString::fromUtf8(kConsoleCyrillicFont));
     return *font;
   }
   *source = QStringLiteral("Шрифт: построен из моноширинного шрифта Qt");
@@ -96,13 +96,7 @@ TFormDisplay::TFormDisplay(TControllerLink& link, QWidget* parent)
   layout->setContentsMargins(2, 2, 2, 2);
   auto* bar = new QHBoxLayout;
   auto button = [&](const char* name, const QString& hint, int icon, std::function<void()> run) {
-    auto* b = new QToolButton;
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setIcon(DiagToolIcon(icon));
-    b->setIconSize(QSize(24, 24));
-    b->setAutoRaise(true);
-    connect(b, &QToolButton::clicked, this, [run] { run(); });
+    QToolButton* b = DiagToolButton(name, hint, icon, std::move(run));
     bar->addWidget(b);
     return b;
   };

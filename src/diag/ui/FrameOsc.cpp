@@ -158,11 +158,12 @@ void TFrameOsc::Start(TDiagObj& obj) {
   channel_ = 0;  // a failed read leaves channel 0
   context_.Memory.ReadDiagMemory(obj.Header.DataPtr, std::span(&channel_, 1));
   view_.Divisor = 256;
+  stream_.Stop();
+  plotter_.Reset();
+  stream_.Ring().Reset();  // before the thread runs: afterwards only the thread writes the ring
   const TLinkSettings& s = context_.Memory.Link().Settings;
   const std::string error = stream_.Start(s.SelfIP, s.DestIP, s.OscPort, channel_);
   if (!error.empty() && AppendJournal) AppendJournal("Осциллограф: " + QString::fromStdString(error));
-  plotter_.Reset();
-  stream_.Ring().Reset();
   ClearPlot();
   DrawAmplitudeLabels();
   track_->setValue(5);
