@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "DiagFake.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "common/HexText.h"
 #include "common/PathText.h"
 #include "diag/DisplayFont.h"
@@ -140,13 +140,15 @@ TEST_F(OscStreamTest, PlotterBarsAndPaging) {
 
 TEST_F(OscStreamTest, OscillogramScaleAndDivisorLimits) {
   TOscillogram view;
-  EXPECT_EQ(view.Y(32767), 0);    // limited to 128 above zero
+  EXPECT_EQ(view.Y(32767), 1);  // 32767 div 256 = 127
   EXPECT_EQ(view.Y(-32768), 256);
   EXPECT_EQ(view.Y(2560), 118);
   for (int i = 0; i < 10; ++i) view.Larger();
   EXPECT_EQ(view.Divisor, 1);
   EXPECT_FALSE(view.LargerEnabled());
   EXPECT_EQ(view.Y(100), 28);
+  EXPECT_EQ(view.Y(1000), 0);  // limited to 128 either side of zero
+  EXPECT_EQ(view.Y(-1000), 256);
   EXPECT_EQ(view.AmplitudeLabel(2), 100);
   EXPECT_EQ(TOscillogram::AmplitudeLabelY(2), 21);
   for (int i = 0; i < 10; ++i) view.Smaller();
