@@ -16,6 +16,7 @@
 #include "diag/ui/DiagIcons.h"
 #include "link/Velmor_PC.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
 
 namespace vlm {
@@ -27,6 +28,7 @@ QImage View(const TPixelImage& image) {
 }
 
 constexpr int kRulerCells = 2;
+constexpr int kHelpContext = 560;
 
 }  // namespace
 
@@ -108,7 +110,14 @@ TFormDisplay::TFormDisplay(TControllerLink& link, QWidget* parent)
   bar->addWidget(indicator_);
   button("ImageClip", "Копировать картинку в буфер обмена", 2, [this] { ImageClipClick(); });
   button("ImageSave", "Сохранить картинку в файл", 2, [this] { ImageSaveClick(); });
-  button("ImageHelp", "Вызвать справочную систему", 3, [] {});
+  button("ImageHelp", "Вызвать справочную систему", 3, [this] {
+    if (!help_) {
+      help_ = new TFormHelp(this);
+      help_->setWindowFlag(Qt::Window);
+    }
+    help_->ShowContext(kHelpContext);
+    help_->show();
+  });
   status_ = new QLabel;
   status_->setObjectName("LabelStatus");
   bar->addWidget(status_, 1);

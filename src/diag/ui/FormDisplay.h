@@ -15,6 +15,7 @@ class QToolButton;
 namespace vlm {
 
 class TControllerLink;
+class TFormHelp;
 class TIndicator;
 
 class TFormDisplay : public QDialog {
@@ -63,6 +64,7 @@ class TFormDisplay : public QDialog {
   QString statusText_;
   int statusCountdown_ = 0;
   TIndicator* indicator_;
+  TFormHelp* help_ = nullptr;
 };
 
 // The glyphs of code page 866 drawn from a monospaced Qt font into 8 x 8 cells, for machines
