@@ -14,6 +14,8 @@
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
 #include "app/MainForm.h"
+#include "app/MainServices.h"
+#include "services/ui/ServiceWindows.h"
 #include "diag/DiagKinds.h"
 #include "shell/AppContext.h"
 #include "shell/ui/AppInfo.h"
@@ -310,6 +312,7 @@ void DiagWindowTest::MainWindowHasTheDiagnosticsButton() {
   QVERIFY(button);
   QCOMPARE(button->toolTip(), QString("Сервис \"Диагностика\""));
   QVERIFY(!DiagWindow(&form));
+  const auto services = AttachServiceWindows(form, context);
   auto* display = form.findChild<QToolButton*>("ButtonDisplay");
   QVERIFY(display);
   QCOMPARE(display->toolTip(), QString("Сервис \"Дисплей\""));
