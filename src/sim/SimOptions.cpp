@@ -107,7 +107,7 @@ const char* Usage() {
          "                 0 = silent ports); the traffic follows --seed\n"
          "  --no-batch     leave ReadMemoryAreas unanswered, as older firmware does\n"
          "  -v             one line per request on stderr\n"
-         "Readiness lines on stdout: \"osc: IP:PORT\", \"udp: IP:PORT\", then \"pty: PATH\" with --serial.\n";
+         "Readiness lines on stdout: \"udp: IP:PORT\", \"osc: IP:PORT\", then \"pty: PATH\" with --serial.\n";
 }
 
 }  // namespace vlm::sim

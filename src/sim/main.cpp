@@ -77,13 +77,13 @@ int main(int argc, char** argv) {
   SimOsc osc(options.faults);
   InstallSignals();
 
-  // Readiness lines: whoever started us waits for them before talking to the controller.
+  // Readiness lines: whoever started us waits for them before talking to the controller. The
+  // oscilloscope's line goes out in the same write as the link's, which callers wait for.
   if (options.udp) {
     if (const std::string e = osc.Open(options.ip, options.OscPort()); !e.empty()) return Fail("oscilloscope: " + e);
-    std::printf("osc: %s\n", osc.Address().c_str());
     osc.Start();
     if (const std::string e = server.OpenUdp(options.ip, options.port); !e.empty()) return Fail(e);
-    std::printf("udp: %s\n", server.UdpAddress().c_str());
+    std::printf("udp: %s\nosc: %s\n", server.UdpAddress().c_str(), osc.Address().c_str());
     std::fflush(stdout);
   }
   if (options.serial) {

@@ -161,7 +161,10 @@ class TSim {
     std::string text;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-      const bool udpReady = text.find("udp: ") != std::string::npos;
+      // "udp:" and "osc:" come in one write; both lines whole.
+      const size_t oscLine = text.find("osc: ");
+      const bool udpReady = text.find("udp: ") != std::string::npos && oscLine != std::string::npos &&
+                            text.find('\n', oscLine) != std::string::npos;
       const size_t pty = text.find("pty: ");
       if (udpReady && (!serial || (pty != std::string::npos && text.find('\n', pty) != std::string::npos))) {
         if (const size_t osc = text.find("osc: "); osc != std::string::npos) {

@@ -39,7 +39,7 @@ inline bool StartSimulator(QProcess& sim, int host, int port, const QString& dis
   QByteArray text;
   while (sim.waitForReadyRead(5000)) {
     text += sim.readAll();
-    if (!text.contains("udp:")) continue;
+    if (!text.contains("udp:") || (oscPort && !text.contains("osc:"))) continue;
     if (oscPort) {
       const int at = text.indexOf("osc: ");
       const int colon = text.indexOf(':', at + 5), end = text.indexOf('\n', at);
