@@ -30,5 +30,7 @@ void AddLinkCommands(CLI::App& app);
 void AddServiceCommands(CLI::App& app);
 // velmorctl diag tree|get|watch|ti|ts|tablo: controller commands after the link options.
 void AddDiagCommands(CLI::App& app);
+// velmorctl osc record and velmorctl screen.
+void AddOscCommands(CLI::App& app);
 
 }  // namespace vlm::cli

@@ -29,6 +29,8 @@ TLinkSettings LoadLinkSettings(const TIniFile& ini) {
   s.ComPortDevice = ini.ReadString(sec, "ComPortDevice", "");
   const int port = ini.ReadInteger(sec, "UdpPort", s.UdpPort);
   if (port > 0 && port <= 65535) s.UdpPort = static_cast<uint16_t>(port);
+  const int oscPort = ini.ReadInteger(sec, "OscPort", s.OscPort);
+  if (oscPort > 0 && oscPort <= 65535) s.OscPort = static_cast<uint16_t>(oscPort);
   s.SelfIP = ReadIP(ini, "SelfIP");
   s.DestIP = ReadIP(ini, "DestIP");
   s.Attempts = ini.ReadInteger(sec, "Attempts", s.Attempts);
@@ -48,6 +50,8 @@ void SaveLinkSettings(TIniFile& ini, const TLinkSettings& s) {
   else ini.DeleteKey(sec, "ComPortDevice");
   if (s.UdpPort != 208) ini.WriteInteger(sec, "UdpPort", s.UdpPort);
   else ini.DeleteKey(sec, "UdpPort");
+  if (s.OscPort != 209) ini.WriteInteger(sec, "OscPort", s.OscPort);
+  else ini.DeleteKey(sec, "OscPort");
   ini.WriteString(sec, "SelfIP", IPToStr(s.SelfIP));
   ini.WriteString(sec, "DestIP", IPToStr(s.DestIP));
   ini.WriteInteger(sec, "Attempts", s.Attempts);

@@ -20,6 +20,7 @@ struct TLinkSettings {
   int32_t ComPortNumber = 1;
   std::string ComPortDevice;    // overrides "/dev/ttyS(n-1)" (USB adapter, simulator pty)
   uint16_t UdpPort = 208;       // both ends; a user without the right to bind low ports picks another
+  uint16_t OscPort = 209;       // the oscilloscope stream, both ends; another one as for UdpPort
   TIPAddress SelfIP{};
   TIPAddress DestIP{};
   int32_t Attempts = 3;

@@ -237,6 +237,8 @@ void SimDiagTree::Publish(SimMemory& memory) {
 
   std::vector<uint32_t> cpuChildren = portHeaders_;
   cpuChildren.push_back(tables);
+  // The signal the oscilloscope streams; its data byte is the channel the stream command asks for.
+  cpuChildren.push_back(b.Obj(40, "Осциллограф", b.Data({1}), 0, 0, kIconTable));
   cpuChildren.insert(cpuChildren.end(), cpu.begin(), cpu.end());
   const uint32_t processor = b.Folder("Процессор", cpuChildren, kIconCpu, 541);
 

@@ -41,6 +41,7 @@ const std::map<std::string, Setter>& ValueOptions() {
          }
        }},
       {"--port", [](const std::string& v, SimOptions& o) { return ParseNumber(v, o.port); }},
+      {"--osc-port", [](const std::string& v, SimOptions& o) { return ParseNumber(v, o.oscPort) && o.oscPort >= 0 && o.oscPort <= 65535; }},
       {"--disk", [](const std::string& v, SimOptions& o) { o.disk = v; return !v.empty(); }},
       {"--seed", [](const std::string& v, SimOptions& o) { return ParseNumber(v, o.faults.seed); }},
       {"--drop", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.drop); }},
@@ -96,6 +97,8 @@ const char* Usage() {
   return "usage: velmor-sim [options]\n"
          "  --ip IP        UDP address to listen on (default 127.0.0.2)\n"
          "  --port N       UDP port (default 208; 0 = any free port)\n"
+         "  --osc-port N   UDP port of the oscilloscope stream (default 209 with\n"
+         "                 port 208, else any free port)\n"
          "  --serial       create a pseudo-terminal and serve the serial link on it\n"
          "                 (UDP then only when --ip or --port is given as well)\n"
          "  --disk DIR     folder holding the controller's drive c: (default ./velmor-disk)\n"
@@ -108,7 +111,7 @@ const char* Usage() {
          "                 0 = silent ports); the traffic follows --seed\n"
          "  --no-batch     leave ReadMemoryAreas unanswered, as older firmware does\n"
          "  -v             one line per request on stderr\n"
-         "Readiness lines on stdout: \"udp: IP:PORT\", then \"pty: PATH\" with --serial.\n";
+         "Readiness lines on stdout: \"udp: IP:PORT\", \"osc: IP:PORT\", then \"pty: PATH\" with --serial.\n";
 }
 
 }  // namespace vlm::sim

@@ -11,6 +11,10 @@ namespace vlm::sim {
 struct SimOptions {
   std::string ip = "127.0.0.2";
   uint16_t port = 208;  // 0 lets the system choose; the readiness line tells which
+  // The oscilloscope stream; 0 as for port. Unless given: 209 beside the standard link port, any
+  // free port beside another (a test's simulator must not need the right to bind low ports).
+  int32_t oscPort = -1;
+  uint16_t OscPort() const { return oscPort >= 0 ? uint16_t(oscPort) : port == 208 ? 209 : 0; }
   bool udp = true;      // off when only --serial was asked for
   bool serial = false;
   std::string disk = "velmor-disk";

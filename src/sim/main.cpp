@@ -12,7 +12,9 @@
 #include "sim/SimController.h"
 #include "sim/SimDiagTree.h"
 #include "sim/SimOptions.h"
+#include "sim/SimOsc.h"
 #include "sim/SimRecorders.h"
+#include "sim/SimScreen.h"
 #include "sim/SimServer.h"
 
 namespace {
@@ -53,23 +55,34 @@ int main(int argc, char** argv) {
   SimController controller(disk, memory);
   SimDiagTree diagTree(options.faults.seed);
   SimRecorders recorders({options.boxRate, options.faults.seed});
+  SimScreen screen;
   // Every part of the firmware that publishes structures in memory adds itself here.
   controller.SetBootHook([&](SimMemory& m) {
     diagTree.Publish(m);
     recorders.Publish(m);
+    screen.Publish(m);
   });
   controller.SetRequestHook([&] { recorders.CatchUp(memory); });
   controller.SetAreasRefused(options.noBatch);
   controller.Boot();
   FaultInjector faults(options.faults);
   SimServer server(controller, faults, options.verbose);
-  server.SetTick([&diagTree, &memory] { diagTree.Tick(memory); }, std::chrono::milliseconds(SimDiagTree::kTickMs));
+  server.SetTick(
+      [&diagTree, &screen, &memory] {
+        diagTree.Tick(memory);
+        screen.Tick(memory);
+      },
+      std::chrono::milliseconds(SimDiagTree::kTickMs));
+  SimOsc osc(options.faults);
   InstallSignals();
 
-  // Readiness lines: whoever started us waits for them before talking to the controller.
+  // Readiness lines: whoever started us waits for them before talking to the controller. The
+  // oscilloscope's line goes out in the same write as the link's, which callers wait for.
   if (options.udp) {
+    if (const std::string e = osc.Open(options.ip, options.OscPort()); !e.empty()) return Fail("oscilloscope: " + e);
+    osc.Start();
     if (const std::string e = server.OpenUdp(options.ip, options.port); !e.empty()) return Fail(e);
-    std::printf("udp: %s\n", server.UdpAddress().c_str());
+    std::printf("udp: %s\nosc: %s\n", server.UdpAddress().c_str(), osc.Address().c_str());
     std::fflush(stdout);
   }
   if (options.serial) {
@@ -78,6 +91,10 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   if (const std::string e = server.Run(gStop); !e.empty()) return Fail(e);
+  osc.Stop();
+  const SimOscReport report = osc.Report();
+  std::fprintf(stderr, "osc: total sent %llu dropped %llu repeated %llu\n", static_cast<unsigned long long>(report.sent),
+               static_cast<unsigned long long>(report.dropped), static_cast<unsigned long long>(report.repeated));
   recorders.CatchUp(memory);
   // What the recorders hold, for whoever checks a read-out against it.
   for (const auto& count : recorders.Counts())

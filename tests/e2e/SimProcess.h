@@ -118,6 +118,8 @@ class TSim {
   bool Running() const { return pid_ > 0; }
   uint16_t Port() const { return port_; }
   const std::string& Pty() const { return pty_; }
+  // Port of the oscilloscope stream from the readiness line "osc: IP:PORT" (0 when there is none).
+  uint16_t OscPort() const { return oscPort_; }
   void Stop() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
@@ -159,9 +161,16 @@ class TSim {
     std::string text;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-      const bool udpReady = text.find("udp: ") != std::string::npos;
+      // "udp:" and "osc:" come in one write; both lines whole.
+      const size_t oscLine = text.find("osc: ");
+      const bool udpReady = text.find("udp: ") != std::string::npos && oscLine != std::string::npos &&
+                            text.find('\n', oscLine) != std::string::npos;
       const size_t pty = text.find("pty: ");
       if (udpReady && (!serial || (pty != std::string::npos && text.find('\n', pty) != std::string::npos))) {
+        if (const size_t osc = text.find("osc: "); osc != std::string::npos) {
+          const size_t colon = text.find(':', osc + 5);
+          oscPort_ = uint16_t(std::stoi(text.substr(colon + 1, text.find('\n', osc) - colon - 1)));
+        }
         if (serial) pty_ = text.substr(pty + 5, text.find('\n', pty) - pty - 5);
         return true;
       }
@@ -177,6 +186,7 @@ class TSim {
 
   pid_t pid_ = -1;
   uint16_t port_ = 0;
+  uint16_t oscPort_ = 0;
   std::string pty_;
 };
 

@@ -23,6 +23,16 @@ TEST(SimOptions, Defaults) {
   EXPECT_FALSE(o.serial);
   EXPECT_EQ(o.faults.drop, 0);
   EXPECT_EQ(o.faults.seed, 1u);
+  EXPECT_EQ(o.OscPort(), 209);
+}
+
+TEST(SimOptions, OscilloscopePortFollowsTheLinkPortUnlessGiven) {
+  EXPECT_EQ(Parse({"--port", "20208"}).OscPort(), 0);  // a free port, told on the readiness line
+  EXPECT_EQ(Parse({"--port", "20208", "--osc-port", "20209"}).OscPort(), 20209);
+  EXPECT_EQ(Parse({"--osc-port=0"}).OscPort(), 0);
+  std::string error;
+  Parse({"--osc-port", "70000"}, &error);
+  EXPECT_EQ(error, "bad value for --osc-port: 70000");
 }
 
 TEST(SimOptions, AllOptionsBothSpellings) {

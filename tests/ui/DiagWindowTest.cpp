@@ -14,12 +14,17 @@
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
 #include "app/MainForm.h"
+#include "app/MainServices.h"
+#include "services/ui/ServiceWindows.h"
 #include "diag/DiagKinds.h"
 #include "shell/AppContext.h"
+#include "shell/ui/AppInfo.h"
 #include "diag/ui/FormDiag.h"
 #include "diag/ui/DiagService.h"
 #include "diag/ui/FormDiagDebug.h"
 #include "diag/ui/FrameDiagView.h"
+#include "diag/ui/FormDisplay.h"
+#include "diag/ui/FrameOsc.h"
 #include "diag/ui/FrameTablo.h"
 #include "diag/ui/FrameValueMap.h"
 #include "link/Velmor_PC.h"
@@ -41,6 +46,8 @@ class DiagWindowTest : public QObject {
   void DebugViewWritesAtTheDataPointer();
   void ServiceButtonMakesTheWindowOnceAndShowsItModally();
   void MainWindowHasTheDiagnosticsButton();
+  void OscilloscopeDrawsTheSimulatorsSignal();
+  void DisplayShowsTheSimulatorsScreen();
 
  private:
   TDiagObj* Find(const char* path) { return FindByPath(form_->Session().Context(), *form_->Session().Root, path); }
@@ -62,7 +69,10 @@ void DiagWindowTest::initTestCase() {
   qputenv("VELMOR_HOME", home_.path().toUtf8());
   SetPrompt(&prompt_);
   const int port = test::TestPort(3);
-  QVERIFY(test::StartSimulator(sim_, 3, port, disk_.path()));
+  int oscPort = 0;
+  QVERIFY(test::StartSimulator(sim_, 3, port, disk_.path(), &oscPort));
+  QVERIFY(oscPort > 0);
+  link_.Settings.OscPort = uint16_t(oscPort);
   link_.Settings.DestIP = {127, 0, 0, 3};
   link_.Settings.SelfIP = {127, 0, 0, 1};
   link_.Settings.UdpPort = uint16_t(port);
@@ -302,6 +312,69 @@ void DiagWindowTest::MainWindowHasTheDiagnosticsButton() {
   QVERIFY(button);
   QCOMPARE(button->toolTip(), QString("Сервис \"Диагностика\""));
   QVERIFY(!DiagWindow(&form));
+  const auto services = AttachServiceWindows(form, context);
+  auto* display = form.findChild<QToolButton*>("ButtonDisplay");
+  QVERIFY(display);
+  QCOMPARE(display->toolTip(), QString("Сервис \"Дисплей\""));
+}
+
+// Pixels of a colour in a picture.
+static int CountColour(const QImage& image, unsigned windowsColour) {
+  const QRgb wanted = WinColor(windowsColour).rgb();
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == wanted;
+  return n;
+}
+
+void DiagWindowTest::OscilloscopeDrawsTheSimulatorsSignal() {
+  OpenAndTick("Процессор.Осциллограф");
+  auto* osc = qobject_cast<TFrameOsc*>(form_->ViewFrame());
+  QVERIFY(osc);
+  QCOMPARE(form_->HelpContext(), 660);
+  QCOMPARE(osc->Channel(), uint8_t(1));
+  // A third of a second of stream: the plotter gets its first columns.
+  QTRY_VERIFY_WITH_TIMEOUT(osc->Stream().Counters().packets >= 32, 10000);
+  osc->ScanTick();
+  const QImage plot = osc->PlotImage(), scope = osc->OscImage();
+  QCOMPARE(plot.size(), QSize(1001, 300));
+  QVERIFY(CountColour(plot, 0x00FF00) > 0);  // channel A bars, first line's green
+  QVERIFY(CountColour(plot, 0x800080) > 0);  // channel B bars
+  QVERIFY(CountColour(scope, 0x00FF00) > 500);  // the sine's polyline
+  QVERIFY(CountColour(scope, 0x800080) > 500);  // the ramp's
+  auto* smaller = osc->findChild<QToolButton*>("SpeedButtonMinus");
+  QVERIFY(!smaller->isEnabled());
+  osc->findChild<QToolButton*>("SpeedButtonPlus")->click();
+  QCOMPARE(osc->Oscillogram().Divisor, 128);
+  QVERIFY(smaller->isEnabled());
+  Shoot(form_.get(), "diag_osc");
+  const QString saved = osc->SaveTo(QDir(home_.path()).filePath("запись"));
+  QVERIFY2(saved.startsWith("Файл: " + QDir(home_.path()).filePath("запись.wav") + "\n\nБайтов: "), qPrintable(saved));
+  osc->ImagePlotMouseDown(0, 0);
+  QVERIFY(osc->Paused());
+  OpenAndTick("Процессор");
+  QVERIFY(!form_->ViewFrame());
+}
+
+void DiagWindowTest::DisplayShowsTheSimulatorsScreen() {
+  TFormDisplay display(link_);
+  display.show();
+  QVERIFY(display.windowTitle().endsWith(" - Дисплей  IP=127.0.0.3"));
+  QVERIFY(!display.GlyphSource().isEmpty());
+  for (int tick = 0; tick < 50; ++tick) display.TimerWorkTimer();
+  const QString text = QString::fromStdString(display.Screen().Text());
+  QVERIFY2(text.contains("ВЕЛМОР-DOS 4.1   Контроллер телемеханики"), qPrintable(text));
+  const QImage picture = display.Picture();
+  QCOMPARE(picture.size(), QSize(640, 500));
+  QCOMPARE(picture.pixel(0, 0), WinColor(0xC00000).rgb());  // title bar: blue background
+  QCOMPARE(display.RowRuler().pixel(0, 0), WinColor(0x606060).rgb());  // the row read next: 0 again
+  Shoot(&display, "display");
+  const QString saved = display.SaveTo(QDir(home_.path()).filePath("экран.png"));
+  QCOMPARE(saved, QDir(home_.path()).filePath("экран.bmp"));
+  QCOMPARE(QFileInfo(saved).size(), qint64(54 + 640 * 500 * 3));
+  display.ImageRunClick();
+  QVERIFY(!display.Reading());
+  QCOMPARE(display.findChild<QToolButton*>("ImageRun")->toolTip(), QString("Включить/Отключить чтение (Отключено)"));
 }
 
 QTEST_MAIN(DiagWindowTest)

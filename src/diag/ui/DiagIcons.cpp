@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QToolButton>
 
 namespace vlm {
 namespace {
@@ -61,6 +62,17 @@ QIcon DiagToolIcon(int index) {
     }
   }
   return QIcon(pixmap);
+}
+
+QToolButton* DiagToolButton(const char* name, const QString& hint, int icon, std::function<void()> run) {
+  auto* b = new QToolButton;
+  b->setObjectName(name);
+  b->setToolTip(hint);
+  b->setIcon(DiagToolIcon(icon));
+  b->setIconSize(QSize(24, 24));
+  b->setAutoRaise(true);
+  QObject::connect(b, &QToolButton::clicked, b, [run = std::move(run)] { run(); });
+  return b;
 }
 
 }  // namespace vlm

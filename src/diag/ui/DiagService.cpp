@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "diag/ui/FormDiag.h"
+#include "diag/ui/FormDisplay.h"
 
 namespace vlm {
 namespace {
@@ -21,7 +22,28 @@ QIcon ServiceIcon() {
   return QIcon(pixmap);
 }
 
+QIcon DisplayIcon() {
+  QPixmap pixmap(28, 28);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setPen(QPen(QColor(40, 40, 40), 2));
+  p.setBrush(QColor(0, 0, 160));
+  p.drawRect(3, 4, 22, 16);
+  p.drawLine(10, 24, 18, 24);
+  p.setPen(QColor(220, 220, 220));
+  for (int y = 8; y <= 16; y += 4) p.drawLine(6, y, 6 + (y * 3) % 16, y);
+  return QIcon(pixmap);
+}
+
 }  // namespace
+
+QToolButton* AddDisplayService(const TServiceButtonAdder& add, TControllerLink& link, QWidget* owner) {
+  return add("ButtonDisplay", "Сервис \"Дисплей\"", DisplayIcon(), [&link, owner] {
+    auto* form = owner->findChild<TFormDisplay*>("FormDisplay", Qt::FindDirectChildrenOnly);
+    if (!form) form = new TFormDisplay(link, owner);
+    form->exec();
+  });
+}
 
 TFormDiag* DiagWindow(QWidget* owner) { return owner->findChild<TFormDiag*>("FormDiag", Qt::FindDirectChildrenOnly); }
 

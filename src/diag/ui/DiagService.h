@@ -21,4 +21,7 @@ QToolButton* AddDiagService(const TServiceButtonAdder& add, TControllerLink& lin
 // The window behind the button, nullptr before its first use.
 TFormDiag* DiagWindow(QWidget* owner);
 
+// The button "Сервис \"Дисплей\"": the display mirror, made on first use, kept and shown modally.
+QToolButton* AddDisplayService(const TServiceButtonAdder& add, TControllerLink& link, QWidget* owner);
+
 }  // namespace vlm

@@ -127,13 +127,7 @@ QWidget* TFormDiag::BuildToolbar() {
   auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(0, 0, 0, 0);
   auto button = [&](const char* name, const QString& hint, int icon, std::function<void()> run) {
-    auto* b = new QToolButton;
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setIcon(DiagToolIcon(icon));
-    b->setIconSize(QSize(24, 24));
-    b->setAutoRaise(true);
-    connect(b, &QToolButton::clicked, this, [run] { run(); });
+    QToolButton* b = DiagToolButton(name, hint, icon, std::move(run));
     row->addWidget(b);
     return b;
   };

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "diag/DiagKinds.h"
+#include "diag/ui/FrameOsc.h"
 #include "diag/ui/FrameTablo.h"
 #include "diag/ui/FrameValueMap.h"
 
@@ -44,6 +45,7 @@ TFrameDiagView* TFrameDiagView::Create(int kind, TDiagContext& context, QWidget*
   if (kind == kDiagTI) return new TFrameValueMap(true, context, parent);
   if (kind == kDiagTS) return new TFrameValueMap(false, context, parent);
   if (kind == kDiagTablo) return new TFrameTablo(context, parent);
+  if (kind == kDiagScope) return new TFrameOsc(context, parent);
   return nullptr;
 }
 

@@ -33,7 +33,7 @@ class TFrameDiagView : public QWidget {
   std::function<void(const QString& title, const QStringList& lines)> ShowJournal;
   std::function<void(const QString& line)> AppendJournal;
 
-  // Creates the frame of a table kind (42, 43, 44), nullptr for others.
+  // Creates the frame of a view kind (40, 42, 43, 44), nullptr for others.
   static TFrameDiagView* Create(int kind, TDiagContext& context, QWidget* parent);
   // Help context of the view of a kind.
   static int HelpContext(int kind);
