@@ -140,9 +140,12 @@ void TFormVLM::ReadFromController(bool byButton) {
 
 void TFormVLM::WriteToController(bool byButton) {
   if (ApplyFrame() != 0) return;
-  if (AskYesNo("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?") != TAnswer::Yes)
-    return;
+  // Built first, so that the question can say what the controller holds now and how it differs.
   station_->WriteConfig(ctx_.Image);
+  std::string note;
+  if (!CompareBeforeWrite(note)) return;
+  if (AskYesNo(note + "Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?") != TAnswer::Yes)
+    return;
   {
     TFlagScope busy(busy_);
     TLinkSession session(ctx_.Link);

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QRadioButton;
 class QSpinBox;
 class QTableWidget;
@@ -47,6 +48,9 @@ class TOptionsDlg : public QDialog {
   void SpeedButtonSaveClick();
   void SpeedButtonLoadClick();
   void SpeedButtonHintClick();
+  // The list's menu: "Резервные копии всех контроллеров".
+  QMenu* PopupMenuIP() const { return popupIp_; }
+  void ActionBackupAllExecute();
 
  private:
   TLinkSettings filled_;  // what FillFrom got: the base of Values()
@@ -72,6 +76,7 @@ class TOptionsDlg : public QDialog {
   QTableWidget* grid_;
   QCheckBox *checkMess_, *checkBackup_;
   QSpinBox *spinAttempts_, *spinWait_;
+  QMenu* popupIp_ = nullptr;
 };
 
 }  // namespace vlm
