@@ -60,7 +60,7 @@ class TDiffer {
           std::equal(ra->payload.begin(), ra->payload.end(), rb->payload.begin()))
         continue;
       const TItemShow show = DescribeItem(rb ? b : a, id, occurrence);
-      if (show.isRowCount) continue;  // the rows say it
+      if (show.isRowCount || show.isChildCount) continue;  // the rows and the objects say it
       if (show.as == TShowAs::Rows) {
         Rows(show, ra ? ra->payload : std::span<const uint8_t>{}, rb ? rb->payload : std::span<const uint8_t>{},
              path);
@@ -84,22 +84,43 @@ class TDiffer {
       }
       return text;
     };
-    for (size_t r = 0; r < std::max(ra.size(), rb.size()); ++r) {
+    // Rows are sorted while writing, so a row keeps its content rather than its place: equal rows
+    // pair first, in order; the rest pair in order as changed rows, the surplus is added or removed.
+    std::map<std::vector<std::string>, std::vector<size_t>> unusedOld;
+    for (size_t r = ra.size(); r-- > 0;) unusedOld[ra[r]].push_back(r);
+    std::vector<bool> oldPaired(ra.size());
+    std::vector<size_t> newLeft;
+    for (size_t r = 0; r < rb.size(); ++r) {
+      auto it = unusedOld.find(rb[r]);
+      if (it == unusedOld.end() || it->second.empty()) {
+        newLeft.push_back(r);
+        continue;
+      }
+      oldPaired[it->second.back()] = true;
+      it->second.pop_back();
+    }
+    std::vector<size_t> oldLeft;
+    for (size_t r = 0; r < ra.size(); ++r)
+      if (!oldPaired[r]) oldLeft.push_back(r);
+    for (size_t i = 0; i < std::max(oldLeft.size(), newLeft.size()); ++i) {
       TDiffEntry e;
       e.path = path;
       e.caption = show.caption;
-      e.row = static_cast<int>(r + 1);
-      if (r >= ra.size()) {
+      if (i >= oldLeft.size()) {
         e.kind = TChangeKind::RowAdded;
-        e.newText = whole(rb[r]);
-      } else if (r >= rb.size()) {
+        e.row = static_cast<int>(newLeft[i] + 1);
+        e.newText = whole(rb[newLeft[i]]);
+      } else if (i >= newLeft.size()) {
         e.kind = TChangeKind::RowRemoved;
-        e.oldText = whole(ra[r]);
+        e.row = static_cast<int>(oldLeft[i] + 1);
+        e.oldText = whole(ra[oldLeft[i]]);
       } else {
-        if (ra[r] == rb[r]) continue;
+        const auto& a = ra[oldLeft[i]];
+        const auto& b = rb[newLeft[i]];
         e.kind = TChangeKind::RowChanged;
-        for (size_t c = 0; c < std::max(ra[r].size(), rb[r].size()); ++c) {
-          const std::string oa = c < ra[r].size() ? ra[r][c] : "", nb = c < rb[r].size() ? rb[r][c] : "";
+        e.row = static_cast<int>(newLeft[i] + 1);
+        for (size_t c = 0; c < std::max(a.size(), b.size()); ++c) {
+          const std::string oa = c < a.size() ? a[c] : "", nb = c < b.size() ? b[c] : "";
           if (oa != nb) e.cells.push_back({title(c), oa, nb});
         }
       }

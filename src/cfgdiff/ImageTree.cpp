@@ -80,19 +80,20 @@ struct TModelCaption {
   uint8_t id;
   const char* caption;
   TShowAs as;
+  bool childCount = false;
 };
 
 // Items of the hand-written model objects, named as their frames name them.
 constexpr TModelCaption kModelCaptions[] = {
     {"TStation", 149, "Место установки", TShowAs::Text},
-    {"TStation", 147, "Число контроллеров", TShowAs::Number},
+    {"TStation", 147, "Число контроллеров", TShowAs::Number, true},
     {"TController", 105, "Номер процессора", TShowAs::Number},
-    {"TController", 103, "Число плат", TShowAs::Number},
+    {"TController", 103, "Число плат", TShowAs::Number, true},
     {"TProcessor", 105, "Номер процессора", TShowAs::Number},
     {"TProcessor", 1, "IP адрес", TShowAs::Ip},
     {"TProcessor", 186, "Маска подсети", TShowAs::Ip},
     {"TProcessor", 187, "Основной шлюз", TShowAs::Ip},
-    {"TProcessor", 104, "Число программных портов", TShowAs::Number},
+    {"TProcessor", 104, "Число программных портов", TShowAs::Number, true},
     {"", 101, "Версия записи", TShowAs::Number},
     {"", 1, "Базовый адрес", TShowAs::Number},
     {"", 9, "Линия запроса прерывания", TShowAs::Number},
@@ -240,7 +241,10 @@ TItemShow DescribeItem(const TImageBox& box, uint8_t id, int occurrence) {
       case 101: show = Shown("Версия записи", TShowAs::Number, 1); return show;
       case 106: show = Shown("Адрес порта", TShowAs::Number, 1); return show;
       case 107: show = Shown("Аппаратный порт", port->NeedsHardPort() ? TShowAs::HardPort : TShowAs::Number, 1); return show;
-      case 108: show = Shown("Число КП", TShowAs::Number, 1); return show;
+      case 108:
+        show = Shown("Число КП", TShowAs::Number, 1);
+        show.isChildCount = true;
+        return show;
       case 149:
         if (occurrence == 0 && port->Kind().writesComment) {
           show = Shown("Комментарий", TShowAs::Text, 0);
@@ -253,7 +257,11 @@ TItemShow DescribeItem(const TImageBox& box, uint8_t id, int occurrence) {
     return show;
   }
   if (auto* point = dynamic_cast<const TDataPoint*>(obj)) {
-    if (id == 124) return Shown("Число групп ТИ", TShowAs::Number, 1);
+    if (id == 124) {
+      show = Shown("Число групп ТИ", TShowAs::Number, 1);
+      show.isChildCount = true;
+      return show;
+    }
     if (id == 101) return Shown("Версия записи", TShowAs::Number, 1);
     DescribeKindItem(point->Kind().items, point->Kind().tables, point->ClassName(), id, occurrence, show);
     return show;
@@ -272,6 +280,7 @@ TItemShow DescribeItem(const TImageBox& box, uint8_t id, int occurrence) {
     if ((m.className == className || !*m.className) && m.id == id) {
       show.caption = m.caption;
       show.as = m.as;
+      show.isChildCount = m.childCount;
       return show;
     }
   return show;

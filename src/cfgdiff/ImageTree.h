@@ -52,6 +52,7 @@ struct TItemShow {
   const TRowTableDef* table = nullptr;         // Rows: the table, and the item is its rows
   std::optional<TOwnerTableId> owner;          // Rows: the grid that shows the cells
   bool isRowCount = false;     // the row count item of a table (the rows item says it all)
+  bool isChildCount = false;   // how many objects follow (their additions and removals say it)
 };
 
 class TLoadedImage {

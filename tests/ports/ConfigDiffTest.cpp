@@ -16,9 +16,17 @@
 namespace vlm::test {
 namespace {
 
-std::string PathOf(const TTreeNode& node) {
-  std::string path = node.Text();
-  for (const TTreeNode* n = node.Parent(); n; n = n->Parent()) path = n->Text() + " / " + path;
+// The path of the node as the image names it once read (the reader names every node).
+std::string PathIn(const Bytes& image, const TTreeNode& node) {
+  std::vector<size_t> indices;
+  for (const TTreeNode* n = &node; n->Parent(); n = n->Parent()) indices.push_back(n->Index());
+  const TLoadedImage loaded(image);
+  const TTreeNode* at = loaded.Tree().Root();
+  std::string path = at->Text();
+  for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
+    at = at->Child(*it);
+    path += " / " + at->Text();
+  }
   return path;
 }
 
@@ -34,7 +42,10 @@ class ConfigDiffTest : public PortsFixture {
     before = WriteImage();
   }
   // The lines of the difference between the image of the fixture and the tree as it is now.
-  std::string DiffNow() { return DiffText(DiffImages(before, WriteImage())); }
+  std::string DiffNow() {
+    after = WriteImage();
+    return DiffText(DiffImages(before, after));
+  }
   template <class T>
   T* First() const {
     T* found = nullptr;
@@ -67,7 +78,7 @@ class ConfigDiffTest : public PortsFixture {
       }
     }
   }
-  Bytes before;
+  Bytes before, after;
 };
 
 TEST_F(ConfigDiffTest, IdenticalImagesAreEqualWithoutATreeAndEqualTreesDespiteTheStamp) {
@@ -89,7 +100,8 @@ TEST_F(ConfigDiffTest, EachKindOfChangeGivesExactlyItsLine) {
     TComPort* port = First<TComPort>();
     const int32_t old = port->Speed;
     port->Speed = 19200;
-    EXPECT_EQ(DiffNow(), "~ " + PathOf(*port->Node) + ": Скорость обмена, бит/с: " + std::to_string(old) + " -> 19200\n");
+    const std::string diff = DiffNow();
+    EXPECT_EQ(diff, "~ " + PathIn(after, *port->Node) + ": Скорость обмена, бит/с: " + std::to_string(old) + " -> 19200\n");
     port->Speed = old;
   }
   {
@@ -106,7 +118,8 @@ TEST_F(ConfigDiffTest, EachKindOfChangeGivesExactlyItsLine) {
     TDataPort* port = AddPortOf(2);
     port->Number = 77;
     port->UpdateNode();
-    EXPECT_EQ(DiffNow(), "+ " + PathOf(*port->Node) + "\n");
+    const std::string diff = DiffNow();
+    EXPECT_EQ(diff, "+ " + PathIn(after, *port->Node) + "\n");
     port->Node->Parent()->DeleteChild(port->Node->Index());
   }
   {
@@ -114,7 +127,7 @@ TEST_F(ConfigDiffTest, EachKindOfChangeGivesExactlyItsLine) {
     TDataPort* active = PortOfKind(2);
     ASSERT_GT(active->ChildCount(), 1u);
     TTreeNode* point = active->Node->Child(1);
-    const std::string line = "- " + PathOf(*point) + "\n";
+    const std::string line = "- " + PathIn(before, *point) + "\n";
     active->Node->DeleteChild(1);
     EXPECT_EQ(DiffNow(), line);
     ReadImage(before);
@@ -124,7 +137,7 @@ TEST_F(ConfigDiffTest, EachKindOfChangeGivesExactlyItsLine) {
 TEST_F(ConfigDiffTest, TableRowsAndNumbersChangeInPlace) {
   TDataPort* passive = PortOfKind(3);
   ASSERT_GE(passive->Tables.at(0).Count(), 2u);
-  const std::string path = PathOf(*passive->Node);
+  const std::string path = PathIn(before, *passive->Node);
   const std::string title = passive->Tables[0].Def().title;
   {
     SCOPED_TRACE("one byte of the second stored row of the first table");
@@ -160,7 +173,8 @@ TEST_F(ConfigDiffTest, TableRowsAndNumbersChangeInPlace) {
     const int old = passive->Number;
     passive->Number = 99;
     passive->UpdateNode();
-    EXPECT_EQ(DiffNow(), "~ " + PathOf(*passive->Node) + ": Адрес порта: " + std::to_string(old) + " -> 99\n");
+    const std::string diff = DiffNow();
+    EXPECT_EQ(diff, "~ " + PathIn(after, *passive->Node) + ": Адрес порта: " + std::to_string(old) + " -> 99\n");
   }
 }
 
@@ -216,7 +230,7 @@ TEST_F(ConfigDiffTest, AHandEditedTextChangesExactlyWhatWasEdited) {
   port->Number = 42;
   port->UpdateNode();
   EXPECT_EQ(edited, WriteImage());
-  EXPECT_EQ(DiffText(DiffImages(before, edited)), "~ " + PathOf(*port->Node) + ": Адрес порта: " + old + " -> 42\n");
+  EXPECT_EQ(DiffText(DiffImages(before, edited)), "~ " + PathIn(edited, *port->Node) + ": Адрес порта: " + old + " -> 42\n");
 }
 
 TEST_F(ConfigDiffTest, ATextWithAnErrorNamesTheLine) {
