@@ -171,8 +171,8 @@ class TTextReader {
     }
     if (header_.size() != kHeaderSize) Fail("нет заголовка из 144 байт");
     while (!open_.empty()) Close();
-    if (image_.size() + 2 > kImageCapacity)
-      Fail(Format("образ в %d байт больше предельных %d", {image_.size() + 2, kImageCapacity}));
+    const size_t size = kHeaderSize + image_.size() + 2;
+    if (size > kImageCapacity) Fail(Format("образ в %d байт больше предельных %d", {size, kImageCapacity}));
     TConfig cfg;
     cfg.Clear();
     std::copy(header_.begin(), header_.end(), cfg.Data());
@@ -261,7 +261,8 @@ class TTextReader {
     uint8_t tag = kTagItem;
     if (s.front() == '@') {
       const auto bytes = HexList(s.substr(1, 2));
-      tag = bytes.at(0);
+      if (bytes.size() != 1 || s.size() < 4) Fail("после \"@\" нужен тег записи из двух шестнадцатеричных цифр");
+      tag = bytes[0];
       s = Trimmed(s.substr(3));
     }
     const uint8_t id = Id(s);

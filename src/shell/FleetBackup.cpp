@@ -26,15 +26,15 @@ std::string CleanPlace(const std::string& place) {
   return clean;
 }
 
-// The newest earlier copy of the controller in the folder: the names sort by their time.
-std::filesystem::path NewestCopy(const std::filesystem::path& folder, const std::string& prefix,
-                                 const std::filesystem::path& except) {
+// The newest earlier copy of the controller in the folder: the names sort by their time. A copy
+// made in the same second has the very name of the new one and counts too.
+std::filesystem::path NewestCopy(const std::filesystem::path& folder, const std::string& prefix) {
   std::filesystem::path best;
   std::string bestName;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
     const std::string name = FileNameUtf8(entry.path());
-    if (entry.path() == except || !name.starts_with(prefix) || !name.ends_with(".cfg")) continue;
+    if (!name.starts_with(prefix) || !name.ends_with(".cfg")) continue;
     if (name.size() != prefix.size() + 15 + 4) continue;  // yyyymmdd-hhnnss.cfg
     if (name > bestName) {
       bestName = name;
@@ -119,7 +119,7 @@ TBackupResult BackupController(const TBackupTarget& target, const TBackupOptions
   r.size = bytes.size();
   const std::filesystem::path path = options.folder / PathFromUtf8(name);
   const std::string prefix = name.substr(0, name.size() - 19);  // up to the time and ".cfg"
-  r.previous = NewestCopy(options.folder, prefix, path);
+  r.previous = NewestCopy(options.folder, prefix);
   if (!r.previous.empty()) {
     std::string before;
     if (ReadWholeFile(r.previous, before) && before.size() == bytes.size() &&

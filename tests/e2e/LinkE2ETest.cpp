@@ -187,7 +187,7 @@ TEST_F(LinkE2E, BackupAllCopiesEveryReachableControllerAndCountsTheFailures) {
     sims.push_back(std::make_unique<TSim>(d, home, std::vector<std::string>{}, false, ips[i]));
     ASSERT_TRUE(sims.back()->Running());
     list += "ТП " + std::to_string(i) + "=" + ips[i] + "\r\n";
-    links += "[Link " + ips[i] + "]\r\nUdpPort=" + std::to_string(sims.back()->Port()) + "\r\nAttempts=2\r\nWaitTime=50\r\n";
+    links += "[Link " + ips[i] + "]\r\nUdpPort=" + std::to_string(sims.back()->Port()) + "\r\nAttempts=1\r\nWaitTime=30\r\n";
   }
   sims[2]->Stop();
   WriteBytes(pc / "IPList.ini", list + links);
@@ -219,6 +219,21 @@ TEST_F(LinkE2E, BackupAllCopiesEveryReachableControllerAndCountsTheFailures) {
     ++identical;
   EXPECT_EQ(identical, 2u) << second.out;
   EXPECT_EQ(static_cast<size_t>(std::distance(fs::directory_iterator(out), fs::directory_iterator())), 2u);
+
+  // diff-controller: the file the controller holds, another one, a controller that does not answer.
+  auto diff = [&](size_t sim, const fs::path& file) {
+    return Run({VELMORCTL, "--ip", ips[sim], "--self", "127.0.0.1", "--port", std::to_string(sims[sim]->Port()),
+                "--attempts", "1", "--wait", "30", "diff-controller", file.string()});
+  };
+  const TRun same = diff(0, root.Path() / "disk0" / "vlm.cfg");
+  EXPECT_EQ(same.status, 0) << same.out << same.err;
+  EXPECT_EQ(same.out, "Конфигурация в контроллере совпадает с файлом байт в байт\n");
+  const TRun other = diff(0, root.Path() / "disk1" / "vlm.cfg");
+  EXPECT_EQ(other.status, 1) << other.out << other.err;
+  EXPECT_EQ(other.out, "~ СТАНЦИЯ ПУ ТП 1: Место установки: \"ТП 0\" -> \"ТП 1\"\n");
+  const TRun gone = diff(2, root.Path() / "disk0" / "vlm.cfg");
+  EXPECT_EQ(gone.status, 3) << gone.out << gone.err;
+  EXPECT_NE(gone.err.find("no answer from the controller"), std::string::npos) << gone.err;
 }
 
 }  // namespace

@@ -257,6 +257,15 @@ TEST_F(ConfigDiffTest, ATextWithAnErrorNamesTheLine) {
       EXPECT_NE(std::string(e.what()).find(c.what), std::string::npos) << e.what();
     }
   }
+  // Records that would not fit the image behind the header.
+  std::string big = text.substr(0, text.find("[148]")) + "[148] x\n  1 = hex";
+  for (int i = 0; i < 63900; ++i) big += " 00";
+  try {
+    ConfigFromText(big + "\n");
+    ADD_FAILURE() << "accepted";
+  } catch (const ETextFormError& e) {
+    EXPECT_NE(std::string(e.what()).find("больше предельных 64001"), std::string::npos) << e.what();
+  }
   // A record line deeper than the containers that are open.
   std::string deep = text;
   const size_t item = deep.find("\n  149 ");
