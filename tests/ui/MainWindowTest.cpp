@@ -1,13 +1,16 @@
 // The main window offscreen: the tree and its menus, cards and their frames, delete, drag and
 // sort rules, files, the controller (velmor-sim) and the settings.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
