@@ -437,7 +437,8 @@ void MainWindowTest::NoToWriteQuestionWritesNothing() {
   const QString before = form_->WrittenToLabel();
   form_->Guarded([&] { form_->WriteToController(true); });
   QCOMPARE(prompt_.questions.size(), size_t(1));
-  QCOMPARE(prompt_.questions[0], std::string("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?"));
+  // What the controller holds now may be said first (whatever answers at the default address).
+  QVERIFY(prompt_.questions[0].ends_with("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?"));
   QCOMPARE(spy.writeBlocks, std::vector<int>{});  // the controller's configuration may be read, never written
   QCOMPARE(form_->WrittenToLabel(), before);
   QVERIFY(QDir(QString::fromStdString(DataSubfolder("Cfg").string())).entryList({"*.cfg"}).isEmpty());
