@@ -22,6 +22,7 @@ class QVBoxLayout;
 namespace vlm {
 
 class TAppContext;
+struct TConfigDiff;
 class TConfigTreeView;
 class TFormHelp;
 class TFormTraffic;
@@ -81,6 +82,9 @@ class TFormVLM : public QWidget {
 
   // Offered after a successful write (the reset window of the services, when it exists).
   std::function<void()> AfterWrite;
+  // Asked before the write question when the controller holds a different configuration; false
+  // stops the write. Unset: the difference dialog (tests answer it themselves).
+  std::function<bool(const TConfigDiff&)> ConfirmDifferences;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -110,6 +114,9 @@ class TFormVLM : public QWidget {
   QString AskOpenPath();
   QString AskSavePath();
   void ReadControllerImage(std::vector<uint8_t>& bytes);
+  // Reads the controller's configuration and compares it with the built image; note gets what
+  // the write question should say first. False when the user stops the write.
+  bool CompareBeforeWrite(std::string& note);
 
   TAppContext& ctx_;
   TTree tree_;

@@ -140,6 +140,8 @@ void AddCfgCommands(CLI::App& app) {
       "check", "build the image once more without saving it and print every report of writing");
   check->add_option("FILE.cfg", args->in, "file to check")->required();
   SetCfgAction(*check, [](const TCfgArgs& a) { return RunCfgCheck({a.in}); }, args);
+
+  AddCfgDiffCommands(*cfg);
 }
 
 }  // namespace vlm::cli

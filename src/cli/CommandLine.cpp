@@ -16,7 +16,7 @@ using TAddGroup = void (*)(CLI::App&);
 
 // The command groups of velmorctl; a new group adds its registration function here.
 constexpr TAddGroup kGroups[] = {AddCfgCommands, AddBoxCommands, AddLinkCommands, AddServiceCommands,
-                                 AddDiagCommands, AddOscCommands};
+                                 AddDiagCommands, AddOscCommands, AddFleetCommands};
 
 // "velmorctl cfg new": the command words recognised so far, for the pointer to their help.
 std::string CommandPath(const CLI::App& app) {

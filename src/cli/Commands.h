@@ -23,6 +23,10 @@ int RunCfgCommand(const std::vector<std::string>& args);
 int RunBoxCommand(const std::vector<std::string>& args);
 
 void AddCfgCommands(CLI::App& app);
+// cfg diff, to-text and from-text, under the cfg group.
+void AddCfgDiffCommands(CLI::App& cfg);
+// diff-controller and backup-all: the configuration of controllers against files.
+void AddFleetCommands(CLI::App& app);
 void AddBoxCommands(CLI::App& app);
 // The link options (--ip, --port, ...) belong to the top level, in front of the command word.
 void AddLinkCommands(CLI::App& app);

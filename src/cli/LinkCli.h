@@ -19,6 +19,10 @@ using TArgs = std::vector<std::string>;
 // link (...)" with status 1. The command's own options are the caller's.
 void SetLinkAction(CLI::App& command, std::function<int(TControllerLink&)> run);
 
+// The saved settings with the link options in front of the command applied.
+TLinkSettings SettingsOfLine(const CLI::App& command);
+// Why a link operation failed, in the words of the link commands.
+std::string FailureWhy(TLinkFailure failure, uint16_t dosError, const TLinkSettings& settings);
 // Prints "velmorctl: <command>: <what>: <why the link failed>" and gives kExitFailed.
 int LinkFailed(const TControllerLink& link, const std::string& command, const std::string& what);
 // Prints "velmorctl: <command>: <text>" and gives kExitBadInput.

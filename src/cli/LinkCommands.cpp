@@ -29,25 +29,6 @@ struct TLinkLine {
 using TRun = int (*)(TControllerLink&, const TArgs&);
 using TCollect = TArgs (*)(const TLinkLine&);
 
-// The saved settings with the link options of the line applied (validated while parsing).
-TLinkSettings SettingsOfLine(const CLI::App& command) {
-  const CLI::App* root = &command;
-  while (root->get_parent()) root = root->get_parent();
-  TLinkSettings s = LoadLinkSettings(TIniFile(PathToUtf8(SettingsIniPath())));
-  auto given = [root](const char* name) -> const CLI::Option* {
-    const CLI::Option* option = root->get_option(name);
-    return option->count() > 0 ? option : nullptr;
-  };
-  if (auto* o = given("--ip")) s.DestIP = StrToIP(o->as<std::string>());
-  if (auto* o = given("--self")) s.SelfIP = StrToIP(o->as<std::string>());
-  if (auto* o = given("--serial")) s.LinkMode = kLinkSerial, s.ComPortDevice = o->as<std::string>();
-  if (auto* o = given("--port")) s.UdpPort = o->as<uint16_t>();
-  if (auto* o = given("--attempts")) s.Attempts = o->as<int>();
-  if (auto* o = given("--wait")) s.WaitTime = o->as<int>();
-  if (given("--show-errors")) s.ShowErrors = true;
-  return s;
-}
-
 std::string Endpoint(const TLinkSettings& s) {
   if (s.LinkMode == kLinkSerial) return "serial " + SerialDeviceName(s);
   return "UDP " + IPToStr(s.DestIP) + ":" + std::to_string(s.UdpPort);
@@ -117,20 +98,44 @@ void AddLinkOptions(CLI::App& app) {
 
 }  // namespace
 
-int LinkFailed(const TControllerLink& link, const std::string& command, const std::string& what) {
+// The saved settings with the link options of the line applied (validated while parsing).
+TLinkSettings SettingsOfLine(const CLI::App& command) {
+  const CLI::App* root = &command;
+  while (root->get_parent()) root = root->get_parent();
+  TLinkSettings s = LoadLinkSettings(TIniFile(PathToUtf8(SettingsIniPath())));
+  auto given = [root](const char* name) -> const CLI::Option* {
+    const CLI::Option* option = root->get_option(name);
+    return option->count() > 0 ? option : nullptr;
+  };
+  if (auto* o = given("--ip")) s.DestIP = StrToIP(o->as<std::string>());
+  if (auto* o = given("--self")) s.SelfIP = StrToIP(o->as<std::string>());
+  if (auto* o = given("--serial")) s.LinkMode = kLinkSerial, s.ComPortDevice = o->as<std::string>();
+  if (auto* o = given("--port")) s.UdpPort = o->as<uint16_t>();
+  if (auto* o = given("--attempts")) s.Attempts = o->as<int>();
+  if (auto* o = given("--wait")) s.WaitTime = o->as<int>();
+  if (given("--show-errors")) s.ShowErrors = true;
+  return s;
+}
+
+std::string FailureWhy(TLinkFailure failure, uint16_t dosError, const TLinkSettings& settings) {
   std::string why;
-  switch (link.LastFailure) {
-    case TLinkFailure::NoAnswer: why = "no answer from the controller (" + Endpoint(link.Settings) + ")"; break;
+  switch (failure) {
+    case TLinkFailure::NoAnswer: why = "no answer from the controller (" + Endpoint(settings) + ")"; break;
     case TLinkFailure::BadAnswer: why = "the controller's answer is incomplete or inconsistent"; break;
-    case TLinkFailure::DosError: why = "the controller reports: " + DosErrorText(link.LastDosError); break;
-    case TLinkFailure::Send: why = "the request could not be sent (" + Endpoint(link.Settings) + ")"; break;
+    case TLinkFailure::DosError: why = "the controller reports: " + DosErrorText(dosError); break;
+    case TLinkFailure::Send: why = "the request could not be sent (" + Endpoint(settings) + ")"; break;
     case TLinkFailure::NotOpen: why = "the link is not open"; break;
     case TLinkFailure::Busy: why = "the link is busy"; break;
-    case TLinkFailure::Disconnected: why = "the serial device was disconnected (" + OpenTarget(link.Settings) + ")"; break;
+    case TLinkFailure::Disconnected: why = "the serial device was disconnected (" + OpenTarget(settings) + ")"; break;
     case TLinkFailure::IsDirectory: why = "it is a directory, not a file"; break;
     case TLinkFailure::Mismatch: why = "the file read back from the controller differs from what was written"; break;
     case TLinkFailure::None: why = "failed"; break;
   }
+  return why;
+}
+
+int LinkFailed(const TControllerLink& link, const std::string& command, const std::string& what) {
+  const std::string why = FailureWhy(link.LastFailure, link.LastDosError, link.Settings);
   std::fprintf(stderr, "velmorctl: %s: %s: %s\n", command.c_str(), what.c_str(), why.c_str());
   return kExitFailed;
 }

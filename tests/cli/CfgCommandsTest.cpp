@@ -1,6 +1,7 @@
 // velmorctl cfg run in-process: files, listings, exit statuses and error texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -78,6 +79,42 @@ TEST_F(CfgCommandsTest, ReadingErrorsGoToStderrWithStatus2) {
   EXPECT_EQ(Run({"rewrite", Path("bad.cfg"), Path("out.cfg")}), 2);
   EXPECT_FALSE(fs::exists(Path("out.cfg")));
   EXPECT_EQ(Run({"dump", Path("missing.cfg")}), 2);
+}
+
+TEST_F(CfgCommandsTest, DiffSaysEqualDifferentOrBadInput) {
+  ASSERT_EQ(Run({"new", Path("a.cfg"), "--place", "ТП №3", "--stamp", "01.02.2026 03:04:05"}), 0) << err;
+  ASSERT_EQ(Run({"new", Path("b.cfg"), "--place", "ТП №4", "--stamp", "02.02.2026 03:04:05"}), 0) << err;
+  EXPECT_EQ(Run({"diff", Path("a.cfg"), Path("a.cfg")}), 0) << err;
+  EXPECT_EQ(out, "Конфигурации совпадают\n");
+  EXPECT_EQ(Run({"diff", Path("a.cfg"), Path("b.cfg")}), 1) << err;
+  EXPECT_EQ(out, "~ СТАНЦИЯ ПУ ТП №4: Место установки: \"ТП №3\" -> \"ТП №4\"\n");
+  EXPECT_EQ(Run({"diff", Path("a.cfg"), Path("b.cfg"), "--format", "json"}), 1) << err;
+  EXPECT_NE(out.find("\"old\": \"\\\"ТП №3\\\"\""), std::string::npos) << out;
+
+  std::string image = ReadBytes(Path("b.cfg"));
+  image[100] = '0';
+  std::ofstream(Path("bad.cfg"), std::ios::binary) << image;
+  EXPECT_EQ(Run({"diff", Path("a.cfg"), Path("bad.cfg")}), 2);
+  EXPECT_EQ(err.substr(0, err.find('\n')), "Ошибка контрольной суммы");
+  EXPECT_NE(err.find("bad.cfg is not a readable configuration"), std::string::npos) << err;
+  EXPECT_EQ(Run({"diff", Path("a.cfg"), Path("missing.cfg")}), 2);
+  EXPECT_EQ(Run({"diff", Path("a.cfg"), Path("b.cfg"), "--format", "xml"}), 2);
+}
+
+TEST_F(CfgCommandsTest, TextFormRoundTripAndAnErrorWithItsLine) {
+  ASSERT_EQ(Run({"to-text", kData + "allcards.cfg", "-o", Path("a.txt")}), 0) << err;
+  ASSERT_EQ(Run({"from-text", Path("a.txt"), "-o", Path("a.cfg")}), 0) << err;
+  EXPECT_EQ(ReadBytes(Path("a.cfg")), ReadBytes(kData + "allcards.cfg"));
+
+  std::string text = ReadBytes(Path("a.txt"));
+  const size_t at = text.find("[148]");
+  ASSERT_NE(at, std::string::npos);
+  const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+  text.replace(at, 5, "[148");
+  std::ofstream(Path("bad.txt"), std::ios::binary) << text;
+  EXPECT_EQ(Run({"from-text", Path("bad.txt"), "-o", Path("b.cfg")}), 2);
+  EXPECT_EQ(err, Path("bad.txt") + ":" + std::to_string(line) + ": после номера контейнера нужна \"]\"\n");
+  EXPECT_FALSE(fs::exists(Path("b.cfg")));
 }
 
 TEST_F(CfgCommandsTest, BadArgumentsAreRefused) {

@@ -1,6 +1,8 @@
 // velmorctl and the link core against velmor-sim over loopback UDP and a serial pty.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SimProcess.h"
 #include "common/Prompt.h"
 #include "link/ExchangeLog.h"
@@ -167,6 +169,71 @@ TEST_F(LinkE2E, CoreReadsMemoryFromTheSimulatorAndLogsTheFrames) {
   EXPECT_TRUE(lines[1].starts_with(">")) << lines[1];
   EXPECT_TRUE(lines[1].ends_with("1"));
   EXPECT_NE(lines[1].find("80 10 00 34 12 10 "), std::string::npos);
+}
+
+
+// Three controllers in the address list, one of them switched off: two copies, one clear failure,
+// exit status 1; a second run finds both copies identical and writes no new file.
+TEST_F(LinkE2E, BackupAllCopiesEveryReachableControllerAndCountsTheFailures) {
+  const std::vector<std::string> ips{"127.0.0.2", "127.0.0.3", "127.0.0.4"};
+  std::vector<std::unique_ptr<TSim>> sims;
+  std::string list = "[IPList]\r\n";
+  std::string links;
+  for (size_t i = 0; i < ips.size(); ++i) {
+    const fs::path d = root.Path() / ("disk" + std::to_string(i));
+    fs::create_directories(d);
+    const TRun made = Run({VELMORCTL, "cfg", "new", (d / "vlm.cfg").string(), "--place", "ТП " + std::to_string(i)});
+    ASSERT_EQ(made.status, 0) << made.err;
+    sims.push_back(std::make_unique<TSim>(d, home, std::vector<std::string>{}, false, ips[i]));
+    ASSERT_TRUE(sims.back()->Running());
+    list += "ТП " + std::to_string(i) + "=" + ips[i] + "\r\n";
+    links += "[Link " + ips[i] + "]\r\nUdpPort=" + std::to_string(sims.back()->Port()) + "\r\nAttempts=1\r\nWaitTime=30\r\n";
+  }
+  sims[2]->Stop();
+  WriteBytes(pc / "IPList.ini", list + links);
+  const fs::path out = root.Path() / "copies";
+  const std::vector<std::string> command{VELMORCTL, "--self", "127.0.0.1", "backup-all", "--iplist",
+                                         (pc / "IPList.ini").string(), "--out", out.string(), "--jobs", "3"};
+  const TRun first = Run(command);
+  EXPECT_EQ(first.status, 1) << first.out << first.err;
+  for (size_t i = 0; i < 2; ++i) {
+    const size_t line = first.out.find(ips[i]);
+    ASSERT_NE(line, std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("saved (first copy) ТП " + std::to_string(i) + "_" + ips[i] + "_", line), std::string::npos)
+        << first.out;
+  }
+  EXPECT_NE(first.out.find("FAILED: no answer from the controller (UDP 127.0.0.4:"), std::string::npos) << first.out;
+  std::vector<fs::path> copies;
+  for (const auto& e : fs::directory_iterator(out)) copies.push_back(e.path());
+  ASSERT_EQ(copies.size(), 2u);
+  for (const auto& c : copies) {
+    const std::string name = c.filename().string();
+    const size_t i = name.starts_with("ТП 0_127.0.0.2_") ? 0 : 1;
+    EXPECT_EQ(ReadText(c), ReadText(root.Path() / ("disk" + std::to_string(i)) / "vlm.cfg")) << name;
+  }
+
+  const TRun second = Run(command);
+  EXPECT_EQ(second.status, 1) << second.out << second.err;
+  size_t identical = 0;
+  for (size_t at = second.out.find("identical to "); at != std::string::npos; at = second.out.find("identical to ", at + 1))
+    ++identical;
+  EXPECT_EQ(identical, 2u) << second.out;
+  EXPECT_EQ(static_cast<size_t>(std::distance(fs::directory_iterator(out), fs::directory_iterator())), 2u);
+
+  // diff-controller: the file the controller holds, another one, a controller that does not answer.
+  auto diff = [&](size_t sim, const fs::path& file) {
+    return Run({VELMORCTL, "--ip", ips[sim], "--self", "127.0.0.1", "--port", std::to_string(sims[sim]->Port()),
+                "--attempts", "1", "--wait", "30", "diff-controller", file.string()});
+  };
+  const TRun same = diff(0, root.Path() / "disk0" / "vlm.cfg");
+  EXPECT_EQ(same.status, 0) << same.out << same.err;
+  EXPECT_EQ(same.out, "Конфигурация в контроллере совпадает с файлом байт в байт\n");
+  const TRun other = diff(0, root.Path() / "disk1" / "vlm.cfg");
+  EXPECT_EQ(other.status, 1) << other.out << other.err;
+  EXPECT_EQ(other.out, "~ СТАНЦИЯ ПУ ТП 1: Место установки: \"ТП 0\" -> \"ТП 1\"\n");
+  const TRun gone = diff(2, root.Path() / "disk0" / "vlm.cfg");
+  EXPECT_EQ(gone.status, 3) << gone.out << gone.err;
+  EXPECT_NE(gone.err.find("no answer from the controller"), std::string::npos) << gone.err;
 }
 
 }  // namespace

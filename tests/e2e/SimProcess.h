@@ -104,10 +104,12 @@ inline TRun RunProgram(std::vector<std::string> args, const fs::path& home, cons
   return run;
 }
 
-// velmor-sim on 127.0.0.2 with a free random port, its disk in `disk`.
+// velmor-sim on 127.0.0.2 (or another loopback address) with a free random port, its disk in `disk`.
 class TSim {
  public:
-  TSim(const fs::path& disk, const fs::path& home, std::vector<std::string> extra = {}, bool serial = false) {
+  TSim(const fs::path& disk, const fs::path& home, std::vector<std::string> extra = {}, bool serial = false,
+       std::string ip = "127.0.0.2")
+      : ip_(std::move(ip)) {
     std::mt19937 random(std::random_device{}());
     for (int tries = 0; tries < 20 && pid_ < 0; ++tries) Start(disk, home, uint16_t(20000 + random() % 40000), extra, serial);
   }
@@ -132,7 +134,7 @@ class TSim {
              bool serial) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return;
-    std::vector<std::string> args{VELMOR_SIM, "--ip", "127.0.0.2", "--port", std::to_string(port), "--disk", disk.string()};
+    std::vector<std::string> args{VELMOR_SIM, "--ip", ip_, "--port", std::to_string(port), "--disk", disk.string()};
     if (serial) args.push_back("--serial");
     args.insert(args.end(), extra.begin(), extra.end());
     posix_spawn_file_actions_t actions;
@@ -184,6 +186,7 @@ class TSim {
     return false;
   }
 
+  std::string ip_;
   pid_t pid_ = -1;
   uint16_t port_ = 0;
   uint16_t oscPort_ = 0;

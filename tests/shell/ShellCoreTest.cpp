@@ -12,6 +12,7 @@
 #include "support/TempDir.h"
 #include "link/LinkSettings.h"
 #include "shell/AppContext.h"
+#include "shell/FleetBackup.h"
 #include "shell/IndicatorRing.h"
 #include "shell/IpList.h"
 
@@ -97,6 +98,41 @@ TEST_F(ShellFolder, ListAddressesConvertWithTheLinkRules) {
   // Texts typed into the list keep the low byte of each number, as the settings always did.
   EXPECT_EQ(IPToStr(StrToIP(" 10 . 0.300.7 ")), "10.0.44.7");
   EXPECT_THROW(StrToIP("10.0.1"), EConvertError);
+}
+
+TEST_F(ShellFolder, FleetBackupTargetsAndNames) {
+  const fs::path ini = dir / "IPList.ini";
+  TIpList list;
+  list.rows = {{"10.0.0.1", "ПС \"Южная\"/1"}, {"10.0.0.x", "Сломанная"}, {"10.0.0.3", "ПС Северная"}};
+  ASSERT_TRUE(list.Save(ini));
+  TIniFile file(ini.string());
+  file.WriteInteger(LinkSectionOf("10.0.0.3"), "UdpPort", 2208);
+  file.WriteInteger(LinkSectionOf("10.0.0.3"), "WaitTime", 2500);
+  ASSERT_TRUE(file.UpdateFile());
+  TIpList again;
+  again.Load(ini);  // the list itself does not see the sections of the link settings
+  ASSERT_EQ(again.rows.size(), 3u);
+  TLinkSettings base;
+  base.Attempts = 7;
+  const auto targets = BackupTargets(again, TIniFile(ini.string()), base);
+  ASSERT_EQ(targets.size(), 3u);
+  EXPECT_EQ(targets[0].settings.DestIP, (TIPAddress{10, 0, 0, 1}));
+  EXPECT_EQ(targets[0].settings.UdpPort, 208);
+  EXPECT_FALSE(targets[1].settingsError.empty());
+  EXPECT_EQ(targets[2].settings.UdpPort, 2208);
+  EXPECT_EQ(targets[2].settings.WaitTime, 2500);
+  EXPECT_EQ(targets[2].settings.Attempts, 7);
+  // The place loses what the program's own backups drop from it, the time is sortable.
+  const TDateTime when = EncodeDateTime({2026, 2, 1, 3, 4, 5, 0});
+  EXPECT_EQ(FleetBackupName(targets[0].place, targets[0].address, when), "ПС Южная1_10.0.0.1_20260201-030405.cfg");
+  EXPECT_EQ(FleetBackupName("", "10.0.0.3", when), "_10.0.0.3_20260201-030405.cfg");
+
+  // A controller whose address is unusable fails by itself without touching the link.
+  TBackupOptions options;
+  options.folder = dir;
+  const TBackupResult failed = BackupController(targets[1], options, when);
+  EXPECT_EQ(failed.outcome, TBackupOutcome::Failed);
+  EXPECT_NE(failed.error.find("10.0.0.x"), std::string::npos) << failed.error;
 }
 
 TEST_F(ShellFolder, SettingsRoundTripKeepsTheLinkAndWindowKeys) {

@@ -1,6 +1,7 @@
 // The main window offscreen: the tree and its menus, cards and their frames, delete, drag and
 // sort rules, files, the controller (velmor-sim) and the settings.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QTimer>
@@ -13,10 +14,13 @@
 #include <QSplitter>
 #include <QHeaderView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
+#include "app/DiffDialog.h"
 #include "app/MainForm.h"
+#include "cfgdiff/ConfigDiff.h"
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
 #include "common/Prompt.h"
@@ -37,6 +41,8 @@
 #include "ports/ui/ReaddrTable.h"
 #include "shell/AppContext.h"
 #include "shell/IpList.h"
+#include "shell/ui/FleetBackupDlg.h"
+#include "shell/ui/Options.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/HelpWindow.h"
 #include "support/ScriptedPrompt.h"
@@ -98,6 +104,8 @@ class MainWindowTest : public QObject {
   void WriteAndReadThroughSimulator();
   void ReadShowsSimulatorConfiguration();
   void NoToWriteQuestionWritesNothing();
+  void WriteShowsTheDifferencesFirst();
+  void BackupOfAllControllersShowsEachResult();
   void SettingsSurviveRestart();
   void HelpFollowsTheFrame();
   void StationAndProcessorFrames();
@@ -483,6 +491,7 @@ void MainWindowTest::WriteAndReadThroughSimulator() {
   const std::vector<uint8_t> written(ctx_->Image.Image().begin(), ctx_->Image.Image().end());
   const std::string tree = test::TreeText(*form_->Tree().Root());
 
+  form_->ConfirmDifferences = [](const TConfigDiff&) { return true; };
   form_->Guarded([&] { form_->WriteToController(true); });
   QCOMPARE(prompt_.errors, std::vector<std::string>{});
   QCOMPARE(spy.writeBlocks, std::vector<int>({230, 1}));
@@ -538,11 +547,116 @@ void MainWindowTest::NoToWriteQuestionWritesNothing() {
   const QString before = form_->WrittenToLabel();
   form_->Guarded([&] { form_->WriteToController(true); });
   QCOMPARE(prompt_.questions.size(), size_t(1));
-  QCOMPARE(prompt_.questions[0], std::string("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?"));
-  QCOMPARE(spy.frames, 0);
+  // What the controller holds now may be said first (whatever answers at the default address).
+  QVERIFY(prompt_.questions[0].ends_with("Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?"));
+  QCOMPARE(spy.writeBlocks, std::vector<int>{});  // the controller's configuration may be read, never written
   QCOMPARE(form_->WrittenToLabel(), before);
   QVERIFY(QDir(QString::fromStdString(DataSubfolder("Cfg").string())).entryList({"*.cfg"}).isEmpty());
   ctx_->Link.RemoveObserver(&spy);
+}
+
+void MainWindowTest::WriteShowsTheDifferencesFirst() {
+  const int port = test::TestPort(2);
+  QProcess sim;
+  QVERIFY(test::StartSimulator(sim, 63, port, home_.filePath("disk3")));
+  TLinkSettings& s = ctx_->Link.Settings;
+  s.UdpPort = uint16_t(port);
+  s.DestIP = {127, 0, 0, 63};
+  s.SelfIP = {127, 0, 0, 1};
+  s.WaitTime = 1000;
+  TBlockSpy spy;
+  ctx_->Link.AddObserver(&spy);
+  TStation* station = form_->Station();
+  station->Place = "ТП 1";
+  station->UpdateNode();
+  form_->ConfirmDifferences = [](const TConfigDiff&) { return true; };  // the simulator's own one
+  form_->Guarded([&] { form_->WriteToController(true); });
+  QCOMPARE(prompt_.errors, std::vector<std::string>{});
+  QVERIFY(!spy.writeBlocks.empty());
+
+  // Nothing changed: said plainly in the question, no dialog.
+  int asked = 0;
+  form_->ConfirmDifferences = [&](const TConfigDiff&) { return ++asked, false; };
+  prompt_.questions.clear();
+  prompt_.answers = {TAnswer::No};
+  form_->Guarded([&] { form_->WriteToController(true); });
+  QCOMPARE(asked, 0);
+  QCOMPARE(prompt_.questions.size(), size_t(1));
+  // Identical to the byte, or but for the time of writing in the header when a second has passed.
+  QVERIFY(prompt_.questions[0].starts_with("Конфигурация в контроллере совпадает с записываемой"));
+
+  // A changed place: the dialog lists exactly that change; "Отмена" stops before the question.
+  station->Place = "ТП 2";
+  station->UpdateNode();
+  form_->ConfirmDifferences = nullptr;
+  spy.writeBlocks.clear();
+  prompt_.questions.clear();
+  QStringList shown;
+  bool shot = false;
+  // The controller is read first (the link lets events run meanwhile): wait for the dialog itself.
+  QTimer poll;
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<TFormConfigDiff*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    poll.stop();
+    for (int i = 0; i < dialog->List()->count(); ++i) shown << dialog->List()->item(i)->text();
+    const QDir out(QStringLiteral(VELMOR_SCREENSHOTS));
+    out.mkpath(".");
+    shot = dialog->grab().save(out.filePath("config_diff_before_write.png"));
+    const QString saved = home_.filePath("diff.txt");
+    QVERIFY(dialog->SaveText(saved));
+    QTest::mouseClick(dialog->findChild<QPushButton*>("CancelBtn"), Qt::LeftButton);
+  });
+  poll.start();
+  form_->Guarded([&] { form_->WriteToController(true); });
+  QCOMPARE(shown, QStringList{"~ СТАНЦИЯ ПУ ТП 2: Место установки: \"ТП 1\" -> \"ТП 2\""});
+  QVERIFY(shot);
+  std::string saved;
+  QVERIFY(ReadWholeFile(home_.filePath("diff.txt").toStdU16String(), saved));
+  QCOMPARE(QString::fromStdString(saved), shown[0] + "\n");
+  QCOMPARE(prompt_.questions.size(), size_t(0));
+  QCOMPARE(spy.writeBlocks, std::vector<int>{});
+  ctx_->Link.RemoveObserver(&spy);
+  sim.terminate();
+  sim.waitForFinished(3000);
+}
+
+void MainWindowTest::BackupOfAllControllersShowsEachResult() {
+  const int port = test::TestPort(3);
+  QProcess sim;
+  QVERIFY(test::StartSimulator(sim, 64, port, home_.filePath("disk4")));
+  TOptionsDlg options(IpListIniPath());
+  QStringList menu;
+  for (QAction* a : options.PopupMenuIP()->actions()) menu << a->text();
+  QCOMPARE(menu, QStringList{"Резервные копии всех контроллеров"});
+
+  std::vector<TBackupTarget> targets(2);
+  for (int i = 0; i < 2; ++i) {
+    targets[i].place = i == 0 ? "Насосная №1" : "Котельная";
+    targets[i].address = i == 0 ? "127.0.0.64" : "127.0.0.65";
+    targets[i].settings.SelfIP = {127, 0, 0, 1};
+    targets[i].settings.DestIP = {127, 0, 0, uint8_t(64 + i)};
+    targets[i].settings.UdpPort = uint16_t(port);
+    targets[i].settings.Attempts = 1;
+    targets[i].settings.WaitTime = i == 0 ? 1000 : 50;
+  }
+  const QString folder = home_.filePath("fleet");
+  QDir().mkpath(folder);
+  TFormFleetBackup dialog(targets, folder.toStdU16String());
+  dialog.show();
+  dialog.Start();
+  QCOMPARE(dialog.Results().size(), size_t(2));
+  QCOMPARE(int(dialog.Results()[0].outcome), int(TBackupOutcome::Saved));
+  QCOMPARE(int(dialog.Results()[1].outcome), int(TBackupOutcome::Failed));
+  QVERIFY(dialog.Grid()->item(0, 4)->text().startsWith("сохранена: Насосная №1_127.0.0.64_"));
+  QCOMPARE(dialog.Grid()->item(1, 4)->text(), QString("ошибка: нет ответа контроллера"));
+  QVERIFY(dialog.findChild<QPushButton*>("ButtonClose")->isEnabled());
+  const QDir out(QStringLiteral(VELMOR_SCREENSHOTS));
+  out.mkpath(".");
+  QVERIFY(dialog.grab().save(out.filePath("fleet_backup.png")));
+  sim.terminate();
+  sim.waitForFinished(3000);
 }
 
 void MainWindowTest::SettingsSurviveRestart() {

@@ -348,7 +348,9 @@ void ServicesWindowsTest::MainWindowButtonsAndResetAfterWrite() {
   form.findChild<QToolButton*>("ButtonReset")->click();
   QCOMPARE(shown, QString("Конфигуратор ВЕЛМОР - Перезагрузка  IP=127.0.0.5"));
 
-  // After a configuration is written the reset window is offered.
+  // After a configuration is written the reset window is offered (the differences from the
+  // simulator's own configuration are accepted unseen).
+  form.ConfirmDifferences = [](const TConfigDiff&) { return true; };
   shown.clear();
   prompt_.answers = {TAnswer::Yes};
   closeModal();

@@ -8,6 +8,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,8 +18,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "common/DataFolder.h"
+#include "common/IniFile.h"
+#include "common/PathText.h"
 #include "common/Prompt.h"
 #include "platform/System.h"
+#include "shell/FleetBackup.h"
+#include "shell/ui/FleetBackupDlg.h"
 #include "shell/ui/AppInfo.h"
 
 
@@ -149,6 +155,14 @@ QWidget* TOptionsDlg::BuildListBox() {
     SpeedButtonSetClick();
     accept();
   });
+  popupIp_ = new QMenu(grid_);
+  popupIp_->setObjectName("PopupMenuIP");
+  QAction* backupAll = popupIp_->addAction("Резервные копии всех контроллеров");
+  backupAll->setObjectName("ActionBackupAll");
+  connect(backupAll, &QAction::triggered, this, &TOptionsDlg::ActionBackupAllExecute);
+  grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(grid_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { popupIp_->popup(grid_->viewport()->mapToGlobal(at)); });
   h->addWidget(grid_, 1);
   auto* v = new QVBoxLayout;
   const QString file = " IPList.ini";
@@ -353,6 +367,33 @@ void TOptionsDlg::SpeedButtonLoadClick() {
 
 void TOptionsDlg::SpeedButtonHintClick() {
   QMessageBox::information(this, kAppTitle, UiText(kProcessorHint));
+}
+
+}  // namespace vlm
+
+namespace vlm {
+
+// Every controller of the list as the grid shows it now, each with the link settings of the
+// dialog's fields and its own section in the list file.
+void TOptionsDlg::ActionBackupAllExecute() {
+  GridToList();
+  const auto targets = BackupTargets(list_, TIniFile(PathToUtf8(ipListPath_)), Values().link);
+  if (targets.empty()) {
+    ShowError("В списке нет ни одного контроллера.");
+    return;
+  }
+  std::filesystem::path folder;
+  try {
+    folder = DataSubfolder("Cfg");
+  } catch (const std::exception&) {
+    ShowError("Не удалось создать папку Cfg для резервных копий.");
+    return;
+  }
+  TFormFleetBackup dialog(targets, folder, this);
+  dialog.setModal(true);
+  dialog.show();
+  dialog.Start();
+  dialog.exec();
 }
 
 }  // namespace vlm

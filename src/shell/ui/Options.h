@@ -11,6 +11,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QRadioButton;
 class QSpinBox;
 class QTableWidget;
@@ -47,6 +48,9 @@ class TOptionsDlg : public QDialog {
   void SpeedButtonSaveClick();
   void SpeedButtonLoadClick();
   void SpeedButtonHintClick();
+  // The list's menu: "Резервные копии всех контроллеров".
+  QMenu* PopupMenuIP() const { return popupIp_; }
+  void ActionBackupAllExecute();
 
  protected:
   // "Применить" with an address field that is not a number shows the conversion error and keeps
@@ -79,6 +83,7 @@ class TOptionsDlg : public QDialog {
   QTableWidget* grid_;
   QCheckBox *checkMess_, *checkBackup_;
   QSpinBox *spinAttempts_, *spinWait_;
+  QMenu* popupIp_ = nullptr;
 };
 
 }  // namespace vlm

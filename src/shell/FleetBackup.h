@@ -1,0 +1,68 @@
+#pragma once
+// Backup copies of the configuration of every controller in the address list: each is read from
+// its "c:\vlm.cfg" with its own link settings and saved as <place>_<address>_<yyyymmdd-hhnnss>.cfg.
+// One controller that cannot be reached never stops the others.
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/DateTime.h"
+#include "link/LinkSettings.h"
+#include "link/Velmor_PC.h"
+
+namespace vlm {
+
+class TIniFile;
+class TIpList;
+
+struct TBackupTarget {
+  std::string place;
+  std::string address;  // as the list holds it
+  TLinkSettings settings;
+  std::string settingsError;  // the address or a setting cannot be used: nothing is tried
+};
+
+// The list's rows with the base settings, DestIP taken from the row and the keys of an optional
+// section "Link <address>" of the list file (LinkMode, ComPortNumber, ComPortDevice, UdpPort,
+// SelfIP, Attempts, WaitTime) on top: a controller behind a slow modem keeps its own time-out.
+std::vector<TBackupTarget> BackupTargets(const TIpList& list, const TIniFile& listFile, const TLinkSettings& base);
+std::string LinkSectionOf(const std::string& address);
+
+// "<place>_<address>_<yyyymmdd-hhnnss>.cfg", the place cleaned as the program's own backups are.
+std::string FleetBackupName(const std::string& place, const std::string& address, TDateTime when);
+
+enum class TBackupOutcome : uint8_t { Saved, Identical, Failed, Stopped };
+
+struct TBackupResult {
+  std::string place, address;
+  TBackupOutcome outcome = TBackupOutcome::Failed;
+  std::filesystem::path file;      // the saved copy, or the earlier one it is identical to
+  std::filesystem::path previous;  // the newest earlier copy of this controller, if any
+  size_t size = 0;
+  double seconds = 0;
+  TLinkFailure failure = TLinkFailure::None;
+  uint16_t dosError = 0;
+  std::string error;  // set when the failure is not the link's (file, settings)
+};
+
+struct TBackupOptions {
+  std::filesystem::path folder;
+  int jobs = 1;
+  TDateTime when = 0;  // 0: the clock at the start
+  // The link needs no window pumping in velmorctl; the program lets its stop button work.
+  std::function<void()> pump;
+  const std::atomic<bool>* stop = nullptr;
+  std::function<void(const TBackupResult&, size_t done, size_t total)> progress;
+};
+
+// Reads one controller and saves its copy (or finds it identical to the newest earlier one).
+TBackupResult BackupController(const TBackupTarget& target, const TBackupOptions& options, TDateTime when);
+// Every target, `jobs` at a time; results in the order of the targets.
+std::vector<TBackupResult> BackupAll(const std::vector<TBackupTarget>& targets, const TBackupOptions& options);
+
+size_t FailedCount(const std::vector<TBackupResult>& results);
+
+}  // namespace vlm
