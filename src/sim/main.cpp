@@ -53,7 +53,9 @@ int main(int argc, char** argv) {
   SimDisk disk(options.disk);
   SimController controller(disk, memory);
   SimDiagTree diagTree(options.faults.seed);
-  SimRecorders recorders({options.boxRate, options.faults.seed});
+  RecorderOptions recorderOptions{options.boxRate, options.faults.seed};
+  recorderOptions.faults = !options.boxClean;
+  SimRecorders recorders(recorderOptions);
   // Every part of the firmware that publishes structures in memory adds itself here.
   controller.SetBootHook([&](SimMemory& m) {
     diagTree.Publish(m);

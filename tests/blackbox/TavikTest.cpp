@@ -6,6 +6,7 @@
 
 #include "blackbox/BoxTavik.h"
 #include "blackbox/BoxTavikExport.h"
+#include "blackbox/BoxViewRules.h"
 #include "blackbox/Checksums.h"
 #include "common/DateTime.h"
 
@@ -250,6 +251,44 @@ TEST_F(TavikTest, ActivityMapPaintsSquaresAndFadesQuietGroups) {
   const std::string csv = TavikTreeCsv(analyzer);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 5 + 8);
   EXPECT_NE(csv.find("\r\n4;12;Группа12;Группа12=00000000 C=2 И=8;2;"), std::string::npos) << csv;
+}
+
+}  // namespace
+}  // namespace vlm
+
+namespace vlm {
+namespace {
+
+TEST(BoxViewRules, FunctionFieldFlowWidthsPalettesAndFind) {
+  EXPECT_EQ(FilterFnText("1G", true), "1");
+  EXPECT_EQ(FilterFnText("a5x", true), "A5");
+  EXPECT_EQ(FilterFnText("a5x", false), "5");
+  int value = -1;
+  EXPECT_EQ(ParseFnText("300", false, value), TFnParse::OutOfRange);
+  EXPECT_EQ(ParseFnText("FF", true, value), TFnParse::Valid);
+  EXPECT_EQ(value, 255);
+  EXPECT_EQ(ParseFnText("", true, value), TFnParse::Empty);
+  EXPECT_EQ(value, 0);
+
+  EXPECT_EQ(FlowLineWidth(80, 100), 40);
+  EXPECT_EQ(FlowLineWidth(5, 100), 2);  // 2.5 goes to the even neighbour
+  EXPECT_EQ(FlowLineWidth(7, 100), 4);  // 3.5 as well
+  EXPECT_EQ(FirstFlowShown(0, 1500, 30, 400, true), 1130);
+  EXPECT_EQ(FirstFlowShown(1130, 100, 30, 400, false), 100);
+
+  EXPECT_FALSE(UsesPalette(0x00));
+  EXPECT_FALSE(UsesPalette(0x33));
+  EXPECT_TRUE(UsesPalette(0x4F));
+  EXPECT_EQ(PaletteText(0x4F & 15), 0xFFFFFFu);
+  EXPECT_EQ(PaletteBackground(0x4F >> 4), 0x0000FFu);
+
+  const std::deque<std::string> lines{std::string(1, '\0') + "a 05 90 03", std::string(1, '\0') + "КП5 ТС",
+                                      std::string(1, '\0') + "b 05 90 04"};
+  EXPECT_EQ(FindLine(lines, -1, "0590", true, false), 0);
+  EXPECT_EQ(FindLine(lines, 0, "05 90", true, false), 2);
+  EXPECT_EQ(FindLine(lines, 2, "05 90", true, true), 0);
+  EXPECT_EQ(FindLine(lines, -1, "КП5", false, false), 1);
+  EXPECT_EQ(FindLine(lines, -1, "5G", true, false), -1);
 }
 
 }  // namespace
