@@ -1,6 +1,7 @@
 #include "app/MainServices.h"
 
 #include "app/MainForm.h"
+#include "blackbox/ui/BoxService.h"
 #include "services/ui/ServiceWindows.h"
 #include "shell/AppContext.h"
 
@@ -12,6 +13,9 @@ std::unique_ptr<TServiceWindows> AttachServiceWindows(TFormVLM& form, TAppContex
                                                     [&form](int) { form.ShowHelp(); });
   AddServiceButtons(*services, [&form](const QString& name, const QString& hint, const QIcon& icon,
                                        std::function<void()> run) { form.AddServiceButton(name, hint, icon, run); });
+  AddBoxService([&form](const QString& name, const QString& hint, const QIcon& icon,
+                        std::function<void()> run) { return form.AddServiceButton(name, hint, icon, run); },
+                context.Link, &form);
   // A new configuration takes effect when the controller restarts.
   form.AfterWrite = [windows = services.get()] { windows->ShowReset(); };
   return services;
