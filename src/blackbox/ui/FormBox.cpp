@@ -707,8 +707,12 @@ void TFormBox::TimerListTimer() {
   const int visible = lines_->width() / lines_->CharWidth();
   scrollH_->setMaximum(std::max(0, int(longest) - 1 - visible));
   const int maximum = std::max(0, count - Rows());
+  // A paused view stays where the user put it; only its ranges grow.
+  const int held = scrollV_->value();
   scrollV_->setMaximum(maximum);
-  if (scrollV_->value() == maximum)
+  if (Current() && Current()->Paused)
+    scrollV_->setValue(std::min(held, maximum));
+  else if (scrollV_->value() == maximum)
     RepaintLines();
   else
     scrollV_->setValue(maximum);
