@@ -28,6 +28,17 @@ T* ObjectOf(const TTavikNode* node) {
   return node && node->object ? dynamic_cast<T*>(node->object.get()) : nullptr;
 }
 
+// A measured value: the first appearance counts as one change, then every different value.
+template <typename T>
+void TakeValue(uint32_t appearances, T now, T& value, uint32_t& changes) {
+  if (appearances == 1) {
+    changes = 1;
+  } else if (now != value) {
+    ++changes;
+  }
+  value = now;
+}
+
 void PushBounded(std::deque<TBit>& list, TBit bit) {
   list.push_back(bit);
   if (list.size() > kTavikMaxList) list.pop_front();
@@ -392,13 +403,7 @@ void TTavikTI::Update() {
   TTavikAnalyzer& a = analyzer_;
   const uint16_t v = uint16_t(a.At(a.cursor + 1) | a.At(a.cursor + 2) << 8);
   a.cursor += 2;
-  if (appearances == 1) {
-    value = v;
-    changes = 1;
-  } else if (v != value) {
-    value = v;
-    ++changes;
-  }
+  TakeValue(appearances, v, value, changes);
 }
 
 std::string TTavikTI::StateText() const {
@@ -415,13 +420,7 @@ void TTavikTI3::Update() {
   const uint32_t v = uint32_t(a.At(c + 1)) | uint32_t(a.At(c + 2)) << 8 | uint32_t(a.At(c + 3)) << 16 |
                      uint32_t(a.At(c + 4)) << 24;
   a.cursor += 4;
-  if (appearances == 1) {
-    value = v;
-    changes = 1;
-  } else if (v != value) {
-    value = v;
-    ++changes;
-  }
+  TakeValue(appearances, v, value, changes);
 }
 
 std::string TTavikTI3::StateText() const {

@@ -3,6 +3,7 @@
 // the analyzer tree filling from it; screenshots of the window and of the event log.
 #include <QCheckBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -105,6 +106,7 @@ void BoxWindowTest::ScanListsTheRecorders() {
   QVERIFY2(texts.contains("№1 COM2 МЭК-101"), qPrintable(texts.join('|')));
   QVERIFY(texts.contains("№4 COM4 СИРИУС"));
   QVERIFY(form_->windowTitle().endsWith(" - Чёрный Ящик  IP=127.0.0.5"));
+  qInfo() << "line font:" << QFontInfo(form_->LineFont()).family();
 }
 
 void BoxWindowTest::RecordingWritesTheFile() {
