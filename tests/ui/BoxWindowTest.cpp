@@ -255,6 +255,12 @@ void BoxWindowTest::ReplayShowsLinesAndFillsTheAnalyzer() {
   QVERIFY(form_->ExportTreeCsv(csv.filePath("tree.csv")));
   QVERIFY(QFileInfo(csv.filePath("tree.csv")).size() > 100);
   form_->PlayStopClick();
+  // Starting the analyzer again drops the filled tree.
+  form_->ImageTavikClick();
+  form_->ImageTavikClick();
+  QCoreApplication::processEvents();
+  QVERIFY(form_->Analyzer().Root().children.empty());
+  QCOMPARE(Child<QTreeView>("TreeTavik")->model()->rowCount(Child<QTreeView>("TreeTavik")->model()->index(0, 0)), 0);
 }
 
 void BoxWindowTest::MainWindowHasTheBlackBoxButton() {

@@ -205,6 +205,8 @@ TFormBox::TFormBox(TControllerLink& link, QWidget* parent) : QDialog(parent), co
 }
 
 TFormBox::~TFormBox() {
+  // The view and the model go with the window's children, after the analyzer they show.
+  treeTavik_->setModel(nullptr);
   analyzer_.nodeAdded = nullptr;
   context_.observer = nullptr;
   if (playFile_) std::fclose(playFile_);
@@ -837,7 +839,7 @@ void TFormBox::ImageTavikClick() {
   const bool on = !context_.view.analyzerRunning;
   context_.view.analyzerRunning = on;
   if (on) {
-    analyzer_.Start();
+    tavikModel_->Restart();
     timerTavik_->start();
   } else {
     timerTavik_->stop();

@@ -14,6 +14,14 @@ TTavikModel::TTavikModel(TTavikAnalyzer& analyzer, QObject* parent) : QAbstractI
   analyzer_.nodeAdded = [this](TTavikNode& node) { Added(node); };
 }
 
+void TTavikModel::Restart() {
+  beginResetModel();
+  restarting_ = true;
+  analyzer_.Start();
+  restarting_ = false;
+  endResetModel();
+}
+
 void TTavikModel::Reset() {
   beginResetModel();
   endResetModel();
@@ -39,7 +47,7 @@ QModelIndex TTavikModel::IndexOf(const TTavikNode* node) const {
 
 void TTavikModel::Added(TTavikNode& node) {
   if (!node.parent) {
-    Reset();
+    if (!restarting_) Reset();
     return;
   }
   // The core has put the node in already: announce it at its place.

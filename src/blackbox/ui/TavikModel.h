@@ -13,7 +13,8 @@ class TTavikModel : public QAbstractItemModel {
   Q_OBJECT
  public:
   TTavikModel(TTavikAnalyzer& analyzer, QObject* parent);
-  // After Start of the analyzer: the whole tree anew.
+  // Starts the analyzer: the old tree goes while the views know it is going.
+  void Restart();
   void Reset();
   const TTavikNode* Node(const QModelIndex& index) const;
   QModelIndex IndexOf(const TTavikNode* node) const;
@@ -27,6 +28,7 @@ class TTavikModel : public QAbstractItemModel {
  private:
   void Added(TTavikNode& node);
   TTavikAnalyzer& analyzer_;
+  bool restarting_ = false;
 };
 
 // Draws a function node's activity map and its highest group number beside the text, all maps
