@@ -108,4 +108,56 @@ BENCHMARK(BM_Replay100MB)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
+
+// The stream analyzer's feed per frame over a mix of SIRIUS traffic (telesignal polls and
+// answers, telemetering, general-type and control telesignal frames) from 30 points.
+#include "blackbox/BoxTavik.h"
+#include "blackbox/Checksums.h"
+
+namespace {
+
+void BM_TavikFeed(benchmark::State& state) {
+  struct TFrame {
+    vlm::TBoxRecord record;
+    size_t length;
+    std::string line;
+  };
+  std::vector<TFrame> frames;
+  auto add = [&frames](uint8_t direction, std::vector<uint8_t> body, int ms) {
+    body.push_back(0x20);
+    body.push_back(0);
+    body.back() = vlm::SiriusCheckOctet(body);
+    TFrame f;
+    f.record.protocol = 2;
+    f.record.direction = direction;
+    std::copy(body.begin(), body.end(), f.record.data.begin());
+    f.length = body.size();
+    char text[64];
+    std::snprintf(text, sizeof text, "2026.12.09 12:%02d:%02d.%03d|t 1|d 1|p002|e0|L 6|№4|-->|", ms / 60000 % 60,
+                  ms / 1000 % 60, ms % 1000);
+    f.line = text;
+    frames.push_back(std::move(f));
+  };
+  int ms = 0;
+  for (int kp = 1; kp <= 30; ++kp)
+    for (int g = 0; g < 8; ++g) {
+      add(1, {uint8_t(kp), 0x90, uint8_t(g)}, ms += 7);
+      add(0, {uint8_t(kp), 0x90, uint8_t(g), uint8_t(kp * 7 + g * 13 + ms)}, ms += 7);
+      add(0, {uint8_t(kp), 0x20, uint8_t(g), 0xF0, 1, 2, 3, 4, 5, 6, 7, uint8_t(ms)}, ms += 7);
+      if (g == 0) add(0, {uint8_t(kp), 0x49, 0x90, 9, uint8_t(ms), 0x20, 2, 0xC0, 1, 2, 3, uint8_t(ms)}, ms += 7);
+    }
+  vlm::TTavikAnalyzer analyzer;
+  analyzer.clock = [] { return 46365.5; };
+  size_t i = 0;
+  for (auto _ : state) {
+    const TFrame& f = frames[i];
+    analyzer.Feed(f.record, f.length, f.line);
+    if (++i == frames.size()) i = 0;
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()));
+}
+BENCHMARK(BM_TavikFeed);
+
+}  // namespace
+
 BENCHMARK_MAIN();

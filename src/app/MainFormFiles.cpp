@@ -175,8 +175,8 @@ void TFormVLM::WriteToController(bool byButton) {
   // The checks of every table frame, also of frames never opened, in one question.
   if (const auto problems = CheckOwnerTables(tree_); !problems.empty()) {
     std::string text = "В конфигурации найдены ошибки:";
-    for (const TTableReport& p : problems) text += "" + p.text;
-    if (AskYesNo(text + "Продолжить запись в контроллер?") != TAnswer::Yes) return;
+    for (const TTableReport& p : problems) text += "\r\r" + p.text;
+    if (AskYesNo(text + "\r\rПродолжить запись в контроллер?") != TAnswer::Yes) return;
   }
   // Built first, so that the question can say what the controller holds now and how it differs.
   station_->WriteConfig(ctx_.Image);

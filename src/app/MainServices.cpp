@@ -2,6 +2,7 @@
 
 #include "app/MainForm.h"
 #include "diag/ui/DiagService.h"
+#include "blackbox/ui/BoxService.h"
 #include "services/ui/ServiceWindows.h"
 #include "shell/AppContext.h"
 
@@ -16,6 +17,9 @@ std::unique_ptr<TServiceWindows> AttachServiceWindows(TFormVLM& form, TAppContex
   AddDisplayService([&form](const QString& name, const QString& hint, const QIcon& icon,
                        std::function<void()> run) { return form.AddServiceButton(name, hint, icon, run); },
                     context.Link, &form);
+  AddBoxService([&form](const QString& name, const QString& hint, const QIcon& icon,
+                        std::function<void()> run) { return form.AddServiceButton(name, hint, icon, run); },
+                context.Link, &form);
   // A new configuration takes effect when the controller restarts.
   form.AfterWrite = [windows = services.get()] { windows->ShowReset(); };
   return services;

@@ -35,6 +35,9 @@ struct TBoxReplayArgs {
 // Prints the lines the window shows when it replays the file.
 int BoxReplay(const TBoxReplayArgs& args);
 
+// Runs the stream analyzer over a recorded file and prints its tree and error list.
+int BoxAnalyze(const std::string& file, int param);
+
 // Turns a type-0 recording into a pcap file of exported PDUs.
 int BoxToPcap(const std::string& input, const std::string& output, int param);
 

@@ -3,6 +3,7 @@
 //   box decode FILE.txt [--no-hex] [--param P]
 //   box replay FILE.txt [--kp N] [--fn N] [--in|--out] [--no-hex] [--no-text] [--param P]
 //   box topcap FILE.txt -o FILE.pcap [--param P]
+//   box analyze FILE.txt [--param P]
 //   [link options] box list | record --recorder N [--seconds S] [-o FILE.txt] [--text]
 //                           | pcap --recorder N -o FILE.pcap
 #include <algorithm>
@@ -123,6 +124,12 @@ void AddRecordingCommands(CLI::App& box) {
   topcap->add_option("--param", *pcapParam, "IEC 101 field lengths for the printed tshark options (55h)")
       ->check(NumberUpTo(255));
   SetAction(*topcap, [=] { return BoxToPcap(*input, *output, int(Number(*pcapParam, 0x55))); });
+
+  auto analyzeFile = std::make_shared<std::string>(), analyzeParam = std::make_shared<std::string>();
+  CLI::App* analyze = box.add_subcommand("analyze", "run the stream analyzer over a recorded file: its tree and errors");
+  analyze->add_option("FILE.txt", *analyzeFile, "recording saved by the program")->required();
+  analyze->add_option("--param", *analyzeParam, "protocol parameter byte of the replayed records")->check(NumberUpTo(255));
+  SetAction(*analyze, [=] { return BoxAnalyze(*analyzeFile, int(Number(*analyzeParam, 0x55))); });
 
   CLI::App* list = box.add_subcommand("list", "the controller's recorders: number, type, write index, name");
   SetLinkAction(*list, [](TControllerLink& link) { return BoxList(link); });

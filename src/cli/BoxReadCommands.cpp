@@ -13,6 +13,8 @@
 #include "blackbox/BoxPcapExport.h"
 #include "blackbox/BoxReplay.h"
 #include "blackbox/BoxScan.h"
+#include "blackbox/BoxTavik.h"
+#include "blackbox/BoxTavikExport.h"
 #include "cli/BoxCli.h"
 #include "cli/LinkCli.h"
 #include "common/PathText.h"
@@ -178,6 +180,40 @@ int BoxReplay(const TBoxReplayArgs& args) {
   }
   if (replay.ReadError()) return BadInput("box replay", "read error in " + args.file);
   std::fprintf(stderr, "box replay: %zu records, %zu lines skipped (fields that are not numbers)\n", replay.Records(),
+               replay.Skipped());
+  return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+}
+
+namespace {
+
+struct TAnalyzerObserver : IBoxObserver {
+  TTavikAnalyzer analyzer;
+  void AnalyzerFeed(TBoxDriver&, const TBoxRecord& record, size_t length, const std::string& line) override {
+    analyzer.Feed(record, length, line);
+  }
+};
+
+}  // namespace
+
+int BoxAnalyze(const std::string& path, int param) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) return BadInput("box analyze", "cannot open " + path);
+  TControllerLink link;  // never opened: the analysis reads no controller
+  TBoxContext context(link);
+  TAnalyzerObserver observer;
+  context.observer = &observer;
+  context.view.showHex = context.view.showText = false;
+  context.view.analyzerRunning = true;
+  TBoxList list(context);
+  TBoxDriver& box = list.ReplayBox();
+  context.view.currentBox = &box;
+  TBoxReplay replay(box, file.get(), uint8_t(param));
+  while (replay.Step()) {
+  }
+  if (replay.ReadError()) return BadInput("box analyze", "read error in " + path);
+  const std::string tree = TavikTreeText(observer.analyzer);
+  std::fwrite(tree.data(), 1, tree.size(), stdout);
+  std::fprintf(stderr, "box analyze: %zu records, %zu lines skipped (fields that are not numbers)\n", replay.Records(),
                replay.Skipped());
   return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
 }

@@ -73,6 +73,8 @@ std::string ParseOptions(const std::vector<std::string>& args, SimOptions& optio
       options.verbose = true;
     } else if (name == "--no-batch") {
       options.noBatch = true;
+    } else if (name == "--box-clean") {
+      options.boxClean = true;
     } else if (name == "--serial") {
       options.serial = true;
     } else if (name == "-h" || name == "--help") {
@@ -109,6 +111,7 @@ const char* Usage() {
          "  --delay MS     delay of every answer in milliseconds\n"
          "  --box-rate N   frames per second of each recorded serial port (default 10;\n"
          "                 0 = silent ports); the traffic follows --seed\n"
+         "  --box-clean    recorded traffic without planted faults\n"
          "  --no-batch     leave ReadMemoryAreas unanswered, as older firmware does\n"
          "  -v             one line per request on stderr\n"
          "Readiness lines on stdout: \"udp: IP:PORT\", \"osc: IP:PORT\", then \"pty: PATH\" with --serial.\n";

@@ -20,6 +20,7 @@ struct SimOptions {
   std::string disk = "velmor-disk";
   FaultSettings faults;
   double boxRate = 10;   // frames per second of each recorded serial port
+  bool boxClean = false;  // recorded traffic without planted faults
   bool noBatch = false;  // leave ReadMemoryAreas unanswered
   bool verbose = false;
   bool help = false;

@@ -39,8 +39,8 @@ const std::vector<RecorderPort>& RecorderPorts() {
   return ports;
 }
 
-TrafficGenerator RingTraffic(size_t index, uint64_t seed) {
-  return TrafficGenerator(RecorderPorts()[index].codes, seed * 1000003u + index);
+TrafficGenerator RingTraffic(size_t index, uint64_t seed, bool faults) {
+  return TrafficGenerator(RecorderPorts()[index].codes, seed * 1000003u + index, faults);
 }
 
 uint32_t RingTick(size_t index, uint64_t k, double rate) {
@@ -54,7 +54,7 @@ void SimRecorders::Publish(SimMemory& memory) {
   const auto& ports = RecorderPorts();
   rings_.clear();
   for (size_t i = 0; i < ports.size(); ++i) {
-    rings_.push_back({RingTraffic(i, options_.seed)});
+    rings_.push_back({RingTraffic(i, options_.seed, options_.faults)});
     auto d = Descriptor(DescriptorSegment(i + 1), 0, ports[i].name);
     PutU32(&d[30], uint32_t(BufferSegment(i)) << 16);
     memory.Write(DescriptorSegment(i), 0, d);

@@ -20,6 +20,7 @@ struct RecorderOptions {
   double rate = 10;   // frames per second of each serial port; 0 keeps the rings empty
   uint64_t seed = 1;
   uint32_t pcapPeriodMs = 200;  // one Ethernet packet this often
+  bool faults = true;  // plant faults in the serial traffic
 };
 
 // Where the recorders lie in the controller's memory.
@@ -38,7 +39,7 @@ inline constexpr const char* kEthernetRecorderName = "ETH0 МЭК-104 pcap";
 
 // The traffic of ring `index` and the controller tick at which its frame k passes the line:
 // the same for every run with the same seed and rate.
-TrafficGenerator RingTraffic(size_t index, uint64_t seed);
+TrafficGenerator RingTraffic(size_t index, uint64_t seed, bool faults = true);
 uint32_t RingTick(size_t index, uint64_t k, double rate);
 
 class SimRecorders {

@@ -78,8 +78,8 @@ uint8_t SiriusCheck(const std::vector<uint8_t>& frame) {
   return uint8_t(reg >> 1);
 }
 
-TrafficGenerator::TrafficGenerator(std::vector<uint8_t> codes, uint64_t seed)
-    : codes_(std::move(codes)), random_(seed) {}
+TrafficGenerator::TrafficGenerator(std::vector<uint8_t> codes, uint64_t seed, bool faults)
+    : codes_(std::move(codes)), random_(seed), faults_(faults) {}
 
 SimFrame TrafficGenerator::Next() {
   if (nextPending_ == pending_.size()) {
@@ -89,8 +89,11 @@ SimFrame TrafficGenerator::Next() {
     Dialog(code, pending_);
   }
   SimFrame frame = pending_[nextPending_++];
-  if (Random(kFaultEvery) == 0) Fault(frame);
+  if (Random(kFaultEvery) == 0 && faults_) Fault(frame);
   ++produced_;
+  if ((frame.protocol == kCodeSirius || frame.protocol == kCodeSiriusFast) && frame.fault == SimFrame::kNone &&
+      frame.bytes.size() >= 3)
+    ++siriusSent_[{uint8_t(frame.bytes[0] & 0x1F), frame.bytes[1], frame.bytes[2]}];
   return frame;
 }
 

@@ -4,6 +4,7 @@
 // direction byte). The sequence is a function of the seed alone, so a test can build the same
 // frames again and compare them with what was read out of the recorder.
 #include <cstdint>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -40,10 +41,20 @@ constexpr uint8_t kIec101Param = 0x55;
 
 class TrafficGenerator {
  public:
-  // One port speaking the given protocol codes in turn (a poll and its answer per code).
-  TrafficGenerator(std::vector<uint8_t> codes, uint64_t seed);
+  // One port speaking the given protocol codes in turn (a poll and its answer per code);
+  // without faults every frame is intact (the same frames otherwise).
+  TrafficGenerator(std::vector<uint8_t> codes, uint64_t seed, bool faults = true);
   SimFrame Next();
   uint64_t Produced() const { return produced_; }
+
+  // Intact SIRIUS frames (codes 2 and 4) produced so far, by КП, function and group: what a
+  // stream analyzer of the recording must find.
+  struct SiriusKey {
+    uint8_t kp, function, group;
+    auto operator<=>(const SiriusKey&) const = default;
+  };
+  const std::map<SiriusKey, uint64_t>& SiriusSent() const { return siriusSent_; }
+  void ClearSiriusSent() { siriusSent_.clear(); }
 
  private:
   void Dialog(uint8_t code, std::vector<SimFrame>& out);
@@ -56,6 +67,8 @@ class TrafficGenerator {
   size_t nextPending_ = 0;
   size_t nextCode_ = 0;
   uint64_t produced_ = 0;
+  bool faults_ = true;
+  std::map<SiriusKey, uint64_t> siriusSent_;
   uint16_t sent104_ = 0, received104_ = 0;
   uint8_t fcb101_ = 0;
 };

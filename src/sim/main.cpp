@@ -54,7 +54,9 @@ int main(int argc, char** argv) {
   SimDisk disk(vlm::PathFromUtf8(options.disk));
   SimController controller(disk, memory);
   SimDiagTree diagTree(options.faults.seed);
-  SimRecorders recorders({options.boxRate, options.faults.seed});
+  RecorderOptions recorderOptions{options.boxRate, options.faults.seed};
+  recorderOptions.faults = !options.boxClean;
+  SimRecorders recorders(recorderOptions);
   SimScreen screen;
   // Every part of the firmware that publishes structures in memory adds itself here.
   controller.SetBootHook([&](SimMemory& m) {

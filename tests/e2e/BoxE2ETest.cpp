@@ -164,5 +164,50 @@ TEST_F(BoxE2E, SerialRecordingsBecomeAPcapTsharkDissects) {
   EXPECT_TRUE(std::regex_search(shark.out, std::regex("exported_pdu:iec60870_asdu\t\t\t\\d+\t13\n"))) << shark.out;
 }
 
+// Every point, function and group of the SIRIUS traffic the generator sent appears in the
+// analyzer's tree with as many appearances as the generator counted frames.
+TEST_F(BoxE2E, AnalyzerFindsWhatTheGeneratorSent) {
+  constexpr size_t kSirius = 3;
+  TSim sim(disk, home, {"--seed", std::to_string(kSeed), "--box-rate", "50", "--box-clean"});
+  ASSERT_TRUE(sim.Running());
+  const fs::path file = root.Path() / "sirius.txt";
+  const TRun record = Run(Ctl(sim, {"box", "record", "--recorder", "4", "--seconds", "1.2", "-o", file.string()}));
+  ASSERT_EQ(record.status, 0) << record.err;
+  const TRun run = Run({VELMORCTL, "box", "analyze", file.string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  // The frames the recording holds: from its first tick on, one per 20 ms.
+  const std::string text = Cp1251ToUtf8(ReadText(file));
+  const std::regex head(R"(^\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3}\|t *(\d+)\|)");
+  std::istringstream lines(text);
+  uint64_t first = 0, records = 0;
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (!std::regex_search(line, m, head)) continue;
+    if (records++ == 0) first = (std::stoul(m[1]) - 3 * kSirius) * 50 / 1000;
+  }
+  ASSERT_GT(records, 20u);
+  sim::TrafficGenerator traffic = sim::RingTraffic(kSirius, kSeed, false);
+  for (uint64_t i = 0; i < first; ++i) traffic.Next();
+  traffic.ClearSiriusSent();
+  for (uint64_t i = 0; i < records; ++i) traffic.Next();
+
+  // Point, function and group lines of the tree (indent 4, 6, 8) with their "C=" counts.
+  std::map<sim::TrafficGenerator::SiriusKey, uint64_t> found;
+  std::istringstream tree(run.out);
+  int kp = -1, function = -1;
+  const std::regex point(R"(^    Пункт(\d+) )"), func(R"(^      Функ([0-9A-F]{2})h)"),
+      group(R"(^        Группа(\d+)\S* C=(\d+))");
+  for (std::string line; std::getline(tree, line);) {
+    std::smatch m;
+    if (std::regex_search(line, m, point)) kp = std::stoi(m[1]);
+    else if (std::regex_search(line, m, func)) function = std::stoi(m[1], nullptr, 16);
+    else if (std::regex_search(line, m, group))
+      found[{uint8_t(kp), uint8_t(function), uint8_t(std::stoi(m[1]))}] = std::stoull(m[2]);
+  }
+  EXPECT_EQ(found, traffic.SiriusSent()) << run.out;
+  EXPECT_NE(run.out.find("ВЕЛМОР C=" + std::to_string(records) + " E=0 "), std::string::npos) << run.out;
+}
+
 }  // namespace
 }  // namespace vlm::e2e
