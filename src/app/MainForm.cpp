@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/MainMenus.h"
+#include "common/PathText.h"
 #include "common/Prompt.h"
 #include "diag/ui/DiagService.h"
 #include "model/Kinds.h"
@@ -432,7 +433,7 @@ void TFormVLM::closeEvent(QCloseEvent* event) {
   }
   ApplyFrame();
   TakeWindowSettings();
-  if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + ctx_.IniPath().string());
+  if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + PathToUtf8(ctx_.IniPath()));
   if (traffic_) traffic_->close();
   if (help_) help_->close();
   event->accept();
@@ -469,7 +470,7 @@ void TFormVLM::ShowOptions() {
   ctx_.Main.BackupEnable = v.backupEnable;
   place_ = QString::fromStdString(v.place);
   TakeWindowSettings();
-  if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + ctx_.IniPath().string());
+  if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + PathToUtf8(ctx_.IniPath()));
   UpdateTitle();
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/MainForm.h"
 #include "common/DataFolder.h"
+#include "common/PathText.h"
 #include "common/Prompt.h"
 #include "link/FileTransfer.h"
 #include "link/ServiceRequests.h"
@@ -217,8 +218,9 @@ void TFormVLM::MakeBackup() {
   if (!std::filesystem::is_directory(folder)) return;
   const auto image = ctx_.Image.Image();
   const QString name = BackupFileName(station_->Place, Now());
-  if (!WriteFileAtomically(folder / name.toStdString(), {reinterpret_cast<const char*>(image.data()), image.size()}))
-    ShowError("Не удалось записать резервную копию " + (folder / name.toStdString()).string());
+  const std::filesystem::path path = folder / PathFromUtf8(name.toStdString());
+  if (!WriteFileAtomically(path, {reinterpret_cast<const char*>(image.data()), image.size()}))
+    ShowError("Не удалось записать резервную копию " + PathToUtf8(path));
 }
 
 }  // namespace vlm

@@ -196,7 +196,7 @@ struct TAnalyzerObserver : IBoxObserver {
 }  // namespace
 
 int BoxAnalyze(const std::string& path, int param) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::OpenFile(PathFromUtf8(path), "rb"), std::fclose);
   if (!file) return BadInput("box analyze", "cannot open " + path);
   TControllerLink link;  // never opened: the analysis reads no controller
   TBoxContext context(link);

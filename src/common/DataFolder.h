@@ -27,5 +27,9 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
 // The same for a path given as UTF-8 text (a command line, an ini value).
 bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes);
 bool ReadWholeFile(const std::string& utf8Path, std::string& out);
+inline bool WriteFileAtomically(const char* utf8Path, std::string_view bytes) {
+  return WriteFileAtomically(std::string(utf8Path), bytes);
+}
+inline bool ReadWholeFile(const char* utf8Path, std::string& out) { return ReadWholeFile(std::string(utf8Path), out); }
 
 }  // namespace vlm

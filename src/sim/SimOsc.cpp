@@ -1,10 +1,5 @@
 #include "sim/SimOsc.h"
 
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -13,16 +8,14 @@
 #include <cstring>
 #include <numbers>
 
+#include "common/IpAddress.h"
+
 namespace vlm::sim {
 namespace {
 
 constexpr auto kStreamTimeout = std::chrono::seconds(3);
 
-std::string AddressText(const sockaddr_in& a) {
-  char ip[INET_ADDRSTRLEN] = "?";
-  inet_ntop(AF_INET, &a.sin_addr, ip, sizeof ip);
-  return std::string(ip) + ":" + std::to_string(ntohs(a.sin_port));
-}
+std::string AddressText(const platform::TIPv4& ip, uint16_t port) { return IPToStr(ip) + ":" + std::to_string(port); }
 
 void Put16(uint8_t* p, int v) {
   p[0] = uint8_t(v);
@@ -39,32 +32,24 @@ SimOsc::SimOsc(const FaultSettings& faults) : faults_([&] {
 
 SimOsc::~SimOsc() {
   Stop();
-  if (fd_ >= 0) close(fd_);
 }
 
 std::string SimOsc::Open(const std::string& ip, uint16_t port) {
-  fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) return std::string("socket: ") + std::strerror(errno);
-  const int on = 1;
-  setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(port);
-  if (inet_pton(AF_INET, ip.c_str(), &local.sin_addr) != 1) return "bad address " + ip;
-  if (bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
-    return "bind " + ip + ":" + std::to_string(port) + ": " + std::strerror(errno);
-  return {};
+  try {
+    boundIp_ = StrToIP(ip);
+  } catch (const EConvertError&) {
+    return "bad address " + ip;
+  }
+  const std::string error = socket_.Open(boundIp_, port);
+  return error.empty() ? error : error + " (" + ip + ":" + std::to_string(port) + ")";
 }
 
 std::string SimOsc::Address() const {
-  sockaddr_in local{};
-  socklen_t size = sizeof local;
-  getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &size);
-  return AddressText(local);
+  return AddressText(boundIp_, socket_.LocalPort());
 }
 
 void SimOsc::Start() {
-  if (fd_ >= 0 && !thread_.joinable()) thread_ = std::thread([this] { Run(); });
+  if (socket_.IsOpen() && !thread_.joinable()) thread_ = std::thread([this] { Run(); });
 }
 
 void SimOsc::Stop() {
@@ -97,8 +82,7 @@ void SimOsc::Run() {
       timeoutMs = int(std::clamp<long long>(
           std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now()).count(), 0, 100));
     }
-    pollfd p{fd_, POLLIN, 0};
-    if (poll(&p, 1, timeoutMs) > 0) Receive();
+    if (socket_.WaitReadable(std::chrono::milliseconds(timeoutMs))) Receive();
     if (streaming_ && Clock::now() - lastCommand_ > kStreamTimeout) EndStream("no stream command for 3 s");
     if (streaming_) SendDue();
   }
@@ -107,23 +91,24 @@ void SimOsc::Run() {
 void SimOsc::Receive() {
   uint8_t buffer[64];
   for (;;) {
-    sockaddr_in from{};
-    socklen_t size = sizeof from;
-    const ssize_t got = recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &size);
+    platform::TIPv4 fromIp{};
+    uint16_t fromPort = 0;
+    const int got = socket_.ReceiveFrom(buffer, fromIp, fromPort);
     if (got < 0) return;
     if (got == 4 && buffer[0] == 0x02 && buffer[1] == 0x05 && uint8_t(buffer[1] + buffer[2]) == buffer[3]) {
       lastCommand_ = Clock::now();
-      const bool sameClient = streaming_ && from.sin_addr.s_addr == client_.sin_addr.s_addr && from.sin_port == client_.sin_port;
+      const bool sameClient = streaming_ && fromIp == clientIp_ && fromPort == clientPort_;
       if (!sameClient) {
         if (streaming_) EndStream("another client asked");
         streaming_ = true;
-        client_ = from;
+        clientIp_ = fromIp;
+        clientPort_ = fromPort;
         started_ = Clock::now();
         next_ = 0;
         pendingDrops_ = 0;
         anyDelivered_ = false;
         stream_ = {};
-        std::fprintf(stderr, "osc: streaming to %s\n", AddressText(from).c_str());
+        std::fprintf(stderr, "osc: streaming to %s\n", AddressText(fromIp, fromPort).c_str());
       }
     } else if (got == 3 && buffer[0] == 0x01 && buffer[1] == 0x06 && buffer[2] == 0x06) {
       if (streaming_) EndStream("stop command");
@@ -150,10 +135,9 @@ void SimOsc::SendDue() {
     anyDelivered_ = true;
     ++stream_.delivered;
     ++delivered_;
-    const auto* to = reinterpret_cast<const sockaddr*>(&client_);
-    sendto(fd_, packet, sizeof packet, 0, to, sizeof client_);
+    socket_.SendTo(packet, clientIp_, clientPort_);
     if (d.duplicate) {
-      sendto(fd_, packet, sizeof packet, 0, to, sizeof client_);
+      socket_.SendTo(packet, clientIp_, clientPort_);
       ++stream_.repeated;
       ++repeated_;
     }
@@ -162,7 +146,7 @@ void SimOsc::SendDue() {
 
 void SimOsc::EndStream(const char* why) {
   std::fprintf(stderr, "osc: stream to %s ended (%s): sent %llu delivered %llu dropped %llu repeated %llu\n",
-               AddressText(client_).c_str(), why, static_cast<unsigned long long>(stream_.sent),
+               AddressText(clientIp_, clientPort_).c_str(), why, static_cast<unsigned long long>(stream_.sent),
                static_cast<unsigned long long>(stream_.delivered),
                static_cast<unsigned long long>(stream_.dropped), static_cast<unsigned long long>(stream_.repeated));
   streaming_ = false;

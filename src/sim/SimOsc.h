@@ -5,7 +5,6 @@
 // once. Channel A is a 50 Hz sine with its third and fifth harmonics, channel B a ramp of 2 s.
 // The fault options drop, duplicate and corrupt packets (only sample bytes are corrupted).
 // Runs on a thread of its own, so pacing never waits for the service link.
-#include <netinet/in.h>
 
 #include <atomic>
 #include <chrono>
@@ -13,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/UdpSocket.h"
 #include "sim/SimFaults.h"
 
 namespace vlm::sim {
@@ -51,12 +51,14 @@ class SimOsc {
   void SendDue();
   void EndStream(const char* why);
 
-  int fd_ = -1;
+  platform::TUdpSocket socket_;
+  platform::TIPv4 boundIp_{};
   FaultInjector faults_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   bool streaming_ = false;
-  sockaddr_in client_{};
+  platform::TIPv4 clientIp_{};
+  uint16_t clientPort_ = 0;
   Clock::time_point started_{}, lastCommand_{};
   uint64_t next_ = 0;          // packet to send next
   uint64_t pendingDrops_ = 0;  // drops not yet followed by a delivered packet
