@@ -57,6 +57,9 @@ int RunCommandLine(CLI::App& app, const std::vector<std::string>& args) {
 
 int RunVelmorctl(const std::vector<std::string>& args) {
   CLI::App app("Velmor configuration files, black-box recordings and controller service.", "velmorctl");
+  // CLI11 on Windows would take "/x" for an option, and file names like /tmp/a.cfg or a path
+  // from a script must stay positional on both systems. Subcommands inherit the setting.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string("velmorctl ") + kProgramVersion);
   for (const TAddGroup add : kGroups) add(app);
   return RunCommandLine(app, args);

@@ -10,26 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
 
 namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
 
 // A fresh folder under the system temporary folder, removed with everything in it.
-class TempDir {
+class TempDir : public vlm::test::TTempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmor-sim-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
+  TempDir() : TTempDir("sim") {}
 };
 
 inline Bytes Hex(const std::string& text) {
