@@ -13,20 +13,10 @@
 #include <system_error>
 
 #include "platform/win32/WinText.h"
+#include "platform/win32/Winsock.h"
 
 namespace vlm::platform {
 namespace fs = std::filesystem;
-namespace {
-
-bool StartWinsock() {
-  static const bool started = [] {
-    WSADATA data;
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }();
-  return started;
-}
-
-}  // namespace
 
 fs::path ExecutablePath(const fs::path& argv0) {
   std::wstring buffer(32768, L'\0');
@@ -56,7 +46,7 @@ bool IsWritableFolder(const fs::path& folder) {
 }
 
 std::string HostName() {
-  if (!StartWinsock()) return {};
+  if (!win32::StartWinsock()) return {};
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return {};
   return name;
@@ -64,7 +54,7 @@ std::string HostName() {
 
 std::vector<std::array<uint8_t, 4>> ResolveIPv4(const std::string& name) {
   std::vector<std::array<uint8_t, 4>> out;
-  if (!StartWinsock()) return out;
+  if (!win32::StartWinsock()) return out;
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_DGRAM;

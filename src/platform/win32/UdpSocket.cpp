@@ -5,21 +5,13 @@
 #include <windows.h>
 
 #include "platform/win32/WinText.h"
+#include "platform/win32/Winsock.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace vlm::platform {
 namespace {
-
-// Winsock wants one start-up per process before the first socket.
-bool StartWinsock() {
-  static const bool started = [] {
-    WSADATA data;
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }();
-  return started;
-}
 
 sockaddr_in MakeAddress(const TIPv4& ip, uint16_t port) {
   sockaddr_in a{};
@@ -37,7 +29,7 @@ TUdpSocket::~TUdpSocket() { Close(); }
 
 std::string TUdpSocket::Open(const TIPv4& ip, uint16_t port) {
   Close();
-  if (!StartWinsock()) return "WSAStartup failed";
+  if (!win32::StartWinsock()) return "WSAStartup failed";
   const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   if (s == INVALID_SOCKET) {
     lastError_ = WSAGetLastError();

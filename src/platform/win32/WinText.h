@@ -1,5 +1,6 @@
 #pragma once
-// UTF-8 <-> UTF-16 for the W functions of Windows (the A functions would use the ANSI code page).
+// UTF-8 <-> UTF-16 for the W functions of Windows (the A functions would use the ANSI code page),
+// and the system's messages.
 #include <windows.h>
 
 #include <string>
