@@ -22,12 +22,15 @@ void TLinkTiming::SetFloor(int waitTimeMs) {
   backoff_ = 1;
 }
 
-std::chrono::milliseconds TLinkTiming::Wait() const {
-  const double measured = srttMs_ > 0 ? srttMs_ + 4 * rttvarMs_ : 0;
-  const double ceiling = std::max<double>(kCeilingMs, floorMs_);
-  const double wait = std::min(ceiling, std::max<double>(floorMs_, measured) * backoff_);
+static std::chrono::milliseconds WaitOf(double floorMs, double srttMs, double rttvarMs, int backoff) {
+  const double measured = srttMs > 0 ? srttMs + 4 * rttvarMs : 0;
+  const double ceiling = std::max(kCeilingMs, floorMs);
+  const double wait = std::min(ceiling, std::max(floorMs, measured) * backoff);
   return std::chrono::milliseconds(std::lround(std::ceil(wait)));
 }
+
+std::chrono::milliseconds TLinkTiming::Wait() const { return WaitOf(floorMs_, srttMs_, rttvarMs_, backoff_); }
+std::chrono::milliseconds TLinkTiming::BaseWait() const { return WaitOf(floorMs_, srttMs_, rttvarMs_, 1); }
 
 void TLinkTiming::Answered(Duration roundTrip) {
   const double r = Ms(roundTrip);

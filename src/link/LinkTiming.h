@@ -19,6 +19,8 @@ class TLinkTiming {
   int Floor() const { return floorMs_; }
 
   std::chrono::milliseconds Wait() const;
+  // The wait without the back-off: how long an answer can take on this line as measured.
+  std::chrono::milliseconds BaseWait() const;
   // An answer taken at the first try: its round trip is a clean sample.
   void Answered(Duration roundTrip);
   // An answer taken after a retry: the back-off ends, but which try it answers is unknown.

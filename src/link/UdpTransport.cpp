@@ -45,12 +45,15 @@ class TUdpTransport : public ILinkTransport {
         nextPump = Clock::now() + kPumpInterval;
       }
       if (now >= deadline) return {};
-      if (!WaitUntil(std::min(deadline, nextPump)) || !socket_.Receive() || !FromController()) continue;
-      const auto got = socket_.ReceiveBuffer();
-      const TAnswerVerdict verdict = filter ? filter(got) : TAnswerVerdict::Take;
+      // Answers to a window of blocks are mostly queued already: read first, wait only when
+      // nothing is there (one system call per answer instead of two).
+      const bool got = socket_.Receive() || (WaitUntil(std::min(deadline, nextPump)) && socket_.Receive());
+      if (!got || !FromController()) continue;
+      const auto answer = socket_.ReceiveBuffer();
+      const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
       if (verdict == TAnswerVerdict::Ignore) continue;
-      const size_t n = std::min(got.size(), into.size());
-      std::copy_n(got.data(), n, into.data());
+      const size_t n = std::min(answer.size(), into.size());
+      std::copy_n(answer.data(), n, into.data());
       return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
     }
   }

@@ -20,13 +20,16 @@ bool TControllerLink::OpenLink() {
   if (!transport || !transport->Open()) return false;
   timing_.SetFloor(Settings.WaitTime);
   transport_ = std::move(transport);
+  heardAtOpen_ = counters_.answers + counters_.rejected + counters_.stale;
   return true;
 }
 
 void TControllerLink::CloseLink() {
   if (!transport_) return;
   // Nothing owed to this operation may reach the next one (a new socket on the same port).
-  if (unsettled_) QuietLink();
+  // A line that has said nothing since it opened (a controller switched off, a wrong address)
+  // owes nothing: a dead controller costs the tries alone.
+  if (unsettled_ || (quietOwed_ && HeardSinceOpen())) QuietLink();
   transport_->Close();
   transport_.reset();
 }
@@ -54,7 +57,7 @@ bool TControllerLink::SendRequest(bool ahead) {
   retry_ = std::ranges::equal(frame, lastFrame_);
   // An answer taken after a retry may have been the earlier try's; the retry's own answer is
   // then still on its way and must not meet a different request.
-  if (!retry_ && unsettled_ && !ahead) QuietLink();
+  if (!retry_ && (unsettled_ || quietOwed_) && !ahead) QuietLink();
   const auto now = std::chrono::steady_clock::now();  // after the quiet: it is no part of the round trip
   if (!retry_) {
     lastFrame_.assign(frame.begin(), frame.end());
@@ -113,13 +116,22 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
     case TReceiveEnd::Disconnected: LastFailure = TLinkFailure::Disconnected; break;
     default: ++counters_.timeouts; timing_.TimedOut(); LastFailure = TLinkFailure::NoAnswer; break;
   }
-  if (LastFailure != TLinkFailure::Disconnected) QuietLink();
+  // An answer owed to this try is as good as the retry's own (the retry is the same frame), so
+  // the line falls quiet only before a different request or the closing, not before each retry.
+  if (LastFailure != TLinkFailure::Disconnected) quietOwed_ = true;
   return false;
+}
+
+bool TControllerLink::HeardSinceOpen() const {
+  return counters_.answers + counters_.rejected + counters_.stale != heardAtOpen_;
 }
 
 void TControllerLink::QuietLink() {
   if (!transport_) return;
-  auto silence = transport_->AdaptiveWait() ? timing_.Wait() : std::chrono::milliseconds(Settings.WaitTime);
+  quietOwed_ = false;
+  // The failed wait itself was already backed off: an answer owed to it comes within one more
+  // measured round trip, and doubling the silence as well only made every loss cost twice.
+  auto silence = transport_->AdaptiveWait() ? timing_.BaseWait() : std::chrono::milliseconds(Settings.WaitTime);
   // The answer taken after a retry may have been the first try's, which then took as long as
   // the tries took together: the last try's own answer can be that late behind it.
   if (std::exchange(unsettled_, false))

@@ -121,6 +121,9 @@ class TControllerLink {
   std::chrono::steady_clock::time_point sentAt_, firstSentAt_;
   bool retry_ = false;
   bool unsettled_ = false;  // an answer to an earlier try of the last request may still come
+  bool quietOwed_ = false;  // a failed wait on a silent line: quiet before the next request
+  uint64_t heardAtOpen_ = 0;  // answers, damaged and stale datagrams counted when the link opened
+  bool HeardSinceOpen() const;
 };
 
 // Opens the link for one service operation and closes it again however the operation ends.

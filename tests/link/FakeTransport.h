@@ -24,6 +24,7 @@ struct TFakeWire {
   std::function<void()> duringWait;               // runs inside Receive, like a pumped timer
   bool failOpen = false, failSend = false;
   int opens = 0;
+  int quiets = 0;  // times the link let the line fall quiet
 };
 
 class TFakeTransport : public ILinkTransport {
@@ -70,6 +71,7 @@ class TFakeTransport : public ILinkTransport {
     }
   }
   int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    ++wire_.quiets;
     return 0;
   }
 

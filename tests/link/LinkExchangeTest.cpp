@@ -138,6 +138,35 @@ TEST_F(LinkExchange, OpenTwiceFailsAndUdpSendOpensTheLinkByItself) {
   EXPECT_FALSE(link.OpenLink() && link.Exchange(0, 0));
 }
 
+// A retry repeats the request, so an answer owed to the try before is as good as its own: the
+// line falls quiet only before a different request, and a line that never spoke not at all.
+TEST_F(LinkExchange, TheLineFallsQuietBeforeTheNextRequestNotBetweenTries) {
+  link.Settings.Attempts = 3;
+  link.File.FileName = "a.txt";
+  uint8_t block[230];
+  link.File.BlockSize = 230;
+  EXPECT_FALSE(ReadFileBlock(link, block));  // a controller that is switched off
+  EXPECT_EQ(wire.sent.size(), 3u);
+  link.CloseLink();
+  EXPECT_EQ(wire.quiets, 0);
+
+  test::TFakeController controller;
+  controller.files["a.txt"] = Bytes(100, 7);
+  wire.controller = &controller;
+  ASSERT_TRUE(ReadMemory(link, 0, 0, 4));  // the next opening keeps the quiet owed from before
+  EXPECT_EQ(wire.quiets, 1);
+  wire.answers = {Bytes{}};  // one try lost, the retry answered
+  link.File.FileSize = 100;
+  ASSERT_TRUE(ReadFileBlock(link, block));
+  EXPECT_EQ(wire.quiets, 1);
+  ASSERT_TRUE(ReadMemory(link, 0, 0, 4));
+  EXPECT_EQ(wire.quiets, 2);
+  wire.answers = {Bytes{}, Bytes{}, Bytes{}};  // a line that spoke before and then fell silent
+  EXPECT_FALSE(ReadFileBlock(link, block));
+  link.CloseLink();
+  EXPECT_EQ(wire.quiets, 3);
+}
+
 TEST_F(LinkExchange, FailedOpenLeavesTheLinkClosed) {
   link.CloseLink();
   wire.failOpen = true;
