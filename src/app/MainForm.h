@@ -33,8 +33,6 @@ class TTreeModel;
 
 // A name without extension gets ".cfg"; any other name stays as typed.
 QString WithCfgExtension(const QString& path);
-// "yyyy_mm_dd hh_nn_ss " + the place without the characters a file name cannot hold + ".cfg".
-QString BackupFileName(const std::string& place, TDateTime when);
 // A node may be dropped in front of a sibling; neither may hold the processor.
 bool CanDrop(const TTreeNode* dragged, const TTreeNode* target);
 

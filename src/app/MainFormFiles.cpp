@@ -13,6 +13,7 @@
 #include "model/Config.h"
 #include "ports/OwnerTableChecks.h"
 #include "shell/AppContext.h"
+#include "shell/FleetBackup.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
 
@@ -38,13 +39,6 @@ class TFlagScope {
 
 QString WithCfgExtension(const QString& path) {
   return QFileInfo(path).suffix().isEmpty() && !path.endsWith('.') ? path + ".cfg" : path;
-}
-
-QString BackupFileName(const std::string& place, TDateTime when) {
-  QString clean;
-  for (QChar c : QString::fromStdString(place))
-    if (!QStringLiteral("\"*+/:<>?\\|").contains(c) && c.unicode() >= 0x20) clean += c;
-  return QString::fromStdString(FormatDateTime("yyyy_mm_dd hh_nn_ss ", when)) + clean + ".cfg";
 }
 
 QString TFormVLM::AskOpenPath() {
@@ -217,7 +211,7 @@ void TFormVLM::MakeBackup() {
   }
   if (!std::filesystem::is_directory(folder)) return;
   const auto image = ctx_.Image.Image();
-  const QString name = BackupFileName(station_->Place, Now());
+  const QString name = QString::fromStdString(BackupFileName(station_->Place, Now()));
   const std::filesystem::path path = folder / PathFromUtf8(name.toStdString());
   if (!WriteFileAtomically(path, {reinterpret_cast<const char*>(image.data()), image.size()}))
     ShowError("Не удалось записать резервную копию " + PathToUtf8(path));

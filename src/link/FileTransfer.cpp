@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/Prompt.h"
 
 namespace vlm {
 namespace {
@@ -152,11 +151,9 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     if (why == TLinkFailure::Busy || why == TLinkFailure::Disconnected) return false;
     if (why == TLinkFailure::DosError) link.QuietLink();  // the rest of the window may still answer
     if (++failures >= std::max(1, link.Settings.Attempts) || ++windowsSent > 4 * blocks + 64) {
-      if (why == TLinkFailure::DosError || why == TLinkFailure::BadAnswer)
-        ShowError("Ошибка записи файла. " +
-                  (why == TLinkFailure::DosError ? DosErrorText(code) : std::string("Неполный ответ контроллера.")));
       link.LastFailure = why;
       link.LastDosError = code;
+      ShowWriteFailure(link);
       return false;
     }
     // A block lost in an earlier window whose answer a duplicate stood in for ends the file

@@ -309,9 +309,13 @@ bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source) {
     if (ExchangeForCode(link, kExchangeAnswer2, 5, 2)) return true;
     if (link.LastFailure == TLinkFailure::Busy || link.LastFailure == TLinkFailure::Disconnected) return false;
   }
+  ShowWriteFailure(link);
+  return false;
+}
+
+void ShowWriteFailure(const TControllerLink& link) {
   if (link.LastFailure == TLinkFailure::DosError || link.LastFailure == TLinkFailure::BadAnswer)
     ShowError("Ошибка записи файла. " + ReasonText(link));
-  return false;
 }
 
 bool SendFileBlockAhead(TControllerLink& link, std::span<const uint8_t> source) {

@@ -59,6 +59,9 @@ bool WriteFileBlock(TControllerLink& link, std::span<const uint8_t> source);
 // The same block sent without waiting, for a window of blocks whose answers are taken later
 // one by one (answers carry nothing but the error code, so only their number tells).
 bool SendFileBlockAhead(TControllerLink& link, std::span<const uint8_t> source);
+// The message of a block write that failed with a DOS error or a damaged answer (none for a
+// lost one: the caller explains that).
+void ShowWriteFailure(const TControllerLink& link);
 bool AwaitFileBlockAnswer(TControllerLink& link);
 bool ChangeDir(TControllerLink& link, const std::string& path);
 bool DeleteRemoteFile(TControllerLink& link);

@@ -80,6 +80,10 @@ std::string FleetBackupName(const std::string& place, const std::string& address
   return SanitizeFileName(CleanPlace(place) + "_" + address + "_" + FormatDateTime("yyyymmdd-hhnnss", when) + ".cfg");
 }
 
+std::string BackupFileName(const std::string& place, TDateTime when) {
+  return FormatDateTime("yyyy_mm_dd hh_nn_ss ", when) + CleanPlace(place) + ".cfg";
+}
+
 TBackupResult BackupController(const TBackupTarget& target, const TBackupOptions& options, TDateTime when) {
   const auto started = std::chrono::steady_clock::now();
   TBackupResult r;

@@ -33,6 +33,8 @@ std::string LinkSectionOf(const std::string& address);
 
 // "<place>_<address>_<yyyymmdd-hhnnss>.cfg", the place cleaned as the program's own backups are.
 std::string FleetBackupName(const std::string& place, const std::string& address, TDateTime when);
+// The name of the main window's backup before a write: "yyyy_mm_dd hh_nn_ss <place>.cfg".
+std::string BackupFileName(const std::string& place, TDateTime when);
 
 enum class TBackupOutcome : uint8_t { Saved, Identical, Failed, Stopped };
 

@@ -126,6 +126,8 @@ TEST_F(ShellFolder, FleetBackupTargetsAndNames) {
   const TDateTime when = EncodeDateTime({2026, 2, 1, 3, 4, 5, 0});
   EXPECT_EQ(FleetBackupName(targets[0].place, targets[0].address, when), "ПС Южная1_10.0.0.1_20260201-030405.cfg");
   EXPECT_EQ(FleetBackupName("", "10.0.0.3", when), "_10.0.0.3_20260201-030405.cfg");
+  EXPECT_EQ(BackupFileName("A/B:C", when), "2026_02_01 03_04_05 ABC.cfg");
+  EXPECT_EQ(BackupFileName("\"x*+<>?\\|y\tПС", when), "2026_02_01 03_04_05 xyПС.cfg");
 
   // A controller whose address is unusable fails by itself without touching the link.
   TBackupOptions options;

@@ -99,7 +99,6 @@ class MainWindowTest : public QObject {
   void WriteAsksOnceAboutTableFaults();
   void TreeShowsWholeCaptionsAndFirstStartWidth();
   void SaveAddsExtensionOnlyWhenMissing();
-  void BackupNameDropsForbiddenCharacters();
   void SerialPortGapColours();
   void WriteAndReadThroughSimulator();
   void ReadShowsSimulatorConfiguration();
@@ -431,12 +430,6 @@ void MainWindowTest::SaveAddsExtensionOnlyWhenMissing() {
   form_->OpenFile(home_.filePath("saved.cfg"));
   QCOMPARE(QString::fromStdString(test::TreeText(*form_->Tree().Root())), QString::fromStdString(before));
   QCOMPARE(form_->ReadFromLabel(), "Считано из " + home_.filePath("saved.cfg"));
-}
-
-void MainWindowTest::BackupNameDropsForbiddenCharacters() {
-  const TDateTime when = EncodeDateTime({2026, 3, 4, 5, 6, 7, 0});
-  QCOMPARE(BackupFileName("A/B:C", when), QString("2026_03_04 05_06_07 ABC.cfg"));
-  QCOMPARE(BackupFileName("\"x*+<>?\\|y", when), QString("2026_03_04 05_06_07 xy.cfg"));
 }
 
 void MainWindowTest::SerialPortGapColours() {
