@@ -17,19 +17,20 @@ namespace {
 
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
-// Host name (UTF-8) of a file the controller creates: its name in lower case.
-std::string HostNameOf(const std::string& dosName) {
+// Host name of a file the controller creates: its name in lower case.
+fs::path HostNameOf(const std::string& dosName) {
   std::string lower = dosName;
   for (char& c : lower) c = ToLowerDos(c);
-  return DosToUtf8(lower);
+  return PathFromUtf8(DosToUtf8(lower));
 }
 
 // Host names the controller can see: plain files and folders (never links) whose name in code
 // page 866 is an 8.3 name and converts back to the same host name, so each visible name stands
 // for exactly one host entry.
 std::optional<std::string> VisibleName(const fs::directory_entry& entry) {
+  // directory_entry::is_symlink cannot see a link (nor a junction) under MinGW.
+  if (platform::IsLink(entry.path())) return std::nullopt;
   std::error_code ec;
-  if (entry.is_symlink(ec)) return std::nullopt;
   if (!entry.is_regular_file(ec) && !entry.is_directory(ec)) return std::nullopt;
   const std::string name = FileNameUtf8(entry.path());
   const std::string dos = Utf8ToDos(name);
@@ -186,10 +187,10 @@ uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::spa
   const Target t = Locate(dosName, kDosAccessDenied);
   if (t.error) return t.error;
   const fs::path host = t.host ? *t.host : t.hostDir / HostNameOf(t.name);
-  // A new name must not meet anything hidden from the controller (a link above all).
+  // A new name must not meet anything hidden from the controller, a link above all (a dangling one
+  // too: std::filesystem follows links and, under MinGW, cannot even tell one).
   std::error_code ec;
-  if (!t.host && fs::symlink_status(host, ec).type() != fs::file_type::not_found) return kDosAccessDenied;
-  ec.clear();
+  if (!t.host && (platform::IsLink(host) || fs::exists(host, ec) || ec)) return kDosAccessDenied;
   if (t.host && (fs::is_directory(host, ec) || IsReadOnly(host))) return kDosAccessDenied;
   const uintmax_t size = t.host ? fs::file_size(host, ec) : 0;
   if (ec || offset > size || offset + data.size() > kMaxFileSize) return kDosAccessDenied;

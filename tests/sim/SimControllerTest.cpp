@@ -264,6 +264,9 @@ TEST_F(ControllerTest, AccessDeniedForReadOnlyFiles) {
   EXPECT_EQ(ErrorAt(WriteBlock("data.bin", 0, "x"), 2), 5);
   EXPECT_EQ(ErrorAt(Delete("data.bin"), 2), 5);
   EXPECT_EQ(ReadBlock("data.bin", 0, 10)[4], 10);
+  // Windows removes no read-only file, so the scratch folder could not go.
+  std::filesystem::permissions(dir_.Path() / "DATA.BIN", std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
 }
 
 TEST_F(ControllerTest, MalformedRequestsGetNoAnswer) {
