@@ -17,27 +17,31 @@ namespace {
 
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
-// Host name (UTF-8) of a file the controller creates: its name in lower case.
-std::string HostNameOf(const std::string& dosName) {
+// Host name of a file the controller creates: its name in lower case.
+fs::path HostNameOf(const std::string& dosName) {
   std::string lower = dosName;
   for (char& c : lower) c = ToLowerDos(c);
-  return DosToUtf8(lower);
+  return PathFromUtf8(DosToUtf8(lower));
 }
 
-// Host names the controller can see: plain files and folders (never links) whose name in code
-// page 866 is an 8.3 name and converts back to the same host name, so each visible name stands
-// for exactly one host entry.
-std::optional<std::string> VisibleName(const fs::directory_entry& entry) {
-  std::error_code ec;
-  if (entry.is_symlink(ec)) return std::nullopt;
-  if (!entry.is_regular_file(ec) && !entry.is_directory(ec)) return std::nullopt;
-  const std::string name = FileNameUtf8(entry.path());
+// Host names the controller can see: names whose form in code page 866 is an 8.3 name and
+// converts back to the same host name, so each visible name stands for exactly one host entry.
+std::optional<std::string> VisibleName(const fs::path& path) {
+  const std::string name = FileNameUtf8(path);
   const std::string dos = Utf8ToDos(name);
   if (DosToUtf8(dos) != name || !IsVisibleDosName(dos)) return std::nullopt;
   return NormalizeDosName(dos, false);
 }
 
-// The DOS read-only attribute is the host's owner write permission, so it holds for every user.
+// Entries the controller can see are plain files and folders, never links. Asked only of a name
+// already found visible: a look at the entry costs a system call, and a lookup walks the folder.
+bool IsPlainEntry(const fs::directory_entry& entry) {
+  // directory_entry::is_symlink cannot see a link (nor a junction) under MinGW.
+  if (platform::IsLink(entry.path())) return false;
+  std::error_code ec;
+  return entry.is_regular_file(ec) || entry.is_directory(ec);
+}
+
 bool IsReadOnly(const fs::path& path) {
   std::error_code ec;
   const auto perms = fs::status(path, ec).permissions();
@@ -74,7 +78,7 @@ DosEntry EntryOf(const fs::path& path, std::string name) {
 std::optional<fs::path> FindVisibleChild(const fs::path& hostDir, std::string_view canonicalName) {
   std::error_code ec;
   for (fs::directory_iterator it(hostDir, ec), end; !ec && it != end; it.increment(ec))
-    if (VisibleName(*it) == canonicalName) return it->path();
+    if (VisibleName(it->path()) == canonicalName && IsPlainEntry(*it)) return it->path();
   return std::nullopt;
 }
 
@@ -186,10 +190,10 @@ uint16_t SimDisk::WriteBlock(std::string_view dosName, uint32_t offset, std::spa
   const Target t = Locate(dosName, kDosAccessDenied);
   if (t.error) return t.error;
   const fs::path host = t.host ? *t.host : t.hostDir / HostNameOf(t.name);
-  // A new name must not meet anything hidden from the controller (a link above all).
+  // A new name must not meet anything hidden from the controller, a link above all (a dangling one
+  // too: std::filesystem follows links and, under MinGW, cannot even tell one).
   std::error_code ec;
-  if (!t.host && fs::symlink_status(host, ec).type() != fs::file_type::not_found) return kDosAccessDenied;
-  ec.clear();
+  if (!t.host && (platform::IsLink(host) || fs::exists(host, ec) || ec)) return kDosAccessDenied;
   if (t.host && (fs::is_directory(host, ec) || IsReadOnly(host))) return kDosAccessDenied;
   const uintmax_t size = t.host ? fs::file_size(host, ec) : 0;
   if (ec || offset > size || offset + data.size() > kMaxFileSize) return kDosAccessDenied;
@@ -221,7 +225,7 @@ uint16_t SimDisk::Search(std::string_view dosMask, std::vector<DosEntry>& out) c
   std::vector<DosEntry> found;
   std::error_code ec;
   for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec))
-    if (auto name = VisibleName(*it); name && MatchDosMask(*mask, *name))
+    if (auto name = VisibleName(it->path()); name && MatchDosMask(*mask, *name) && IsPlainEntry(*it))
       found.push_back(EntryOf(it->path(), *name));
   std::sort(found.begin(), found.end(), [](const DosEntry& a, const DosEntry& b) { return a.name < b.name; });
   out.insert(out.end(), found.begin(), found.end());

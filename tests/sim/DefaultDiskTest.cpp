@@ -1,7 +1,10 @@
 // The drive a fresh controller starts with.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "SimTestUtil.h"
+#include "common/PathText.h"
 #include "sim/DefaultDisk.h"
 #include "platform/System.h"
 
@@ -40,7 +43,11 @@ TEST(DefaultDisk, PrepareCreatesTheFolderAndKeepsExistingFiles) {
   WriteFile(disk / "AUTOEXEC.BAT", "mine");
   WriteFile(disk / "vlm.cfg", "old");
   EXPECT_EQ(PrepareDisk(disk), "");
-  EXPECT_FALSE(std::filesystem::exists(disk / "autoexec.bat"));
+  // No second start-up file beside the user's (the names are compared as stored: the host may
+  // ignore case when it looks a name up).
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(disk)) names.insert(vlm::FileNameUtf8(entry.path()));
+  EXPECT_EQ(names, (std::set<std::string>{"AUTOEXEC.BAT", "vlm.cfg"}));
   EXPECT_EQ(ReadFile(disk / "AUTOEXEC.BAT"), "mine");
   EXPECT_EQ(ReadFile(disk / "vlm.cfg"), "old");
 }

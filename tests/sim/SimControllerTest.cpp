@@ -227,13 +227,13 @@ TEST_F(ControllerTest, WrittenBlocksMakeTheFileAndARewriteReplacesIt) {
 
 // The whole-file patterns of the client: 230-byte blocks up, then down again over both links.
 TEST_F(ControllerTest, WholeFilesGoUpAndComeBackByteExact) {
-  for (const LinkProfile* link : {&kUdpLink, &kSerialLink}) {
-    for (uint32_t size : {0u, 1u, 229u, 230u, 231u, 460u, 461u, 65536u}) {
-      std::string data(size, '\0');
-      for (uint32_t i = 0; i < size; ++i) data[i] = char((i * 31 + size) >> 3);
-      const std::string name = "f" + std::to_string(size) + ".bin";
-      for (uint32_t offset = 0; offset < size; offset += 230)
-        ASSERT_EQ(ErrorAt(WriteBlock(name, offset, data.substr(offset, 230)), 2), 0);
+  for (uint32_t size : {0u, 1u, 229u, 230u, 231u, 460u, 461u, 65536u}) {
+    std::string data(size, '\0');
+    for (uint32_t i = 0; i < size; ++i) data[i] = char((i * 31 + size) >> 3);
+    const std::string name = "f" + std::to_string(size) + ".bin";
+    for (uint32_t offset = 0; offset < size; offset += 230)
+      ASSERT_EQ(ErrorAt(WriteBlock(name, offset, data.substr(offset, 230)), 2), 0);
+    for (const LinkProfile* link : {&kUdpLink, &kSerialLink}) {
       std::string back;
       for (uint32_t offset = 0; offset < size; offset += 230) {
         const Bytes a = ReadBlock(name, offset, 230, *link);
@@ -264,6 +264,9 @@ TEST_F(ControllerTest, AccessDeniedForReadOnlyFiles) {
   EXPECT_EQ(ErrorAt(WriteBlock("data.bin", 0, "x"), 2), 5);
   EXPECT_EQ(ErrorAt(Delete("data.bin"), 2), 5);
   EXPECT_EQ(ReadBlock("data.bin", 0, 10)[4], 10);
+  // Windows removes no read-only file, so the scratch folder could not go.
+  std::filesystem::permissions(dir_.Path() / "DATA.BIN", std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
 }
 
 TEST_F(ControllerTest, MalformedRequestsGetNoAnswer) {

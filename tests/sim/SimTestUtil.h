@@ -7,9 +7,12 @@
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/PathText.h"
+#include "platform/FileAccess.h"
 #include "support/TempDir.h"
 
 namespace simtest {
@@ -88,8 +91,9 @@ inline void StampFile(const std::filesystem::path& path) {
   t.tm_min = 45;
   t.tm_sec = 30;
   t.tm_isdst = -1;
-  const auto system = std::chrono::system_clock::from_time_t(std::mktime(&t));
-  std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(system));
+  // Folders too, which std::filesystem cannot stamp on Windows.
+  if (!vlm::platform::SetModifiedTime(path, std::mktime(&t)))
+    throw std::runtime_error("cannot set the time of " + vlm::PathToUtf8(path));
 }
 
 }  // namespace simtest

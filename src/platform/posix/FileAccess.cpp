@@ -1,7 +1,10 @@
 #include "platform/FileAccess.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
 
 namespace vlm::platform {
 
@@ -22,6 +25,22 @@ bool WriteFileAt(const std::filesystem::path& path, uint64_t offset, std::span<c
   const ssize_t written = data.empty() ? 0 : ::pwrite(fd, data.data(), data.size(), off_t(offset));
   const bool closed = ::close(fd) == 0;
   return written == ssize_t(data.size()) && closed;
+}
+
+bool IsLink(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool MakeLink(const std::filesystem::path& target, const std::filesystem::path& link, bool) {
+  return ::symlink(target.c_str(), link.c_str()) == 0;
+}
+
+bool SetModifiedTime(const std::filesystem::path& path, std::time_t when) {
+  std::error_code ec;
+  const auto system = std::chrono::system_clock::from_time_t(when);
+  std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(system), ec);
+  return !ec;
 }
 
 }  // namespace vlm::platform
