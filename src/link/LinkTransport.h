@@ -59,5 +59,10 @@ class ILinkTransport {
 // name no transport (an unknown link mode).
 using TTransportFactory = std::function<std::unique_ptr<ILinkTransport>(const TLinkSettings&)>;
 std::unique_ptr<ILinkTransport> MakeDefaultTransport(const TLinkSettings& settings);
+// The UDP transport bound to SelfIP:selfPort (0: a port the system picks) rather than UdpPort; it
+// still sends to DestIP:UdpPort. A controller that answers to the port a request came from is
+// then reached from another port than its own: a test's controller in the same process, as
+// Windows gives one port to one socket.
+std::unique_ptr<ILinkTransport> MakeUdpTransport(const TLinkSettings& settings, uint16_t selfPort);
 
 }  // namespace vlm

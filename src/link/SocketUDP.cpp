@@ -2,13 +2,14 @@
 
 namespace vlm {
 
-TSocketUdp::TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress& destIP)
-    : port_(port), self_(selfIP), dest_(destIP) {}
+TSocketUdp::TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress& destIP,
+                       std::optional<uint16_t> selfPort)
+    : port_(port), selfPort_(selfPort.value_or(port)), self_(selfIP), dest_(destIP) {}
 
 TSocketUdp::~TSocketUdp() { Close(); }
 
 bool TSocketUdp::Open() {
-  const bool opened = socket_.Open(self_, port_).empty();
+  const bool opened = socket_.Open(self_, selfPort_).empty();
   lastResult_ = socket_.LastError();
   return opened;
 }

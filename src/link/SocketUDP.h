@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "link/LinkSettings.h"
@@ -16,15 +17,17 @@ class TSocketUdp {
  public:
   static constexpr size_t kMaxDatagram = 1500;
 
-  // `port` in host order; the addresses are copied now, so later changes of the settings reach
-  // the next socket, not this one.
-  TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress& destIP);
+  // `port` in host order, bound and sent to alike unless `selfPort` names the port to bind (0: one
+  // the system picks); the addresses are copied now, so later changes of the settings reach the
+  // next socket, not this one.
+  TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress& destIP,
+             std::optional<uint16_t> selfPort = std::nullopt);
   ~TSocketUdp();
   TSocketUdp(const TSocketUdp&) = delete;
   TSocketUdp& operator=(const TSocketUdp&) = delete;
 
-  // Creates a non-blocking datagram socket (SO_REUSEADDR, so the program on 0.0.0.0 and a
-  // simulator on a loopback address can share the port) and binds it to SelfIP:port.
+  // Creates a non-blocking datagram socket and binds it to SelfIP:port (the platform's rules: a
+  // simulator on a loopback address may share the port, a second link may not).
   bool Open();
   void Close();
   bool IsOpen() const { return socket_.IsOpen(); }
@@ -41,10 +44,11 @@ class TSocketUdp {
   const TIPAddress& SenderIP() const { return senderIP_; }  // of the last datagram read
   int LastResult() const { return lastResult_; }  // last call result or the system's error code
   uint16_t Port() const { return port_; }
+  uint16_t LocalPort() const { return socket_.LocalPort(); }  // the one bound, 0 when closed
 
  private:
   platform::TUdpSocket socket_;
-  uint16_t port_;
+  uint16_t port_, selfPort_;
   TIPAddress self_, dest_;
   uint8_t buffer_[kMaxDatagram + 1] = {};
   int received_ = -1;

@@ -17,7 +17,8 @@ constexpr auto kPumpInterval = std::chrono::milliseconds(50);
 
 class TUdpTransport : public ILinkTransport {
  public:
-  explicit TUdpTransport(const TLinkSettings& s) : socket_(s.UdpPort, s.SelfIP, s.DestIP), dest_(s.DestIP) {}
+  TUdpTransport(const TLinkSettings& s, uint16_t selfPort)
+      : socket_(s.UdpPort, s.SelfIP, s.DestIP, selfPort), dest_(s.DestIP) {}
 
   bool Open() override { return socket_.Open(); }
   void Close() override { socket_.Close(); }
@@ -96,9 +97,13 @@ class TUdpTransport : public ILinkTransport {
 }  // namespace
 
 std::unique_ptr<ILinkTransport> MakeDefaultTransport(const TLinkSettings& settings) {
-  if (settings.LinkMode == kLinkUdp) return std::make_unique<TUdpTransport>(settings);
+  if (settings.LinkMode == kLinkUdp) return std::make_unique<TUdpTransport>(settings, settings.UdpPort);
   if (settings.LinkMode == kLinkSerial) return MakeSerialTransport(settings);
   return nullptr;
+}
+
+std::unique_ptr<ILinkTransport> MakeUdpTransport(const TLinkSettings& settings, uint16_t selfPort) {
+  return std::make_unique<TUdpTransport>(settings, selfPort);
 }
 
 }  // namespace vlm

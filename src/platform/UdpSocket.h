@@ -20,8 +20,9 @@ class TUdpSocket {
   TUdpSocket(const TUdpSocket&) = delete;
   TUdpSocket& operator=(const TUdpSocket&) = delete;
 
-  // A non-blocking socket bound to ip:port (port 0: the system picks one). Address reuse is on,
-  // so the program on 0.0.0.0 and a simulator on a loopback address can share a port; broadcast
+  // A non-blocking socket bound to ip:port (port 0: the system picks one). The program on 0.0.0.0
+  // and a simulator on a loopback address may share a port, but a second socket on the same
+  // address and port is refused (it would silently take the first one's datagrams); broadcast
   // is allowed (a controller may be asked by broadcast). Returns an error text, empty on success.
   std::string Open(const TIPv4& ip, uint16_t port);
   void Close();

@@ -111,8 +111,11 @@ TEST_F(BoxCommandsTest, TopcapWritesExportedPdusAndNamesTheIec101Options) {
   ASSERT_EQ(Run({"topcap", path, "-o", pcap}), 0) << err;
   EXPECT_NE(err.find("tshark -d tcp.port==2405,iec60870_101 -o \"iec60870_101.linkaddr_len:1 octet\""), std::string::npos)
       << err;
-  std::ifstream in(pcap, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  std::string bytes;
+  {
+    std::ifstream in(pcap, std::ios::binary);  // closed before the removal: Windows refuses an open file
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
   fs::remove(pcap);
   ASSERT_EQ(bytes.size(), 24u + 16u + 52u + 1u);  // headers, tags, the frame
   EXPECT_EQ(bytes.substr(20, 4), std::string("\xFC\0\0\0", 4)) << "link type 252";

@@ -5,6 +5,7 @@
 
 #include "common/IniFile.h"
 #include "link/LinkSettings.h"
+#include "platform/SerialPort.h"
 #include "support/TempDir.h"
 
 namespace vlm {
@@ -32,7 +33,13 @@ TEST(LinkSettings, DefaultsFromAnEmptyIniAndARoundTrip) {
   EXPECT_FALSE(d.ShowErrors);
   EXPECT_EQ(d.UdpPort, 208);
   EXPECT_EQ(d.DestIP, (TIPAddress{0, 0, 0, 0}));
-  EXPECT_EQ(SerialDeviceName(d), "/dev/ttyS0");
+  // COM1 by the system's name for it.
+  EXPECT_EQ(SerialDeviceName(d), platform::ComPortDeviceName(1));
+#ifdef _WIN32
+  EXPECT_EQ(platform::ComPortDeviceName(1), "\\\\.\\COM1");  // the prefix opens COM10 and above as well
+#else
+  EXPECT_EQ(platform::ComPortDeviceName(1), "/dev/ttyS0");
+#endif
 
   TLinkSettings s;
   s.LinkMode = 0;

@@ -8,6 +8,7 @@
 #include "common/Prompt.h"
 #include "link/ExchangeLog.h"
 #include "link/FileTransfer.h"
+#include "link/LinkTransport.h"
 #include "link/ServiceRequests.h"
 #include "link/SocketUDP.h"
 #include "support/ScriptedPrompt.h"
@@ -17,10 +18,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A port nobody holds at the moment.
+uint16_t FreePort() {
+  platform::TUdpSocket probe;
+  return probe.Open({0, 0, 0, 0}, 0).empty() ? probe.LocalPort() : 0;
+}
+
+// The controller has a port of its own and answers to the port a request came from; the link is
+// bound to a port the system picks. A controller in the test's own process cannot share the
+// link's port as a simulator on a loopback address does: Windows gives one address and port to
+// one socket, and wine binds every address as 0.0.0.0.
 struct UdpLink : ::testing::Test {
   test::TFakeController controller;
   std::mutex mutex;
-  test::TUdpResponder responder{"127.0.0.2", [this](std::span<const uint8_t> req) {
+  test::TUdpResponder responder{"127.0.0.1", [this](std::span<const uint8_t> req) {
                                   std::lock_guard lock(mutex);
                                   return controller.Answer(req);
                                 }};
@@ -30,9 +41,9 @@ struct UdpLink : ::testing::Test {
   PromptGuard guard{prompt};
   void SetUp() override {
     ASSERT_TRUE(responder.Ok());
-    // The program on every address shares the port with the controller on 127.0.0.2.
+    link.SetTransportFactory([](const TLinkSettings& s) { return MakeUdpTransport(s, 0); });
     link.Settings.SelfIP = {0, 0, 0, 0};
-    link.Settings.DestIP = {127, 0, 0, 2};
+    link.Settings.DestIP = {127, 0, 0, 1};
     link.Settings.UdpPort = responder.Port();
     link.AddObserver(&log);
   }
@@ -56,6 +67,10 @@ TEST_F(UdpLink, ReadsAndWritesMemoryAndFilesOverLoopback) {
 }
 
 TEST_F(UdpLink, NoAnswerFailsAfterAboutTheWaitTimeAndLogsAnEmptyReply) {
+  // The link on its own port on every address hears its own request to a silent loopback address
+  // and must not take it for the answer.
+  link.SetTransportFactory(MakeDefaultTransport);
+  link.Settings.UdpPort = FreePort();
   link.Settings.DestIP = {127, 0, 0, 9};  // nobody there
   link.Settings.WaitTime = 100;
   int pumps = 0;
@@ -82,11 +97,12 @@ TEST_F(UdpLink, NoAnswerFailsAfterAboutTheWaitTimeAndLogsAnEmptyReply) {
 TEST_F(UdpLink, DropsALateAnswerBeforeTheNextRequest) {
   ASSERT_TRUE(link.OpenLink());
   ASSERT_TRUE(ReadMemory(link, 0, 0, 4));
-  // A stray copy of an answer arrives between two requests.
+  // A stray copy of an answer arrives from the controller's address between two requests.
   platform::TUdpSocket stray;
   ASSERT_EQ(stray.Open({127, 0, 0, 1}, 0), "");
   const uint8_t stale[] = {10, 0x80, 0, 0, 0, 0, 4, 9, 9, 9, 9, 0};
-  stray.SendTo(stale, {127, 0, 0, 1}, responder.Port());
+  ASSERT_NE(responder.clientPort, 0);
+  ASSERT_TRUE(stray.SendTo(stale, {127, 0, 0, 1}, responder.clientPort));
   stray.Close();
   // Time for the stray datagram to be queued before the next request (generous on a loaded machine).
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -101,14 +117,13 @@ TEST_F(UdpLink, DuplicatedAnswersDoNotStandInForLostOnes) {
   // answer must not be taken as the lost request's answer, or the file gets a hole. Like a real
   // controller this one takes a while to write a block; the copy follows its original at once.
   int writes = 0;
-  test::TUdpResponder lossy("127.0.0.3", [&](std::span<const uint8_t> req) {
+  test::TUdpResponder lossy("127.0.0.1", [&](std::span<const uint8_t> req) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     std::lock_guard lock(mutex);
     if (req[1] == 0x96 && ++writes % 3 == 0) return std::vector<uint8_t>();
     return controller.Answer(req);
   });
   lossy.copies = 2;
-  link.Settings.DestIP = {127, 0, 0, 3};
   link.Settings.UdpPort = lossy.Port();
   link.Settings.WaitTime = 40;
   link.Settings.Attempts = 5;
@@ -125,7 +140,7 @@ TEST_F(UdpLink, TheLateAnswerToARetriedBlockIsNotTakenForTheNextBlock) {
   // The late answer must come between one and two waits after the request; 450 ms against a
   // 300 ms wait leaves 150 ms either way for a loaded machine.
   int secondBlockTries = 0;
-  test::TUdpResponder slow("127.0.0.3", [&](std::span<const uint8_t> req) {
+  test::TUdpResponder slow("127.0.0.1", [&](std::span<const uint8_t> req) {
     if (req[1] == 0x95 && req[2] == 230 && ++secondBlockTries <= 2)
       std::this_thread::sleep_for(std::chrono::milliseconds(secondBlockTries == 1 ? 450 : 5));
     std::lock_guard lock(mutex);
@@ -134,7 +149,6 @@ TEST_F(UdpLink, TheLateAnswerToARetriedBlockIsNotTakenForTheNextBlock) {
   std::vector<uint8_t> file(230 * 4);
   for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i / 230 + 1);
   controller.files["late.bin"] = file;
-  link.Settings.DestIP = {127, 0, 0, 3};
   link.Settings.UdpPort = slow.Port();
   link.Settings.WaitTime = 300;
   link.Settings.Attempts = 3;
@@ -145,13 +159,23 @@ TEST_F(UdpLink, TheLateAnswerToARetriedBlockIsNotTakenForTheNextBlock) {
 }
 
 TEST(SocketUdp, BindFailureIsReportedAndADatagramOver1500BytesIsNothing) {
+  // A second link on the same address and port would silently take the first one's answers.
+  TSocketUdp everywhere(0, {0, 0, 0, 0}, {127, 0, 0, 1});
+  ASSERT_TRUE(everywhere.Open());
+  TSocketUdp second(everywhere.LocalPort(), {0, 0, 0, 0}, {127, 0, 0, 1});
+  EXPECT_FALSE(second.Open());
+  EXPECT_NE(second.LastResult(), 0);
+#ifndef _WIN32  // wine binds every address as 0.0.0.0, and so binds any address and refuses this
   EXPECT_FALSE(TSocketUdp(1, {192, 0, 2, 1}, {0, 0, 0, 0}).Open());  // not our address
+  // A simulator on a loopback address beside the program on every address.
+  EXPECT_TRUE(TSocketUdp(everywhere.LocalPort(), {127, 0, 0, 2}, {127, 0, 0, 1}).Open());
+#endif
 
-  test::TUdpResponder sink("127.0.0.3", [](std::span<const uint8_t>) { return std::vector<uint8_t>(); });
-  TSocketUdp a(sink.Port(), {127, 0, 0, 4}, {127, 0, 0, 5});
-  TSocketUdp b(sink.Port(), {127, 0, 0, 5}, {127, 0, 0, 4});
-  ASSERT_TRUE(a.Open());
+  TSocketUdp b(0, {127, 0, 0, 1}, {127, 0, 0, 1});
   ASSERT_TRUE(b.Open());
+  EXPECT_FALSE(TSocketUdp(b.LocalPort(), {127, 0, 0, 1}, {127, 0, 0, 1}).Open());
+  TSocketUdp a(b.LocalPort(), {127, 0, 0, 1}, {127, 0, 0, 1}, 0);
+  ASSERT_TRUE(a.Open());
   ASSERT_TRUE(a.Send(std::vector<uint8_t>(1501, 1)));
   ASSERT_TRUE(a.Send(std::vector<uint8_t>(1500, 2)));
   ASSERT_TRUE(b.WaitReadable(1000));

@@ -32,6 +32,7 @@ class TUdpResponder {
   bool Ok() const { return socket_.IsOpen(); }
   std::atomic<int> requests{0};
   std::atomic<int> copies{1};  // how often each answer is sent (a duplicating network)
+  std::atomic<uint16_t> clientPort{0};  // where the last request came from
 
  private:
   void Bind(const std::string& ip, uint16_t port) {
@@ -46,6 +47,7 @@ class TUdpResponder {
       const int n = socket_.ReceiveFrom(buffer, fromIp, fromPort);
       if (n <= 0) continue;
       ++requests;
+      clientPort = fromPort;
       const auto answer = handler_({buffer.data(), size_t(n)});
       for (int i = 0; !answer.empty() && i < copies; ++i) socket_.SendTo(answer, fromIp, fromPort);
     }

@@ -11,16 +11,17 @@ namespace {
 
 struct HostileController : TServiceTest {
   std::mutex mutex;
-  TUdpResponder responder{"127.0.0.3", [this](std::span<const uint8_t> req) {
+  TUdpResponder responder{"127.0.0.1", [this](std::span<const uint8_t> req) {
                             std::lock_guard lock(mutex);
                             return disk.Answer(req);
                           }};
   void SetUp() override {
     TServiceTest::SetUp();
     ASSERT_TRUE(responder.Ok());
-    link.SetTransportFactory(MakeDefaultTransport);  // the real UDP transport this time
+    // The real UDP transport this time, on a port of its own: Windows gives a port to one socket.
+    link.SetTransportFactory([](const TLinkSettings& s) { return MakeUdpTransport(s, 0); });
     link.Settings.SelfIP = {0, 0, 0, 0};
-    link.Settings.DestIP = {127, 0, 0, 3};
+    link.Settings.DestIP = {127, 0, 0, 1};
     link.Settings.UdpPort = responder.Port();
     link.Settings.WaitTime = 1000;
   }
@@ -50,7 +51,10 @@ TEST_F(HostileController, NamesThatWouldLeaveTheFolderAreRefusedTheRestCopied) {
 
   std::vector<std::string> written;
   for (const auto& entry : fs::recursive_directory_iterator(root))
-    if (!entry.is_directory()) written.push_back(fs::relative(entry.path(), root).string());
+    if (!entry.is_directory()) {
+      const std::u8string name = fs::relative(entry.path(), root).generic_u8string();  // "/" on Windows too
+      written.emplace_back(name.begin(), name.end());
+    }
   EXPECT_EQ(written, std::vector<std::string>{"pc/target/good.txt"});
   EXPECT_EQ(ReadFile(target / "good.txt"), "good");
   ASSERT_EQ(prompt.errors.size(), 1u);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace vlm::platform {
@@ -23,6 +24,27 @@ sockaddr_in MakeAddress(const TIPv4& ip, uint16_t port) {
 }
 
 int Fd(TNativeHandle h) { return static_cast<int>(h); }
+
+// Linux lets any number of sockets that all set SO_REUSEADDR bind the very same address and
+// port, and then hands the datagrams to the newest one: a second program on the port would
+// silently take the first one's answers. Whether another socket holds the address and port a
+// socket has just been bound to is read from the system's socket table.
+bool AnotherSocketOn(const sockaddr_in& bound) {
+  std::FILE* table = std::fopen("/proc/net/udp", "re");
+  if (!table) return false;
+  char line[512];
+  int same = 0;
+  if (std::fgets(line, sizeof line, table)) {  // the heading
+    while (std::fgets(line, sizeof line, table)) {
+      unsigned address = 0, port = 0;  // the address as the system keeps it, the port in host order
+      if (std::sscanf(line, " %*d: %8X:%4X", &address, &port) == 2 && address == bound.sin_addr.s_addr &&
+          port == ntohs(bound.sin_port))
+        ++same;
+    }
+  }
+  std::fclose(table);
+  return same > 1;
+}
 
 }  // namespace
 
@@ -39,8 +61,11 @@ std::string TUdpSocket::Open(const TIPv4& ip, uint16_t port) {
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
   const sockaddr_in local = MakeAddress(ip, port);
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    lastError_ = errno;
+  // SO_REUSEADDR lets a program on every address share the port with a simulator on a loopback
+  // address; the same address and port twice is refused below, as Windows refuses it.
+  const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+  if (!bound || (port != 0 && AnotherSocketOn(local))) {
+    lastError_ = bound ? EADDRINUSE : errno;
     ::close(fd);
     return "bind: " + SystemErrorText(lastError_);
   }

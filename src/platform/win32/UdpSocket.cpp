@@ -38,7 +38,14 @@ std::string TUdpSocket::Open(const TIPv4& ip, uint16_t port) {
   u_long nonBlocking = 1;
   ::ioctlsocket(s, FIONBIO, &nonBlocking);
   const BOOL on = TRUE;
-  ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
+  // No SO_REUSEADDR: on Windows it lets a second socket take over a port already bound, so a
+  // second program (or a second link of this one) would silently steal the answers. Without it
+  // Windows refuses the same address and port twice, and still lets a program on every address
+  // share the port with a simulator on a loopback address. A socket on one address is also made
+  // exclusive: nobody may then bind that address again, with SO_REUSEADDR or not. Not so one on
+  // every address: that would shut out the simulator on the loopback address.
+  if (ip != TIPv4{0, 0, 0, 0})
+    ::setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
   ::setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on);
   // An ICMP "port unreachable" for an earlier datagram would otherwise fail the next receive
   // with WSAECONNRESET, as if this socket were broken.
