@@ -1,11 +1,11 @@
 // The black-box window's line view: one repaint with 2000 coloured display lines (offscreen).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QLayout>
 #include <QPainter>
 
+#include "OffscreenBench.h"
 #include "blackbox/BoxDriver.h"
 #include "blackbox/ui/FormBox.h"
 #include "link/Velmor_PC.h"
@@ -35,11 +35,4 @@ BENCHMARK(BM_LineViewRepaint2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return vlm::bench::RunOffscreen(argc, argv); }

@@ -12,13 +12,12 @@
 #include <mutex>
 
 #include "../tests/link/UdpResponder.h"
+#include "BenchTrees.h"
 #include "cfgdiff/ConfigDiff.h"
 #include "cfgdiff/ImageTree.h"
 #include "cfgdiff/TextForm.h"
-#include "common/Prompt.h"
 #include "model/Cards.h"
 #include "model/Config.h"
-#include "model/Kinds.h"
 #include "ports/KindRegistration.h"
 #include "shell/FleetBackup.h"
 #include "sim/SimController.h"
@@ -27,40 +26,22 @@
 
 namespace {
 
-class TQuietPrompt : public vlm::IPrompt {
- public:
-  void ShowError(const std::string&) override {}
-  vlm::TAnswer AskYesNo(const std::string&, bool) override { return vlm::TAnswer::Yes; }
-};
-
 struct TImages {
   TImages() : guard(prompt) {
     vlm::RegisterPortKinds();
-    vlm::TStation* station = vlm::NewConfiguration(tree);
-    station->Place = "Подстанция №1";
+    const vlm::bench::TLargeTree large = vlm::bench::BuildLargeTree(tree);
+    vlm::TStation* station = large.station;
     vlm::TConfig cfg;
     cfg.Stamp = 0.0;
-    vlm::TTreeNode* controller = station->Node->Child(0);
-    for (int cards = 0;; ++cards) {
-      if (cards % 16 == 15) controller = vlm::AddController(*station->Node)->Node;
-      auto* card = static_cast<vlm::TCardRS*>(vlm::Kinds().Create(vlm::TKindFamily::Card, 3, *controller));
-      card->SetAddress(static_cast<uint8_t>((cards % 4) * 4));
-      try {
-        station->WriteConfig(cfg);
-      } catch (const vlm::EAbort&) {
-        controller->DeleteChild(controller->Count() - 1);
-        break;
-      }
-    }
     station->WriteConfig(cfg);
     before.assign(cfg.Image().begin(), cfg.Image().end());
     // One serial port of the last card gets another speed.
-    vlm::TTreeNode* last = controller->Child(controller->Count() - 1);
+    vlm::TTreeNode* last = large.lastController->Child(large.lastController->Count() - 1);
     static_cast<vlm::TComPort*>(last->Child(3)->Object())->Speed = 57600;
     station->WriteConfig(cfg);
     after.assign(cfg.Image().begin(), cfg.Image().end());
   }
-  TQuietPrompt prompt;
+  vlm::bench::TQuietPrompt prompt;
   vlm::PromptGuard guard;
   vlm::TTree tree;
   std::vector<uint8_t> before, after;

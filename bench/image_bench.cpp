@@ -4,47 +4,18 @@
 
 #include <vector>
 
-#include "common/Prompt.h"
-#include "model/Cards.h"
-#include "model/Config.h"
-#include "model/Kinds.h"
+#include "BenchTrees.h"
 
 namespace {
 
-class TQuietPrompt : public vlm::IPrompt {
- public:
-  void ShowError(const std::string&) override {}
-  vlm::TAnswer AskYesNo(const std::string&, bool) override { return vlm::TAnswer::Yes; }
-};
-
-// Controllers full of 5558 cards (8 serial ports each) until the next card would not fit.
-vlm::TStation* BuildLargeTree(vlm::TTree& tree) {
-  vlm::TStation* station = vlm::NewConfiguration(tree);
-  station->Place = "Подстанция №1";
-  vlm::TConfig cfg;
-  cfg.Stamp = 0.0;
-  vlm::TTreeNode* controller = station->Node->Child(0);
-  for (int cards = 0;; ++cards) {
-    if (cards % 16 == 15) controller = vlm::AddController(*station->Node)->Node;
-    auto* card = static_cast<vlm::TCardRS*>(vlm::Kinds().Create(vlm::TKindFamily::Card, 3, *controller));
-    card->SetAddress(static_cast<uint8_t>((cards % 4) * 4));
-    try {
-      station->WriteConfig(cfg);
-    } catch (const vlm::EAbort&) {
-      controller->DeleteChild(controller->Count() - 1);
-      return station;
-    }
-  }
-}
-
 struct TFixture {
   TFixture() : guard(prompt) {
-    station = BuildLargeTree(tree);
+    station = vlm::bench::BuildLargeTree(tree).station;
     cfg.Stamp = 0.0;
     station->WriteConfig(cfg);
     image.assign(cfg.Image().begin(), cfg.Image().end());
   }
-  TQuietPrompt prompt;
+  vlm::bench::TQuietPrompt prompt;
   vlm::PromptGuard guard;
   vlm::TTree tree;
   vlm::TStation* station = nullptr;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "OffscreenBench.h"
 #include "common/Prompt.h"
 #include "model/Kinds.h"
 #include "model/VLM_Obj.h"
@@ -77,11 +78,4 @@ BENCHMARK(BM_StoreBoardFrame)->Arg(8001)->Arg(7900)->Unit(benchmark::kMillisecon
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return vlm::bench::RunOffscreen(argc, argv); }

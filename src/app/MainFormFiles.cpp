@@ -95,7 +95,7 @@ void TFormVLM::SaveFile(const QString& chosen) {
   configFileName_ = path;
   station_->WriteConfig(ctx_.Image);
   const auto image = ctx_.Image.Image();
-  if (!WriteFileAtomically(path.toStdString(), {reinterpret_cast<const char*>(image.data()), image.size()})) {
+  if (!WriteFileAtomically(path.toStdU16String(), {reinterpret_cast<const char*>(image.data()), image.size()})) {
     ShowError("Не удалось записать файл " + path.toStdString());
     Abort();
   }

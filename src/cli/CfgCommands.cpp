@@ -12,6 +12,7 @@
 #include "cli/CfgSupport.h"
 #include "cli/CommandLine.h"
 #include "common/DataFolder.h"
+#include "common/PathText.h"
 #include "common/DateTime.h"
 #include "common/Prompt.h"
 #include "model/Config.h"
@@ -38,7 +39,7 @@ int Save(TStation& station, TConfig& cfg, const std::string& path) {
     return kExitFailed;
   }
   const auto image = cfg.Image();
-  if (!WriteFileAtomically(path, {reinterpret_cast<const char*>(image.data()), image.size()})) {
+  if (!WriteFileAtomically(PathFromUtf8(path), {reinterpret_cast<const char*>(image.data()), image.size()})) {
     std::fprintf(stderr, "velmorctl: cannot write %s\n", path.c_str());
     return kExitFailed;
   }

@@ -37,12 +37,12 @@ std::string ControllerName(const std::string& name) {
 
 bool ReadLocal(const std::string& path, std::string& bytes) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(PathFromUtf8(path), ec) && ReadWholeFile(path, bytes);
+  return std::filesystem::is_regular_file(PathFromUtf8(path), ec) && ReadWholeFile(PathFromUtf8(path), bytes);
 }
 
 int SaveLocal(const std::string& command, const std::string& path, const std::vector<uint8_t>& data) {
   const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
-  if (!WriteFileAtomically(path, bytes)) return BadInput(command, "cannot write " + path);
+  if (!WriteFileAtomically(PathFromUtf8(path), bytes)) return BadInput(command, "cannot write " + path);
   return kExitOk;
 }
 

@@ -38,14 +38,14 @@ int AutoexecGet(TControllerLink& link, const std::string& out, bool raw) {
     std::fwrite(shown.data(), 1, shown.size(), stdout);
     return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
   }
-  if (!WriteFileAtomically(out, raw ? file.Bytes : WindowsText(text))) return BadInput("autoexec get", "cannot write " + out);
+  if (!WriteFileAtomically(PathFromUtf8(out), raw ? file.Bytes : WindowsText(text))) return BadInput("autoexec get", "cannot write " + out);
   return kExitOk;
 }
 
 int AutoexecPut(TControllerLink& link, const std::string& path, bool raw) {
   std::string bytes;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec) || !ReadWholeFile(path, bytes))
+  if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec) || !ReadWholeFile(PathFromUtf8(path), bytes))
     return BadInput("autoexec put", "cannot read " + path);
   TStderrStates states;
   TAutoexec autoexec(link, states);

@@ -105,12 +105,6 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   return true;
 }
 
-bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes) {
-  return WriteFileAtomically(PathFromUtf8(utf8Path), bytes);
-}
-
-bool ReadWholeFile(const std::string& utf8Path, std::string& out) { return ReadWholeFile(PathFromUtf8(utf8Path), out); }
-
 bool ReadWholeFile(const fs::path& path, std::string& out) {
   // A folder opens as a stream on some systems and then fails inside the read; an I/O error
   // of a removable disk or a share surfaces as an exception of the stream buffer.

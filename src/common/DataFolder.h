@@ -24,12 +24,11 @@ std::string SanitizeFileName(std::string_view name);
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 // Reads a whole file; false when it cannot be read (a folder, an I/O error), never throws.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
-// The same for a path given as UTF-8 text (a command line, an ini value).
-bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes);
-bool ReadWholeFile(const std::string& utf8Path, std::string& out);
-inline bool WriteFileAtomically(const char* utf8Path, std::string_view bytes) {
-  return WriteFileAtomically(std::string(utf8Path), bytes);
-}
-inline bool ReadWholeFile(const char* utf8Path, std::string& out) { return ReadWholeFile(std::string(utf8Path), out); }
+// A path given as UTF-8 text (a command line, an ini value) goes through
+// PathFromUtf8 first: taken as a path directly it would be read in the ANSI code page on Windows.
+bool WriteFileAtomically(const std::string&, std::string_view) = delete;
+bool WriteFileAtomically(const char*, std::string_view) = delete;
+bool ReadWholeFile(const std::string&, std::string&) = delete;
+bool ReadWholeFile(const char*, std::string&) = delete;
 
 }  // namespace vlm

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/DataFolder.h"
+#include "common/PathText.h"
 #include "common/TextCodec.h"
 #include "common/Trim.h"
 
@@ -26,7 +27,7 @@ bool SameName(std::string_view a, std::string_view b) {
 
 TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
   std::string raw;
-  if (!ReadWholeFile(path_, raw)) return;
+  if (!ReadWholeFile(PathFromUtf8(path_), raw)) return;
   if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
   const std::string text = AnyToUtf8(raw);
   Section* current = nullptr;
@@ -150,7 +151,7 @@ bool TIniFile::UpdateFile() const {
     for (const auto& e : s.entries) text += e.key + "=" + e.value + "\r\n";
     text += "\r\n";
   }
-  return WriteFileAtomically(path_, Utf8ToCp1251(text));
+  return WriteFileAtomically(PathFromUtf8(path_), Utf8ToCp1251(text));
 }
 
 }  // namespace vlm

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "FakeFrames.h"
+
 namespace vlm::test {
 
 class TFakeController {
@@ -26,68 +28,45 @@ class TFakeController {
       case 0x80: return ReadMemory(req);
       case 0x81:
         WriteMemory(req);
-        return Frame(0x81, {req[2], req[3], req[4], req[5], req[6]});
+        return fake::Frame(0x81, {req[2], req[3], req[4], req[5], req[6]});
       case 0x94: return Find(req);
       case 0x95: return ReadBlock(req);
       case 0xA4: return longBlocks ? ReadBlockLong(req) : std::vector<uint8_t>{};
-      case 0x96: return Code(0x96, WriteBlock(req));
-      case 0x98: return Code(0x98, files.erase(Name(req, 4)) ? 0 : 2);
-      case 0x97: return Code(0x97, 3);
+      case 0x96: return fake::Code(0x96, WriteBlock(req));
+      case 0x98: return fake::Code(0x98, files.erase(fake::Text(req, 4)) ? 0 : 2);
+      case 0x97: return fake::Code(0x97, 3);
       case 0xA5: return List(req);
       default: return {};
     }
   }
 
-  static uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-  static uint32_t U32(const uint8_t* p) { return U16(p) | uint32_t(U16(p + 2)) << 16; }
-  static void Put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)); v.push_back(uint8_t(x >> 8)); }
-  static void Put32(std::vector<uint8_t>& v, uint32_t x) { Put16(v, uint16_t(x)); Put16(v, uint16_t(x >> 16)); }
-
  private:
-  static std::vector<uint8_t> Frame(uint8_t cmd, std::vector<uint8_t> body) {
-    // A frame longer than a length byte can say carries 255 there and is taken by its size.
-    std::vector<uint8_t> f{uint8_t(std::min<size_t>(body.size() + 1, 255)), cmd};
-    f.insert(f.end(), body.begin(), body.end());
-    uint8_t sum = 0;
-    for (size_t i = 1; i < f.size(); ++i) sum = uint8_t(sum + f[i]);
-    f.push_back(sum);
-    return f;
-  }
-  static std::vector<uint8_t> Code(uint8_t cmd, uint16_t code) { return Frame(cmd, {uint8_t(code), uint8_t(code >> 8)}); }
-  static std::string Name(std::span<const uint8_t> req, size_t at) {
-    return std::string(reinterpret_cast<const char*>(&req[at + 1]), req[at]);
-  }
-
   std::vector<uint8_t> ReadMemory(std::span<const uint8_t> req) {
     std::vector<uint8_t> body(req.begin() + 2, req.begin() + 7);
-    for (size_t i = 0; i < req[6]; ++i) body.push_back(memory[(U16(&req[2]) + i) & 0xFFFF]);
-    return Frame(0x80, body);
+    for (size_t i = 0; i < req[6]; ++i) body.push_back(memory[(fake::U16(&req[2]) + i) & 0xFFFF]);
+    return fake::Frame(0x80, body);
   }
   void WriteMemory(std::span<const uint8_t> req) {
-    for (size_t i = 0; i < req[6]; ++i) memory[(U16(&req[2]) + i) & 0xFFFF] = req[7 + i];
+    for (size_t i = 0; i < req[6]; ++i) memory[(fake::U16(&req[2]) + i) & 0xFFFF] = req[7 + i];
   }
-  void PutEntry(std::vector<uint8_t>& b, const std::string& name, uint32_t size) {
-    b.push_back(name == "sub" ? 0x10 : 0x20);
-    Put32(b, 0x5A8B6000u);
-    Put32(b, size);
-    b.push_back(uint8_t(name.size()));
-    b.insert(b.end(), name.begin(), name.end());
+  static void PutEntry(std::vector<uint8_t>& b, const std::string& name, uint32_t size) {
+    fake::PutEntry(b, name == "sub" ? 0x10 : 0x20, 0x5A8B6000u, size, name);
   }
   std::vector<uint8_t> Find(std::span<const uint8_t> req) {
-    const std::string name = Name(req, 48);
+    const std::string name = fake::Text(req, 48);
     std::vector<uint8_t> body(46, 0);  // bytes 2..47
     const auto it = files.find(name);
     if (it == files.end()) {
       body[1] = 2;  // error code at answer bytes 3..4
-      return Frame(0x94, body);
+      return fake::Frame(0x94, body);
     }
     std::vector<uint8_t> entry;
     PutEntry(entry, name, uint32_t(it->second.size()));
     std::copy(entry.begin(), entry.end(), body.begin() + 24);
-    return Frame(0x94, body);
+    return fake::Frame(0x94, body);
   }
   std::vector<uint8_t> Block(std::span<const uint8_t> req, size_t nameAt, uint32_t offset, size_t want, uint16_t* code) {
-    const auto it = files.find(Name(req, nameAt));
+    const auto it = files.find(fake::Text(req, nameAt));
     *code = it == files.end() ? 2 : 0;
     if (*code) return {};
     const auto& f = it->second;
@@ -96,23 +75,23 @@ class TFakeController {
   }
   std::vector<uint8_t> ReadBlock(std::span<const uint8_t> req) {
     uint16_t code;
-    const auto data = Block(req, 11, U32(&req[2]), req[10], &code);
+    const auto data = Block(req, 11, fake::U32(&req[2]), req[10], &code);
     std::vector<uint8_t> body{uint8_t(code), uint8_t(code >> 8), uint8_t(data.size())};
     body.insert(body.end(), data.begin(), data.end());
-    return Frame(0x95, body);
+    return fake::Frame(0x95, body);
   }
   std::vector<uint8_t> ReadBlockLong(std::span<const uint8_t> req) {
     uint16_t code;
-    const auto data = Block(req, 15, U32(&req[5]), U16(&req[13]), &code);
+    const auto data = Block(req, 15, fake::U32(&req[5]), fake::U16(&req[13]), &code);
     std::vector<uint8_t> body{0, 0, 0};
-    Put16(body, code);
-    Put16(body, uint16_t(data.size()));
+    fake::Put16(body, code);
+    fake::Put16(body, uint16_t(data.size()));
     body.insert(body.end(), data.begin(), data.end());
-    return Frame(0xA4, body);
+    return fake::Frame(0xA4, body);
   }
   uint16_t WriteBlock(std::span<const uint8_t> req) {
-    auto& f = files[Name(req, 2)];
-    const uint32_t offset = U32(&req[15]), total = U32(&req[19]);
+    auto& f = files[fake::Text(req, 2)];
+    const uint32_t offset = fake::U32(&req[15]), total = fake::U32(&req[19]);
     f.resize(total);
     for (size_t i = 0; i < req[23] && offset + i < total; ++i) f[offset + i] = req[24 + i];
     return 0;
@@ -124,7 +103,7 @@ class TFakeController {
     for (; n < listEntriesPerBlock && next_ < listing.size(); ++n, ++next_) PutEntry(body, listing[next_], uint32_t(next_ * 100));
     body[5] = uint8_t(n);
     if (next_ >= listing.size()) body[3] = 18;
-    return Frame(0xA5, body);
+    return fake::Frame(0xA5, body);
   }
   size_t next_ = 0;
 };

@@ -1,8 +1,10 @@
 #pragma once
-// A transport for link tests: records every frame, answers from a script or a fake controller.
+// A transport for link and service tests: records every frame, answers from a script, a fake
+// controller or a fake device.
 #include <deque>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -21,9 +23,12 @@ struct TFakeWire {
   std::deque<std::vector<uint8_t>> answers;       // scripted answers; an empty one means silence
   std::deque<std::vector<uint8_t>> ahead;         // answers to requests sent ahead
   TFakeController* controller = nullptr;          // answers when the script is empty
+  // Answers every request the moment it is sent, as a device on the line does (the services'
+  // fake disk sees each request once, in the order sent); its answers wait in `ahead`.
+  std::function<std::vector<uint8_t>(std::span<const uint8_t>)> device;
   std::function<void()> duringWait;               // runs inside Receive, like a pumped timer
   bool failOpen = false, failSend = false;
-  int opens = 0;
+  int opens = 0, closes = 0;
   int quiets = 0;  // times the link let the line fall quiet
 };
 
@@ -31,17 +36,20 @@ class TFakeTransport : public ILinkTransport {
  public:
   explicit TFakeTransport(TFakeWire& wire) : wire_(wire) {}
   bool Open() override { ++wire_.opens; return !wire_.failOpen; }
-  void Close() override {}
+  void Close() override { ++wire_.closes; }
   bool Send(std::span<const uint8_t> frame) override {
     wire_.ahead.clear();  // what was not awaited is thrown away, as on a socket
     wire_.sent.emplace_back(frame.begin(), frame.end());
+    if (wire_.device && !wire_.failSend) wire_.ahead.push_back(wire_.device(frame));
     return !wire_.failSend;
   }
   // A request sent ahead is carried out at once; its answer waits for a Receive.
   bool SendAhead(std::span<const uint8_t> frame) override {
     wire_.sent.emplace_back(frame.begin(), frame.end());
-    if (wire_.controller && !wire_.failSend) wire_.ahead.push_back(wire_.controller->Answer(frame));
-    return !wire_.failSend;
+    if (wire_.failSend) return false;
+    if (wire_.device) wire_.ahead.push_back(wire_.device(frame));
+    else if (wire_.controller) wire_.ahead.push_back(wire_.controller->Answer(frame));
+    return true;
   }
   TReceived Receive(std::span<uint8_t> into, size_t expected, std::chrono::milliseconds, const TAnswerFilter& filter,
                     const std::function<void()>& pump) override {

@@ -4,6 +4,7 @@
 
 #include "PortsFixture.h"
 #include "common/DataFolder.h"
+#include "common/PathText.h"
 #include "model/ConfigText.h"
 #include "ports/ReaddrData.h"
 #include "ports/ReaddrOwners.h"
@@ -68,7 +69,7 @@ TEST_F(CfgCheck, CleanConfigurationPassesSilently) {
 // writing it again must give the same bytes, and every kind must show in the tree listing.
 TEST_F(CfgCheck, StoredImageWithEveryKindRewritesByteExact) {
   std::string stored;
-  ASSERT_TRUE(ReadWholeFile(kAllKinds, stored)) << kAllKinds;
+  ASSERT_TRUE(ReadWholeFile(PathFromUtf8(kAllKinds), stored)) << kAllKinds;
   ReadImage(Bytes(stored.begin(), stored.end()));
   EXPECT_TRUE(prompt.errors.empty());
   EXPECT_EQ(WriteImage(), Bytes(stored.begin(), stored.end()));

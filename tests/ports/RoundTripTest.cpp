@@ -3,6 +3,7 @@
 #include <set>
 
 #include "common/DataFolder.h"
+#include "common/PathText.h"
 
 #include "PortsFixture.h"
 #include "ports/VLM_PortAct.h"
@@ -74,7 +75,7 @@ TEST_F(RoundTrip, EveryKindImageEqualsTheStoredFile) {
   const std::string written(image.begin(), image.end());
   const char* path = VELMOR_TEST_DATA "/ports/all_kinds.cfg";
   std::string stored;
-  ASSERT_TRUE(ReadWholeFile(path, stored));
+  ASSERT_TRUE(ReadWholeFile(PathFromUtf8(path), stored));
   EXPECT_TRUE(stored == written) << "the image layout changed; scripts/write-test-data stores it anew if that was meant";
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "link/FakeFrames.h"
+
 namespace vlm::test {
 
 struct TFakeEntry {
@@ -56,11 +58,11 @@ class TFakeDisk {
     switch (req[1]) {
       case 0x88: ++resets; return {};
       case 0x94: return FindAnswer(req);
-      case 0x95: return ReadAnswer(0x95, Text(req, 11), U32(&req[2]), req[10]);
-      case 0xA4: return longReads ? ReadAnswer(0xA4, Text(req, 15), U32(&req[5]), uint16_t(req[13] | req[14] << 8)) : std::vector<uint8_t>{};
-      case 0x96: return Code(0x96, Write(req));
-      case 0x97: return Code(0x97, ChangeDir(Text(req, 4)));
-      case 0x98: return Code(0x98, Delete(Text(req, 4)));
+      case 0x95: return ReadAnswer(0x95, fake::Text(req, 11), fake::U32(&req[2]), req[10]);
+      case 0xA4: return longReads ? ReadAnswer(0xA4, fake::Text(req, 15), fake::U32(&req[5]), fake::U16(&req[13])) : std::vector<uint8_t>{};
+      case 0x96: return fake::Code(0x96, Write(req));
+      case 0x97: return fake::Code(0x97, ChangeDir(fake::Text(req, 4)));
+      case 0x98: return fake::Code(0x98, Delete(fake::Text(req, 4)));
       case 0xA5: return blockListing ? ListAnswer(req) : std::vector<uint8_t>{};
       default: return {};
     }
@@ -72,27 +74,8 @@ class TFakeDisk {
   }
 
  private:
-  static uint32_t U32(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24); }
-  static void Put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)); v.push_back(uint8_t(x >> 8)); }
-  static void Put32(std::vector<uint8_t>& v, uint32_t x) { Put16(v, uint16_t(x)); Put16(v, uint16_t(x >> 16)); }
-  static std::string Text(std::span<const uint8_t> req, size_t at) {
-    return std::string(reinterpret_cast<const char*>(&req[at + 1]), req[at]);
-  }
-  static std::vector<uint8_t> Frame(uint8_t cmd, std::vector<uint8_t> body) {
-    std::vector<uint8_t> f{uint8_t(std::min<size_t>(body.size() + 1, 255)), cmd};
-    f.insert(f.end(), body.begin(), body.end());
-    uint8_t sum = 0;
-    for (size_t i = 1; i < f.size(); ++i) sum = uint8_t(sum + f[i]);
-    f.push_back(sum);
-    return f;
-  }
-  static std::vector<uint8_t> Code(uint8_t cmd, uint16_t code) { return Frame(cmd, {uint8_t(code), uint8_t(code >> 8)}); }
   static void PutEntry(std::vector<uint8_t>& b, const TFakeEntry& e) {
-    b.push_back(e.attr);
-    Put32(b, e.time);
-    Put32(b, e.attr & 0x10 ? 0 : uint32_t(e.data.size()));
-    b.push_back(uint8_t(e.name.size()));
-    b.insert(b.end(), e.name.begin(), e.name.end());
+    fake::PutEntry(b, e.attr, e.time, e.attr & 0x10 ? 0 : uint32_t(e.data.size()), e.name);
   }
 
   // The folder a mask or name lies in and the name part.
@@ -112,7 +95,7 @@ class TFakeDisk {
   }
 
   std::vector<uint8_t> FindAnswer(std::span<const uint8_t> req) {
-    const auto [dir, name] = Split(Text(req, 48));
+    const auto [dir, name] = Split(fake::Text(req, 48));
     std::vector<uint8_t> body(24, 0);
     uint16_t code = 0;
     TFakeEntry found;
@@ -128,7 +111,7 @@ class TFakeDisk {
     body[1] = uint8_t(code);
     if (!code) PutEntry(body, found);
     else body.resize(46, 0);
-    return Frame(0x94, body);
+    return fake::Frame(0x94, body);
   }
   std::vector<uint8_t> ReadAnswer(uint8_t cmd, const std::string& path, uint32_t offset, size_t want) {
     const auto [dir, name] = Split(path);
@@ -138,24 +121,24 @@ class TFakeDisk {
     if (!code && !emptyAt.count(offset) && offset < e->data.size()) data = e->data.substr(offset, want);
     std::vector<uint8_t> body;
     if (cmd == 0xA4) body = {0, 0, 0};
-    Put16(body, code);
-    if (cmd == 0xA4) Put16(body, uint16_t(data.size()));
+    fake::Put16(body, code);
+    if (cmd == 0xA4) fake::Put16(body, uint16_t(data.size()));
     else body.push_back(uint8_t(data.size()));
     body.insert(body.end(), data.begin(), data.end());
-    return Frame(cmd, body);
+    return fake::Frame(cmd, body);
   }
   uint16_t Write(std::span<const uint8_t> req) {
     if (refuseWrites) return 5;
-    const auto [dir, name] = Split(Text(req, 2));
+    const auto [dir, name] = Split(fake::Text(req, 2));
     TFakeEntry* e = Find(dir, name);
     if (!e) e = &Add(dir, {name});
-    const uint32_t offset = U32(&req[15]);
+    const uint32_t offset = fake::U32(&req[15]);
     std::string block(reinterpret_cast<const char*>(&req[24]), req[23]);
     if (corruptWrites && block.size() > 1) block[1] = char(block[1] ^ 0x55);
     if (offset == 0) e->data.clear();
     e->data.resize(std::max<size_t>(e->data.size(), offset));
     e->data.replace(offset, block.size(), block);
-    e->data.resize(U32(&req[19]));
+    e->data.resize(fake::U32(&req[19]));
     return 0;
   }
   uint16_t ChangeDir(std::string path) {
@@ -174,13 +157,13 @@ class TFakeDisk {
     return 0;
   }
   std::vector<uint8_t> ListAnswer(std::span<const uint8_t> req) {
-    if (req[5]) { list_ = Matches(Split(Text(req, 6)).first); listNext_ = 0; }
+    if (req[5]) { list_ = Matches(Split(fake::Text(req, 6)).first); listNext_ = 0; }
     std::vector<uint8_t> body{0, 0, 1, 0, 0, 0};
     size_t n = 0;
     for (; n < entriesPerBlock && listNext_ < list_.size(); ++n) PutEntry(body, list_[listNext_++]);
     body[5] = uint8_t(n);
     if (listNext_ >= list_.size()) body[3] = 18;
-    return Frame(0xA5, body);
+    return fake::Frame(0xA5, body);
   }
 
   std::vector<TFakeEntry> search_, list_;

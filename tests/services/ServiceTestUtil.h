@@ -1,5 +1,5 @@
 #pragma once
-// The services against the fake disk through an in-process transport; what they report recorded.
+// The services against the fake disk through the fake transport; what they report recorded.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -10,54 +10,18 @@
 #include <utility>
 
 #include "FakeDisk.h"
+#include "link/FakeTransport.h"
 #include "common/Prompt.h"
 #include "common/PathText.h"
 #include "platform/System.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
-#include "link/LinkTransport.h"
 #include "link/ServiceRequests.h"
 #include "services/ServiceObserver.h"
 
 namespace vlm::test {
 
 namespace fs = std::filesystem;
-
-class TDiskTransport : public ILinkTransport {
- public:
-  TDiskTransport(TFakeDisk& disk, int& opens, int& closes) : disk_(disk), opens_(opens), closes_(closes) {}
-  bool Open() override { ++opens_; return true; }
-  void Close() override { ++closes_; }
-  bool Send(std::span<const uint8_t> frame) override {
-    answers_.clear();
-    return SendAhead(frame);
-  }
-  bool SendAhead(std::span<const uint8_t> frame) override {
-    answers_.push_back(disk_.Answer(frame));
-    return true;
-  }
-  TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const TAnswerFilter& filter,
-                    const std::function<void()>&) override {
-    if (answers_.empty()) return {TReceiveEnd::TimedOut, 0};
-    const std::vector<uint8_t> answer = std::move(answers_.front());
-    answers_.pop_front();
-    if (answer.empty()) return {TReceiveEnd::TimedOut, 0};
-    const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
-    if (verdict == TAnswerVerdict::Ignore) return {TReceiveEnd::TimedOut, 0};
-    const size_t n = std::min(answer.size(), into.size());
-    std::copy_n(answer.begin(), n, into.begin());
-    return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
-  }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
-    return 0;
-  }
-
- private:
-  TFakeDisk& disk_;
-  int& opens_;
-  int& closes_;
-  std::deque<std::vector<uint8_t>> answers_;
-};
 
 struct TRecorder : IServiceObserver {
   std::vector<std::string> states, logs, deselected;
@@ -95,12 +59,15 @@ struct TServiceTest : ::testing::Test {
   TRecorder observer;
   ScriptedPrompt prompt;
   PromptGuard guard{prompt};
-  int opens = 0, closes = 0;
+  TFakeWire wire;
+  int& opens = wire.opens;
+  int& closes = wire.closes;
   test::TTempDir temp{"services"};
   fs::path root, pc, home;
 
   void SetUp() override {
-    link.SetTransportFactory([this](const TLinkSettings&) { return std::make_unique<TDiskTransport>(disk, opens, closes); });
+    wire.device = [this](std::span<const uint8_t> frame) { return disk.Answer(frame); };
+    UseFake(link, wire);
     root = temp.Path();
     pc = root / "pc";
     home = root / "home";

@@ -34,7 +34,7 @@ TEST(DefaultDisk, NewConfigurationImage) {
 }
 
 TEST(DefaultDisk, PrepareCreatesTheFolderAndKeepsExistingFiles) {
-  TempDir dir;
+  vlm::test::TTempDir dir{"sim"};
   const auto disk = dir.Path() / "a" / "c";
   EXPECT_EQ(PrepareDisk(disk), "");
   EXPECT_EQ(ReadFile(disk / "autoexec.bat"), DefaultAutoexec());
@@ -53,7 +53,7 @@ TEST(DefaultDisk, PrepareCreatesTheFolderAndKeepsExistingFiles) {
 }
 
 TEST(DefaultDisk, PrepareFailsClearlyWhenTheFolderCannotBe) {
-  TempDir dir;
+  vlm::test::TTempDir dir{"sim"};
   WriteFile(dir.Path() / "file", "x");
   EXPECT_NE(PrepareDisk(dir.Path() / "file" / "c"), "");
 }

@@ -82,7 +82,7 @@ class ControllerTest : public ::testing::Test {
   }
   static uint16_t ErrorAt(const Bytes& answer, size_t at) { return uint16_t(answer.at(at) | answer.at(at + 1) << 8); }
 
-  TempDir dir_;
+  vlm::test::TTempDir dir_{"sim"};
   SimMemory memory_;
   SimDisk disk_{dir_.Path()};
   SimController controller_{disk_, memory_};

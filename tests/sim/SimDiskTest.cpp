@@ -81,7 +81,7 @@ class DiskTest : public ::testing::Test {
     return names;
   }
 
-  TempDir dir_;
+  vlm::test::TTempDir dir_{"sim"};
   fs::path root_;
   SimDisk disk_{dir_.Path() / "c"};
 };

@@ -65,7 +65,7 @@ TEST(Faults, DecisionsStayAlignedAcrossSettings) {
 
 class ServeTest : public ::testing::Test {
  protected:
-  TempDir dir_;
+  vlm::test::TTempDir dir_{"sim"};
   SimMemory memory_;
   SimDisk disk_{dir_.Path()};
   SimController controller_{disk_, memory_};

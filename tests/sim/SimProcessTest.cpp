@@ -108,7 +108,7 @@ Bytes SerialExchange(int fd, const Bytes& request, size_t expected) {
 }
 
 TEST(SimProcess, UdpReadinessLineThenAnswersThenCleanStop) {
-  TempDir dir;
+  vlm::test::TTempDir dir{"sim"};
   SimProcess sim({"--ip", "127.0.0.4", "--port", "0", "--disk", (dir.Path() / "c").string()});
   const std::string ready = sim.Line();
   ASSERT_EQ(ready.rfind("udp: 127.0.0.4:", 0), 0u) << ready;
@@ -119,7 +119,7 @@ TEST(SimProcess, UdpReadinessLineThenAnswersThenCleanStop) {
 }
 
 TEST(SimProcess, SerialAloneServesThePtyInRawMode) {
-  TempDir dir;
+  vlm::test::TTempDir dir{"sim"};
   SimProcess sim({"--serial", "--disk", dir.Path().string()});
   const std::string ready = sim.Line();
   ASSERT_EQ(ready.rfind("pty: /dev/", 0), 0u) << ready;

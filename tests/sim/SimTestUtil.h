@@ -1,5 +1,6 @@
 #pragma once
-// Helpers of the simulator tests: a scratch disk folder and request frames built by hand.
+// Helpers of the simulator tests: request frames built by hand and files of the scratch disk
+// (its folder is a vlm::test::TTempDir).
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -18,12 +19,6 @@
 namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
-
-// A fresh folder under the system temporary folder, removed with everything in it.
-class TempDir : public vlm::test::TTempDir {
- public:
-  TempDir() : TTempDir("sim") {}
-};
 
 inline Bytes Hex(const std::string& text) {
   Bytes out;

@@ -59,7 +59,7 @@ class ServedSim {
   std::string Address() const { return server_.UdpAddress(); }
 
  private:
-  TempDir dir_;
+  vlm::test::TTempDir dir_{"sim"};
   SimMemory memory_;
   SimDisk disk_{dir_.Path()};
   SimController controller_{disk_, memory_};

@@ -323,7 +323,7 @@ void MainWindowTest::Sorting() {
 
 void MainWindowTest::OpenRefusesTooLargeFile() {
   const QString path = home_.filePath("big.cfg");
-  QVERIFY(WriteFileAtomically(path.toStdString(), std::string(64002, '\0')));
+  QVERIFY(WriteFileAtomically(path.toStdU16String(), std::string(64002, '\0')));
   form_->Guarded([&] { form_->OpenFile(path); });
   QCOMPARE(prompt_.errors, std::vector<std::string>{"Слишком большой файл: 64002\r" + path.toStdString()});
   QVERIFY(!form_->Reading());

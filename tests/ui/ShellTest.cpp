@@ -97,7 +97,7 @@ void ShellTest::TrafficShowsNewestLinesAndSavesHeader() {
   const QString path = dir.filePath("Traffic.txt");
   QVERIFY(form.SaveTo(path));
   std::string bytes;
-  QVERIFY(ReadWholeFile(path.toStdString(), bytes));
+  QVERIFY(ReadWholeFile(path.toStdU16String(), bytes));
   const std::string expected =
       "Файл данных программы Конфигуратор ВЕЛМОР Версия: 4.1.9\r\n"
       "Обмен Конфигуратора (<) с контроллером ВЕЛМОР (>)\r\n" + std::string(99, '-') + "\r\n" +

@@ -1,7 +1,6 @@
 #include "blackbox/ui/BoxService.h"
 
 #include <QPainter>
-#include <QPixmap>
 
 #include "blackbox/ui/FormBox.h"
 
@@ -9,24 +8,21 @@ namespace vlm {
 namespace {
 
 QIcon ServiceIcon() {
-  QPixmap pixmap(28, 28);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(20, 20, 20), 2));
-  p.setBrush(QColor(40, 40, 40));
-  p.drawRect(3, 5, 22, 18);
-  p.setPen(QPen(QColor(255, 170, 0), 2));
-  p.drawLine(7, 11, 21, 11);
-  p.drawLine(7, 16, 17, 16);
-  return QIcon(pixmap);
+  return ServiceButtonIcon([](QPainter& p) {
+    p.setPen(QPen(QColor(20, 20, 20), 2));
+    p.setBrush(QColor(40, 40, 40));
+    p.drawRect(3, 5, 22, 18);
+    p.setPen(QPen(QColor(255, 170, 0), 2));
+    p.drawLine(7, 11, 21, 11);
+    p.drawLine(7, 16, 17, 16);
+  });
 }
 
 }  // namespace
 
 TFormBox* BoxWindow(QWidget* owner) { return owner->findChild<TFormBox*>("FormBox", Qt::FindDirectChildrenOnly); }
 
-QToolButton* AddBoxService(const TBoxButtonAdder& add, TControllerLink& link, QWidget* owner) {
+QToolButton* AddBoxService(const TServiceButtonAdder& add, TControllerLink& link, QWidget* owner) {
   return add("ButtonBox", "Чёрный Яшик", ServiceIcon(), [&link, owner] {
     TFormBox* form = BoxWindow(owner);
     if (!form) {

@@ -1,7 +1,6 @@
 #include "diag/ui/DiagService.h"
 
 #include <QPainter>
-#include <QPixmap>
 
 #include "diag/ui/FormDiag.h"
 #include "diag/ui/FormDisplay.h"
@@ -10,29 +9,26 @@ namespace vlm {
 namespace {
 
 QIcon ServiceIcon() {
-  QPixmap pixmap(28, 28);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(30, 90, 40), 2));
-  p.setBrush(QColor(220, 240, 220));
-  p.drawRoundedRect(2, 4, 24, 20, 3, 3);
-  const QPointF wave[] = {{5, 17}, {9, 17}, {12, 8}, {15, 20}, {18, 12}, {23, 12}};
-  p.drawPolyline(wave, 6);
-  return QIcon(pixmap);
+  return ServiceButtonIcon([](QPainter& p) {
+    p.setPen(QPen(QColor(30, 90, 40), 2));
+    p.setBrush(QColor(220, 240, 220));
+    p.drawRoundedRect(2, 4, 24, 20, 3, 3);
+    const QPointF wave[] = {{5, 17}, {9, 17}, {12, 8}, {15, 20}, {18, 12}, {23, 12}};
+    p.drawPolyline(wave, 6);
+  });
 }
 
 QIcon DisplayIcon() {
-  QPixmap pixmap(28, 28);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setPen(QPen(QColor(40, 40, 40), 2));
-  p.setBrush(QColor(0, 0, 160));
-  p.drawRect(3, 4, 22, 16);
-  p.drawLine(10, 24, 18, 24);
-  p.setPen(QColor(220, 220, 220));
-  for (int y = 8; y <= 16; y += 4) p.drawLine(6, y, 6 + (y * 3) % 16, y);
-  return QIcon(pixmap);
+  return ServiceButtonIcon(
+      [](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 40), 2));
+        p.setBrush(QColor(0, 0, 160));
+        p.drawRect(3, 4, 22, 16);
+        p.drawLine(10, 24, 18, 24);
+        p.setPen(QColor(220, 220, 220));
+        for (int y = 8; y <= 16; y += 4) p.drawLine(6, y, 6 + (y * 3) % 16, y);
+      },
+      /*antialiased=*/false);
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ void TFormDiagDebug::Memo1Click() {
 void TFormDiagDebug::LoadFile(const QString& path) {
   timer_->stop();
   std::string bytes;
-  if (!ReadWholeFile(path.toStdString(), bytes)) return;
+  if (!ReadWholeFile(path.toStdU16String(), bytes)) return;
   memo_->setPlainText(QString::fromStdString(AnyToUtf8(bytes)).remove('\r'));
   setWindowTitle("DiagDebug " + path);
   model_.ReplayIndex = 0;
@@ -120,7 +120,7 @@ bool TFormDiagDebug::SaveFile(const QString& path) const {
   std::string text = Utf8ToCp1251(memo_->toPlainText().toStdString());
   std::string crlf;
   for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return WriteFileAtomically(path.toStdString(), crlf + "\r\n");
+  return WriteFileAtomically(path.toStdU16String(), crlf + "\r\n");
 }
 
 void TFormDiagDebug::ImagePlayClick() {

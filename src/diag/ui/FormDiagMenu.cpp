@@ -92,7 +92,7 @@ void TFormDiag::SaveChangeLog(TDiagObj& obj) {
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) path += ".log";
   settings_.RecentDirectory = QFileInfo(path).absolutePath().toStdString();
-  if (!WriteFileAtomically(path.toStdString(), Utf8ToCp1251(TDiagSession::ChangeLogFileText(obj))))
+  if (!WriteFileAtomically(path.toStdU16String(), Utf8ToCp1251(TDiagSession::ChangeLogFileText(obj))))
     ShowError("Не удалось сохранить журнал.\r" + path.toStdString());
 }
 

@@ -126,7 +126,7 @@ void TFormTraffic::TimerDrawTimer() {
 }
 
 bool TFormTraffic::SaveTo(const QString& path) {
-  return WriteFileAtomically(path.toStdString(), TrafficFileText(source_()));
+  return WriteFileAtomically(path.toStdU16String(), TrafficFileText(source_()));
 }
 
 void TFormTraffic::ImageSaveClick() {
@@ -134,7 +134,7 @@ void TFormTraffic::ImageSaveClick() {
   const std::vector<std::string> copy = source_();  // the log may grow while the dialog is open
   const QString path = QFileDialog::getSaveFileName(this, kAppTitle + " - Сохранить текст в файл",
                                                     "Traffic.txt");
-  if (!path.isEmpty() && !WriteFileAtomically(path.toStdString(), TrafficFileText(copy)))
+  if (!path.isEmpty() && !WriteFileAtomically(path.toStdU16String(), TrafficFileText(copy)))
     ShowError("Не удалось записать файл " + path.toStdString());
   if (isVisible()) timerDraw_->start(kDrawPeriodMs);
 }

@@ -1,0 +1,19 @@
+#pragma once
+// The main of the benchmarks that draw windows: a QApplication on the offscreen platform, so
+// they run without a display.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+namespace vlm::bench {
+
+inline int RunOffscreen(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
+
+}  // namespace vlm::bench
