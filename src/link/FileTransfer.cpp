@@ -150,7 +150,11 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     const uint16_t code = link.LastDosError;
     if (why == TLinkFailure::Busy || why == TLinkFailure::Disconnected) return false;
     if (why == TLinkFailure::DosError) link.QuietLink();  // the rest of the window may still answer
-    if (++failures >= std::max(1, link.Settings.Attempts) || ++windowsSent > 4 * blocks + 64) {
+    // A shortfall of a wider window only narrows it: a window of eight fails when any of its
+    // sixteen datagrams does, and counting that as a try would give a file up on a line where
+    // each block alone gets through. The tries are counted block by block, as for single writes.
+    if (n > 1) failures = 0;
+    if ((n == 1 && ++failures >= std::max(1, link.Settings.Attempts)) || ++windowsSent > 4 * blocks + 64) {
       link.LastFailure = why;
       link.LastDosError = code;
       ShowWriteFailure(link);
