@@ -41,6 +41,12 @@ struct UdpCounting : ::testing::Test {
     link.Settings.DestIP = {127, 0, 0, 2};
     link.Settings.UdpPort = responder.Port();
   }
+  // Writes `file` through the faults; the controller's disk must then hold exactly it.
+  void ExpectWrittenWhole(const std::string& name, const Bytes& file) {
+    ASSERT_TRUE(WriteControllerFile(link, name, file));
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(controller.files[name], file);
+  }
 };
 
 // Write answers all look alike: none of them may be taken for a stale copy, so a block goes out
@@ -86,10 +92,7 @@ TEST_F(UdpCounting, ShortWindowsNarrowTheWindowOnlySingleBlocksUseUpTheTries) {
     return a;
   };
   link.Settings.WaitTime = 20;
-  const Bytes file = Pattern(230 * 20);
-  ASSERT_TRUE(WriteControllerFile(link, "narrow.bin", file));
-  std::lock_guard lock(mutex);
-  EXPECT_EQ(controller.files["narrow.bin"], file);
+  ExpectWrittenWhole("narrow.bin", Pattern(230 * 20));
 }
 
 // A search answer whose size field was damaged would cut or stretch the file.
@@ -119,10 +122,7 @@ TEST_F(UdpCounting, ADuplicateStandingInForALostWriteIsFoundByTheReadBack) {
     return a;
   };
   link.Settings.WaitTime = 30;
-  const Bytes file = Pattern(230 * 12);
-  ASSERT_TRUE(WriteControllerFile(link, "hole.bin", file));
-  std::lock_guard lock(mutex);
-  EXPECT_EQ(controller.files["hole.bin"], file);
+  ExpectWrittenWhole("hole.bin", Pattern(230 * 12));
 }
 
 // A stale answer of the previous block, arriving first, is passed over by its count.
