@@ -1,4 +1,7 @@
 // Before the configuration is written: what the controller holds now and how it differs.
+#include <QCoreApplication>
+#include <QProgressDialog>
+
 #include "app/DiffDialog.h"
 #include "app/MainForm.h"
 #include "cfgdiff/ImageTree.h"
@@ -35,10 +38,26 @@ bool TFormVLM::CompareBeforeWrite(std::string& note) {
   bool read = false;
   busy_ = true;
   {
+    // A slow link takes a while: the engineer sees what is read and may stop (the write then
+    // does not start).
+    QProgressDialog progress("Чтение конфигурации из контроллера для сравнения с записываемой...", "Отмена", 0, 100, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setValue(0);
+    TReadOptions options;
+    options.showReadError = false;
+    options.progress = [&progress](uint64_t done, uint64_t total) {
+      progress.setValue(int(done * 100 / std::max<uint64_t>(1, total)));
+      // Between requests the link waits for nothing: the cancel button gets its turn once shown.
+      if (progress.isVisible()) QCoreApplication::processEvents();
+    };
+    options.stopRequested = [&progress] { return progress.wasCanceled(); };
     TLinkSession session(ctx_.Link);
-    read = session.Opened() && ReadControllerFile(ctx_.Link, kControllerFile, bytes);
+    read = session.Opened() && ReadControllerFile(ctx_.Link, kControllerFile, bytes, options);
   }
   busy_ = false;
+  if (!read && ctx_.Link.LastFailure == TLinkFailure::Stopped) return false;
   if (!read) {
     // A link that fails here fails the write too, which says so; only a missing file is news.
     if (ctx_.Link.LastFailure == TLinkFailure::DosError) note = "В контроллере нет конфигурации.\r\r";

@@ -132,19 +132,22 @@ void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
     Abort();
   };
   TLinkSession session(link);
-  link.File.FileName = kControllerFile;
   TDirEntry entry;
-  if (!FindFile(link, true, &entry)) {
+  if (!FindControllerFile(link, kControllerFile, entry)) {
     indicator_->AddPoint(PointColor::Red);
-    fail("Файл конфигурации не найден в контроллере.");
+    // A silent controller is not one without a configuration.
+    if (link.LastFailure == TLinkFailure::DosError) fail("Файл конфигурации не найден в контроллере.");
+    fail("Ошибка при чтении файла конфигурации из контроллера.\r" + ReadFailureCause(link));
   }
   indicator_->AddPoint(PointColor::Lime);
   if (entry.Size > kImageCapacity) fail("Слишком большой файл: " + std::to_string(entry.Size) + "\r" + kControllerFile);
-  const bool ok = ReadControllerFile(link, kControllerFile, bytes,
-                                     [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); });
-  if (!ok || bytes.size() > kImageCapacity) {
+  TReadOptions options;
+  options.found = &entry;
+  options.showReadError = false;
+  options.point = [this](bool answered) { indicator_->AddPoint(answered ? PointColor::Green : PointColor::Red); };
+  if (!ReadControllerFile(link, kControllerFile, bytes, options) || bytes.size() > kImageCapacity) {
     indicator_->AddPoint(PointColor::Red);
-    fail("Ошибка при чтении файла конфигурации из контроллера.");
+    fail("Ошибка при чтении файла конфигурации из контроллера.\r" + ReadFailureCause(link));
   }
 }
 

@@ -49,7 +49,9 @@ int DiffController(TControllerLink& link, const TFleetArgs& args) {
   const auto file = fileBytes.size() <= kImageCapacity ? LoadBytes(fileBytes) : nullptr;
   if (!file) return BadInput("diff-controller", args.file + " is not a readable configuration");
   std::vector<uint8_t> bytes;
-  if (!ReadControllerFile(link, kControllerFile, bytes)) {
+  TReadOptions quiet;
+  quiet.showReadError = false;  // said below with its cause
+  if (!ReadControllerFile(link, kControllerFile, bytes, quiet)) {
     if (link.LastFailure == TLinkFailure::DosError) {
       std::printf("На контроллере нет конфигурации (%s): %s\n", kControllerFile,
                   FailureWhy(link.LastFailure, link.LastDosError, link.Settings).c_str());

@@ -24,6 +24,7 @@ struct TLinkLine {
   std::string first, second, out;
   std::vector<std::string> more;
   bool verify = false;
+  bool force = false;
 };
 
 using TRun = int (*)(TControllerLink&, const TArgs&);
@@ -128,6 +129,10 @@ std::string FailureWhy(TLinkFailure failure, uint16_t dosError, const TLinkSetti
     case TLinkFailure::Busy: why = "the link is busy"; break;
     case TLinkFailure::Disconnected: why = "the serial device was disconnected (" + OpenTarget(settings) + ")"; break;
     case TLinkFailure::IsDirectory: why = "it is a directory, not a file"; break;
+    case TLinkFailure::Stopped: why = "stopped"; break;
+    case TLinkFailure::Unconfirmed:
+      why = "two readings of the file disagreed: the link loses, delays or repeats answers (" + Endpoint(settings) + ")";
+      break;
     case TLinkFailure::Mismatch: why = "the file read back from the controller differs from what was written"; break;
     case TLinkFailure::None: why = "failed"; break;
   }
@@ -186,8 +191,9 @@ void AddLinkCommands(CLI::App& app) {
 
   CLI::App* writeConfig =
       AddCommand(app, line, "write-config", "copy a configuration to the controller as c:\\vlm.cfg", RunWriteConfig,
-                 [](const TLinkLine& l) { return TArgs{l.first}; });
+                 [](const TLinkLine& l) { return l.force ? TArgs{l.first, "--force"} : TArgs{l.first}; });
   writeConfig->add_option("FILE.cfg", line->first, "PC file")->required();
+  writeConfig->add_flag("--force", line->force, "write a file that is no readable configuration");
 
   CLI::App* peek = AddCommand(app, line, "peek", "print bytes of the controller's memory", RunPeek,
                               [](const TLinkLine& l) { return TArgs{l.first, l.second}; });

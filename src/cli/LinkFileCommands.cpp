@@ -2,11 +2,16 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/CfgSupport.h"
 #include "cli/LinkCli.h"
 #include "common/DataFolder.h"
 #include "common/DateTime.h"
 #include "common/TextCodec.h"
+#include "link/FileRead.h"
 #include "link/ServiceRequests.h"
+#include "model/Config.h"
+#include "model/TreeNode.h"
+#include "ports/KindRegistration.h"
 #include "common/PathText.h"
 
 namespace vlm::cli {
@@ -81,13 +86,17 @@ int WriteFileTo(TControllerLink& link, const std::string& command, const std::st
 }
 
 
-int ReadFileFrom(TControllerLink& link, const std::string& command, const std::string& name, const std::string& path,
-                 bool longBlocks) {
+int ReadFileFrom(TControllerLink& link, const std::string& command, const std::string& name, const std::string& path) {
   std::vector<uint8_t> data;
-  const auto progress = StderrProgress(command + " " + name);
-  const bool ok = longBlocks ? CopyControllerFile(link, name, data, progress)
-                             : ReadControllerFile(link, name, data, progress);
+  TReadOptions options;
+  options.progress = StderrProgress(command + " " + name);
+  options.showReadError = false;  // said once below, with its cause
+  TReadReport report;
+  const bool ok = ReadControllerFile(link, name, data, options, &report);
   EndProgress();
+  if (report.echoes > 0)
+    std::fprintf(stderr, "velmorctl: %s: the line echoes every request (an RS-485 adapter or a loopback plug); "
+                 "the echoes were skipped\n", command.c_str());
   if (!ok) return LinkFailed(link, command, name);
   return SaveLocal(command, path, data);
 }
@@ -111,7 +120,7 @@ int RunGet(TControllerLink& link, const TArgs& args) {
   else if (args.size() != 1) return BadInput("get", "usage: velmorctl [options] get NAME [-o FILE]");
   else out = LocalNameFor(args[0]);
   if (out.empty()) return BadInput("get", "no PC file name can be made of " + args[0] + "; give -o FILE");
-  return ReadFileFrom(link, "get", args[0], out, true);
+  return ReadFileFrom(link, "get", args[0], out);
 }
 
 int RunPut(TControllerLink& link, const TArgs& allArgs) {
@@ -136,10 +145,21 @@ int RunRm(TControllerLink& link, const TArgs& args) {
 
 int RunReadConfig(TControllerLink& link, const TArgs& args) {
   if (args[0] != "-o") return BadInput("read-config", "usage: velmorctl [options] read-config -o FILE.cfg");
-  return ReadFileFrom(link, "read-config", kConfigName, args[1], false);
+  return ReadFileFrom(link, "read-config", kConfigName, args[1]);
 }
 
 int RunWriteConfig(TControllerLink& link, const TArgs& args) {
+  // What the program itself would refuse to read is not given to the controller to boot from
+  // (a truncated, random or empty file), unless the engineer insists.
+  const bool force = args.size() > 1 && args[1] == "--force";
+  if (!force) {
+    RegisterPortKinds();
+    TTree tree;
+    TConfig cfg;
+    if (ReadConfigFile(args[0], tree, cfg) != 0)
+      return BadInput("write-config", args[0] + " is not a configuration this program can read; nothing was written "
+                      "(--force writes it anyway)");
+  }
   // A configuration the controller would boot from must be exactly the one written.
   return WriteFileTo(link, "write-config", args[0], kConfigName, TWriteCheck::Always);
 }

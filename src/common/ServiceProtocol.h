@@ -48,15 +48,17 @@ inline uint8_t FrameChecksum(std::span<const uint8_t> commandAndData) {
 }
 
 // Whether bytes received as one answer are a whole frame with the right checksum. An answer
-// with more than 255 bytes behind its length byte (a long block read, a large memory read)
-// carries 255 there and is taken by its datagram length, its checksum being the last byte.
+// with more than 255 bytes behind its length byte (a long block read, a large memory read) does
+// not fit its length byte: controllers write 255 there, or the length modulo 256, and both are
+// taken by the datagram's length when the checksum over every byte behind the length byte holds.
 inline bool AnswerFrameIntact(std::span<const uint8_t> bytes) {
   if (bytes.size() < 3) return false;
   const size_t n = bytes[0];
   if (n == 0) return false;
   if (bytes.size() == n + 2) return FrameChecksum(bytes.subspan(1, n)) == bytes[n + 1];
-  if (n == kMaxFrameN && bytes.size() > kMaxFrame)
-    return FrameChecksum(bytes.subspan(1, bytes.size() - 2)) == bytes.back();
+  const size_t body = bytes.size() - 2;
+  if (bytes.size() > kMaxFrame && (n == kMaxFrameN || n == body % 256))
+    return FrameChecksum(bytes.subspan(1, body)) == bytes.back();
   return false;
 }
 

@@ -2,103 +2,11 @@
 
 #include <algorithm>
 
-
 namespace vlm {
 namespace {
 
-// A size from the controller is trusted only this far: a damaged search answer must not make
-// the program allocate gigabytes.
-constexpr uint32_t kMaxRemoteFile = 64u << 20;
 // A listing that never ends (a controller repeating its first block) is cut off here.
 constexpr int kMaxListBlocks = 65536;
-
-// The search is not a block request and is sent once by itself; a transfer repeats it when
-// only the answer went missing, as it does for each block.
-bool FindForTransfer(TControllerLink& link, TDirEntry& entry) {
-  for (int i = 0; i < std::max(1, link.Settings.Attempts); ++i) {
-    if (FindFile(link, true, &entry)) return true;
-    if (link.LastFailure != TLinkFailure::NoAnswer && link.LastFailure != TLinkFailure::BadAnswer) return false;
-  }
-  return false;
-}
-
-enum class TReadMode { Undecided, Long, Short };
-
-}  // namespace
-
-bool TBlockTags::Seen(size_t count) const {
-  return std::find(recent_.begin(), recent_.end(), count) != recent_.end();
-}
-
-size_t TBlockTags::Next(size_t maxBlock, size_t left) {
-  const size_t span = std::min(kSpan, maxBlock);
-  // Full blocks take kSpan sizes just under the maximum in turn.
-  for (size_t i = 0; i < span; ++i) {
-    const size_t size = maxBlock - (turn_ + i) % span;
-    const size_t count = std::min(size, left);
-    if (!Seen(count)) {
-      turn_ = (turn_ + i + 1) % span;
-      Remember(count);
-      return size;
-    }
-  }
-  // The last block's count was seen lately: ask for a little less (one small block more is
-  // cheaper than a doubt).
-  for (size_t size = std::min(left, maxBlock); size-- > 1;)
-    if (!Seen(size)) {
-      Remember(size);
-      return size;
-    }
-  Remember(std::min(maxBlock, left));
-  return maxBlock;
-}
-
-void TBlockTags::Remember(size_t count) {
-  recent_.push_back(count);
-  if (recent_.size() >= kSpan) recent_.erase(recent_.begin());
-}
-
-namespace {
-
-bool ReadBlocks(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
-                const TTransferProgress& progress, TReadMode mode) {
-  link.File.FileName = name;
-  TDirEntry entry;
-  if (!FindForTransfer(link, entry)) return false;
-  if (entry.IsDirectory() || entry.Size > kMaxRemoteFile) {
-    link.LastFailure = entry.IsDirectory() ? TLinkFailure::IsDirectory : TLinkFailure::BadAnswer;
-    return false;
-  }
-  out.assign(entry.Size, 0);
-  link.File.FileSize = entry.Size;
-  TBlockTags tags;
-  uint32_t offset = 0;
-  while (offset < entry.Size) {
-    link.File.FileOffset = offset;
-    const std::span<uint8_t> rest(out.data() + offset, entry.Size - offset);
-    bool ok = false;
-    if (mode != TReadMode::Short) {
-      link.File.BlockSize = uint16_t(tags.Next(kBlockLong, rest.size()));
-      ok = ReadFileBlockLong(link, rest.first(std::min<size_t>(rest.size(), link.File.BlockSize))) &&
-           link.File.BlockGot > 0;
-      if (mode == TReadMode::Undecided) mode = ok ? TReadMode::Long : TReadMode::Short;
-      if (!ok && link.LastFailure == TLinkFailure::Disconnected) return false;
-    }
-    if (mode == TReadMode::Short && !ok) {
-      link.File.BlockSize = uint16_t(tags.Next(kBlockShort, rest.size()));
-      ok = ReadFileBlock(link, rest.first(std::min<size_t>(rest.size(), link.File.BlockSize)));
-    }
-    // The answer filter takes only a block of the expected count; one that brings nothing
-    // would leave the file with a hole while looking successful.
-    if (!ok || link.File.BlockGot == 0) {
-      if (ok) link.LastFailure = TLinkFailure::BadAnswer;
-      return false;
-    }
-    offset += link.File.BlockGot;
-    if (progress) progress(offset, entry.Size);
-  }
-  return true;
-}
 
 // Block by block, each answered before the next goes out: the controller's own way, and the
 // only one a serial line has.
@@ -178,23 +86,11 @@ bool WriteOnce(TControllerLink& link, std::span<const uint8_t> data, const TTran
 
 }  // namespace
 
-bool ReadControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
-                        const TTransferProgress& progress) {
-  return ReadBlocks(link, name, out, progress, TReadMode::Short);
-}
-
-bool CopyControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
-                        const TTransferProgress& progress) {
-  // Over a serial line the expected length is one byte wide: a long block cannot be awaited.
-  const TReadMode mode = link.Settings.LinkMode == kLinkUdp ? TReadMode::Undecided : TReadMode::Short;
-  return ReadBlocks(link, name, out, progress, mode);
-}
-
 bool VerifyControllerFile(TControllerLink& link, const std::string& name, std::span<const uint8_t> data,
                           TVerifyResult* result) {
   std::vector<uint8_t> back;
   TVerifyResult r;
-  r.read = CopyControllerFile(link, name, back);
+  r.read = ReadControllerFile(link, name, back);
   if (r.read) {
     const auto diff = std::mismatch(data.begin(), data.end(), back.begin(), back.end());
     r.equal = diff.first == data.end() && diff.second == back.end();

@@ -38,6 +38,7 @@ TLinkSettings LoadLinkSettings(const TIniFile& ini) {
   s.ShowErrors = ini.ReadInteger(sec, "ShowErrors", 0) != 0;
   s.CheckAnswerSum = ini.ReadInteger(sec, "CheckAnswerSum", 1) != 0;
   s.WriteWindow = std::clamp(ini.ReadInteger(sec, "WriteWindow", s.WriteWindow), 1, 32);
+  s.ReadWindow = std::clamp(ini.ReadInteger(sec, "ReadWindow", s.ReadWindow), 1, 32);
   return s;
 }
 
@@ -61,6 +62,8 @@ void SaveLinkSettings(TIniFile& ini, const TLinkSettings& s) {
   else ini.DeleteKey(sec, "CheckAnswerSum");
   if (s.WriteWindow != TLinkSettings{}.WriteWindow) ini.WriteInteger(sec, "WriteWindow", s.WriteWindow);
   else ini.DeleteKey(sec, "WriteWindow");
+  if (s.ReadWindow != TLinkSettings{}.ReadWindow) ini.WriteInteger(sec, "ReadWindow", s.ReadWindow);
+  else ini.DeleteKey(sec, "ReadWindow");
 }
 
 }  // namespace vlm

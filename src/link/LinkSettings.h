@@ -31,6 +31,9 @@ struct TLinkSettings {
   bool CheckAnswerSum = true;
   // File blocks written before their answers are awaited (UDP only); 1 writes block by block.
   int32_t WriteWindow = 8;
+  // File block reads under way at once (UDP only); 1 reads block by block, for a controller that
+  // cannot take requests faster than it answers them.
+  int32_t ReadWindow = 8;
 };
 
 // The device a serial link opens: ComPortDevice when set, else the system's name of COM n

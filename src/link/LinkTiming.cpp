@@ -8,7 +8,9 @@ namespace {
 
 // However slow the line, a request is given up after this long (or WaitTime when longer).
 constexpr double kCeilingMs = 15000;
-constexpr int kMaxBackoff = 16;
+// Three tries of a silent line then cost 1 + 2 + 4 answer times: a dead controller is reported
+// in about seven measured answer times, not after waits that grow to the ceiling.
+constexpr int kMaxBackoff = 4;
 
 double Ms(TLinkTiming::Duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -31,6 +33,10 @@ static std::chrono::milliseconds WaitOf(double floorMs, double srttMs, double rt
 
 std::chrono::milliseconds TLinkTiming::Wait() const { return WaitOf(floorMs_, srttMs_, rttvarMs_, backoff_); }
 std::chrono::milliseconds TLinkTiming::BaseWait() const { return WaitOf(floorMs_, srttMs_, rttvarMs_, 1); }
+
+std::chrono::milliseconds TLinkTiming::Measured() const {
+  return std::chrono::milliseconds(srttMs_ > 0 ? std::lround(std::ceil(srttMs_ + 4 * rttvarMs_)) : 0);
+}
 
 void TLinkTiming::Answered(Duration roundTrip) {
   const double r = Ms(roundTrip);

@@ -21,6 +21,8 @@ class TLinkTiming {
   std::chrono::milliseconds Wait() const;
   // The wait without the back-off: how long an answer can take on this line as measured.
   std::chrono::milliseconds BaseWait() const;
+  // The measured answer time (smoothed round trip and four deviations); zero before a sample.
+  std::chrono::milliseconds Measured() const;
   // An answer taken at the first try: its round trip is a clean sample.
   void Answered(Duration roundTrip);
   // An answer taken after a retry: the back-off ends, but which try it answers is unknown.

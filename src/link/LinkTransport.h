@@ -17,6 +17,7 @@ enum class TAnswerVerdict {
   Take,    // the answer to the request in flight
   Ignore,  // stale or foreign (a late answer, a duplicate): keep waiting
   Reject,  // damaged: this try has failed
+  Echo,    // the bytes of a request the PC sent, given back by the line: skipped like Ignore
 };
 using TAnswerFilter = std::function<TAnswerVerdict(std::span<const uint8_t>)>;
 
@@ -24,6 +25,7 @@ enum class TReceiveEnd { Answer, TimedOut, Rejected, Disconnected, Failed };
 struct TReceived {
   TReceiveEnd end = TReceiveEnd::TimedOut;
   size_t length = 0;  // bytes in the buffer (of the taken or the rejected answer)
+  int echoes = 0;     // copies of the request a line gave back before its answer, skipped
 };
 
 class ILinkTransport {

@@ -3,6 +3,7 @@
 // may take 2 ms per expected byte plus 2 s, a write 10 ms per byte plus 1 s.
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "link/LinkSettings.h"
 #include "link/SerialTransport.h"
@@ -32,6 +33,7 @@ class TSerialTransport : public ILinkTransport {
     // Bytes left over from an earlier answer (longer than expected, or late) would be read as
     // the start of this one.
     port_.DiscardInput();
+    lastSent_.assign(frame.begin(), frame.end());
     const auto deadline = Clock::now() + std::chrono::milliseconds(10 * frame.size() + 1000);
     if (port_.Write(frame, deadline)) return true;
     port_.DiscardBoth();
@@ -42,14 +44,26 @@ class TSerialTransport : public ILinkTransport {
                     const TAnswerFilter& filter, const std::function<void()>& pump) override {
     if (!port_.IsOpen()) return {TReceiveEnd::Failed, 0};
     expected = std::min(expected, into.size());
-    const auto deadline = Clock::now() + std::chrono::milliseconds(2 * expected + 2000);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(2 * (expected + lastSent_.size()) + 2000);
     auto nextPump = Clock::now() + kPumpInterval;
     size_t got = 0;
-    while (got < expected && !FrameComplete(into.first(got))) {
-      const platform::TSerialPort::TRead r = port_.ReadSome(into.subspan(got, expected - got), std::min(deadline, nextPump));
+    int echoes = 0;
+    for (;;) {
+      // An RS-485 adapter or a loopback plug gives the request back before the answer: while
+      // what came is the request's beginning, read on to its end, and drop it once whole.
+      if (IsEcho(into.first(got))) {
+        std::copy(into.begin() + long(lastSent_.size()), into.begin() + long(got), into.begin());
+        got -= lastSent_.size();
+        ++echoes;
+        continue;
+      }
+      const bool echoSoFar = got > 0 && got < lastSent_.size() && std::equal(into.begin(), into.begin() + long(got), lastSent_.begin());
+      const size_t target = echoSoFar ? std::min(into.size(), lastSent_.size()) : std::max(expected, got);
+      if (got >= target || (!echoSoFar && FrameComplete(into.first(got)))) break;
+      const platform::TSerialPort::TRead r = port_.ReadSome(into.subspan(got, target - got), std::min(deadline, nextPump));
       if (r.hungUp) {
         port_.DiscardBoth();
-        return {TReceiveEnd::Disconnected, got};
+        return {TReceiveEnd::Disconnected, got, echoes};
       }
       got += r.bytes;
       if (Clock::now() >= nextPump) {
@@ -59,12 +73,12 @@ class TSerialTransport : public ILinkTransport {
       // The deadline ends the read whatever the line reports, so a dead line cannot spin.
       if (r.bytes == 0 && Clock::now() >= deadline) break;
     }
-    if (got == 0) return {};
+    if (got == 0) return {TReceiveEnd::TimedOut, 0, echoes};
     // A line has no datagram boundaries: bytes that are not this answer cannot be skipped, so
     // anything but a taken answer fails the try.
     const bool taken = !filter || filter(into.first(got)) == TAnswerVerdict::Take;
     if (!taken) port_.DiscardBoth();
-    return {taken ? TReceiveEnd::Answer : TReceiveEnd::Rejected, got};
+    return {taken ? TReceiveEnd::Answer : TReceiveEnd::Rejected, got, echoes};
   }
 
   int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump,
@@ -96,8 +110,13 @@ class TSerialTransport : public ILinkTransport {
     return !got.empty() && got.size() >= size_t(got[0]) + 2;
   }
 
+  bool IsEcho(std::span<const uint8_t> got) const {
+    return !lastSent_.empty() && got.size() >= lastSent_.size() && std::equal(lastSent_.begin(), lastSent_.end(), got.begin());
+  }
+
   std::string device_;
   platform::TSerialPort port_;
+  std::vector<uint8_t> lastSent_;
 };
 
 }  // namespace

@@ -130,44 +130,35 @@ bool ExchangeForCode(TControllerLink& link, uint8_t mode, uint8_t expected, size
   return true;
 }
 
-// Where a block read answer keeps its fields.
-struct TBlockLayout {
-  uint8_t expected;
-  size_t errorPos, countPos, countBytes, dataPos;
-  uint16_t maxCount;
-};
-
-bool ReadBlockOnce(TControllerLink& link, const TBlockLayout& layout, std::span<uint8_t> destination) {
-  // Block answers carry no offset. The count they deliver is known beforehand, though, and a
-  // transfer varies its block sizes, so an answer owed to an earlier block gives itself away.
-  // (A caller that gives no size beyond the offset gets whatever count comes.)
+// A block read with the given length and the answer filter that takes only its count. (A caller
+// that gives no size beyond the offset gets whatever count comes.)
+bool ReadBlockOnce(TControllerLink& link, bool longRead, std::span<uint8_t> destination) {
   const uint32_t left = link.File.FileOffset < link.File.FileSize ? link.File.FileSize - link.File.FileOffset : 0;
-  const size_t requested = layout.countBytes == 1 ? uint8_t(link.File.BlockSize) : link.File.BlockSize;
-  const size_t wanted = std::min<size_t>({requested, layout.maxCount, left});
-  if (left > 0) link.SetAnswerFilter([layout, wanted](std::span<const uint8_t> bytes) {
-    const TReply a{bytes};
-    if (!a.Has(layout.countPos + layout.countBytes) || a.U16(layout.errorPos) != 0) return TAnswerVerdict::Take;
-    const size_t count = layout.countBytes == 1 ? a.U8(layout.countPos) : a.U16(layout.countPos);
-    return count == wanted ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
+  const size_t requested = longRead ? link.File.BlockSize : uint8_t(link.File.BlockSize);
+  const size_t wanted = std::min<size_t>({requested, longRead ? kBlockLong : kBlockShort, left});
+  if (left > 0) link.SetAnswerFilter([longRead, wanted](std::span<const uint8_t> bytes) {
+    TBlockAnswer a;
+    if (!ParseBlockAnswer(bytes, longRead, a) || a.code != 0) return TAnswerVerdict::Take;
+    return a.count == wanted ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
   });
-  if (!ExchangeForCode(link, kExchangeAnswer, layout.expected, layout.errorPos)) return false;
-  const TReply a{link.Response()};
-  if (!a.Has(layout.countPos + layout.countBytes)) return BadAnswer(link);
-  const size_t count = layout.countBytes == 1 ? a.U8(layout.countPos) : a.U16(layout.countPos);
-  const size_t taken = std::min<size_t>(count, layout.maxCount);
-  if (!a.Has(layout.dataPos + taken)) return BadAnswer(link);
-  const size_t copied = std::min(taken, destination.size());
-  std::copy_n(&a.bytes[layout.dataPos], copied, destination.data());
+  const uint8_t expected = longRead ? 29 : uint8_t(uint8_t(link.File.BlockSize) + 6);
+  if (!link.Exchange(kExchangeAnswer, expected)) return false;
+  TBlockAnswer a;
+  if (!ParseBlockAnswer(link.Response(), longRead, a) || !EchoesCommand(link, TReply{link.Response()}))
+    return BadAnswer(link);
+  if (a.code != 0) return DosFailure(link, a.code);
+  const size_t copied = std::min(a.count, destination.size());
+  std::copy_n(a.data.begin(), copied, destination.data());
   link.File.BlockGot = uint16_t(copied);
   return true;
 }
 
 int Tries(const TControllerLink& link) { return std::max(1, link.Settings.Attempts); }
 
-bool ReadBlockWithTries(TControllerLink& link, const TBlockLayout& layout, std::span<uint8_t> destination) {
+bool ReadBlockWithTries(TControllerLink& link, bool longRead, std::span<uint8_t> destination) {
   link.File.BlockGot = 0;
   for (int i = 0; i < Tries(link); ++i) {
-    if (ReadBlockOnce(link, layout, destination)) return true;
+    if (ReadBlockOnce(link, longRead, destination)) return true;
     if (link.LastFailure == TLinkFailure::Busy || link.LastFailure == TLinkFailure::Disconnected) return false;
   }
   std::string text = "Ошибка чтения файла. \r" + SentName(link);
@@ -257,29 +248,52 @@ bool FindMask(TControllerLink& link, bool first, TDirEntry* found) {
               "Ошибка поиска файла\r" + SentMask(link) + "\r", found);
 }
 
+void BuildReadBlockRequest(TControllerLink& link, bool longRead) {
+  auto& rb = link.RequestBuffer;
+  rb.fill(0);
+  const std::string name = ControllerText(link.File.FileName, kFileNameMax);
+  if (longRead) {
+    rb[0] = 27;
+    rb[1] = kCmdReadBlockLong;
+    PutU32(&rb[5], link.File.FileOffset);
+    PutU32(&rb[9], link.File.FileSize);
+    PutU16(&rb[13], link.File.BlockSize);
+    PutShort(&rb[15], name);
+  } else {
+    rb[0] = 23;
+    rb[1] = kCmdReadBlock;
+    PutU32(&rb[2], link.File.FileOffset);
+    PutU32(&rb[6], link.File.FileSize);
+    rb[10] = uint8_t(link.File.BlockSize);  // the field is one byte wide
+    PutShort(&rb[11], name);
+  }
+}
+
+bool ParseBlockAnswer(std::span<const uint8_t> answer, bool longRead, TBlockAnswer& fields) {
+  const TReply a{answer};
+  // error code, count and data: bytes 2, 4, 5 of a short answer; 5, 7, 9 of a long one
+  const size_t errorPos = longRead ? 5 : 2, countPos = longRead ? 7 : 4, dataPos = longRead ? 9 : 5;
+  if (!a.Has(errorPos + 2)) return false;
+  fields = TBlockAnswer{a.U16(errorPos), 0, {}};
+  if (fields.code != 0) return true;
+  if (!a.Has(countPos + (longRead ? 2 : 1))) return false;
+  const size_t count = longRead ? a.U16(countPos) : a.U8(countPos);
+  fields.count = std::min<size_t>(count, longRead ? kBlockLong : kBlockShort);
+  if (!a.Has(dataPos + fields.count)) return false;
+  fields.data = answer.subspan(dataPos, fields.count);
+  return true;
+}
+
 bool ReadFileBlock(TControllerLink& link, std::span<uint8_t> destination) {
   if (!BeginRequest(link, true)) return false;
-  auto& rb = link.RequestBuffer;
-  const uint8_t block = uint8_t(link.File.BlockSize);  // the field is one byte wide
-  rb[0] = 23;
-  rb[1] = kCmdReadBlock;
-  PutU32(&rb[2], link.File.FileOffset);
-  PutU32(&rb[6], link.File.FileSize);
-  rb[10] = block;
-  PutShort(&rb[11], ControllerText(link.File.FileName, kFileNameMax));
-  return ReadBlockWithTries(link, {uint8_t(block + 6), 2, 4, 1, 5, kBlockShort}, destination);
+  BuildReadBlockRequest(link, false);
+  return ReadBlockWithTries(link, false, destination);
 }
 
 bool ReadFileBlockLong(TControllerLink& link, std::span<uint8_t> destination) {
   if (!BeginRequest(link, true)) return false;
-  auto& rb = link.RequestBuffer;
-  rb[0] = 27;
-  rb[1] = kCmdReadBlockLong;
-  PutU32(&rb[5], link.File.FileOffset);
-  PutU32(&rb[9], link.File.FileSize);
-  PutU16(&rb[13], link.File.BlockSize);
-  PutShort(&rb[15], ControllerText(link.File.FileName, kFileNameMax));
-  return ReadBlockWithTries(link, {29, 5, 7, 2, 9, kBlockLong}, destination);
+  BuildReadBlockRequest(link, true);
+  return ReadBlockWithTries(link, true, destination);
 }
 
 namespace {

@@ -51,6 +51,16 @@ bool ResetController(TControllerLink& link);
 // File requests take their name, offset and sizes from link.File.
 bool FindFile(TControllerLink& link, bool first, TDirEntry* found = nullptr);
 bool FindMask(TControllerLink& link, bool first, TDirEntry* found = nullptr);
+// The block read request for link.File (name, offset, size, BlockSize) in RequestBuffer, short
+// (230) or long (1420), without sending it.
+void BuildReadBlockRequest(TControllerLink& link, bool longRead);
+// The fields of a block read answer; false when the bytes are too short for them.
+struct TBlockAnswer {
+  uint16_t code = 0;
+  size_t count = 0;                // as the answer says (the long read is capped at 1420)
+  std::span<const uint8_t> data;   // count bytes
+};
+bool ParseBlockAnswer(std::span<const uint8_t> answer, bool longRead, TBlockAnswer& fields);
 // Copy at most destination.size() bytes; link.File.BlockGot tells how many came.
 bool ReadFileBlock(TControllerLink& link, std::span<uint8_t> destination);
 bool ReadFileBlockLong(TControllerLink& link, std::span<uint8_t> destination);

@@ -52,7 +52,7 @@ class TUdpTransport : public ILinkTransport {
       if (!got || !FromController()) continue;
       const auto answer = socket_.ReceiveBuffer();
       const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
-      if (verdict == TAnswerVerdict::Ignore) continue;
+      if (verdict == TAnswerVerdict::Ignore || verdict == TAnswerVerdict::Echo) continue;
       const size_t n = std::min(answer.size(), into.size());
       std::copy_n(answer.data(), n, into.data());
       return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};

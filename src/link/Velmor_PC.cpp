@@ -54,7 +54,7 @@ bool TControllerLink::SendRequest(bool ahead) {
   const std::span<const uint8_t> frame(RequestBuffer.data(), size_t(RequestBuffer[0]) + 2);
   // A UDP link opens itself on first use; a serial one must have been opened by the caller.
   if (Settings.LinkMode == kLinkUdp) OpenLink();
-  retry_ = std::ranges::equal(frame, lastFrame_);
+  retry_ = lastFailed_ && std::ranges::equal(frame, lastFrame_);
   // An answer taken after a retry may have been the earlier try's; the retry's own answer is
   // then still on its way and must not meet a different request.
   if (!retry_ && (unsettled_ || quietOwed_) && !ahead) QuietLink();
@@ -64,6 +64,10 @@ bool TControllerLink::SendRequest(bool ahead) {
     firstSentAt_ = now;
   }
   sentAt_ = now;
+  constexpr size_t kRecentFrames = 64;
+  if (recentFrames_.size() < kRecentFrames) recentFrames_.emplace_back(frame.begin(), frame.end());
+  else recentFrames_[recentNext_].assign(frame.begin(), frame.end());
+  recentNext_ = (recentNext_ + 1) % kRecentFrames;
   const bool sent = transport_ && KnownMode(Settings.LinkMode) && (ahead ? transport_->SendAhead(frame) : transport_->Send(frame));
   if (transport_ && !ahead) counters_.stale += uint64_t(transport_->StaleBeforeSend());
   ++counters_.sent;
@@ -71,8 +75,17 @@ bool TControllerLink::SendRequest(bool ahead) {
   return sent;
 }
 
+bool TControllerLink::IsOwnRequest(std::span<const uint8_t> bytes) const {
+  return std::ranges::any_of(recentFrames_, [&](const std::vector<uint8_t>& f) { return std::ranges::equal(f, bytes); });
+}
+
 TAnswerVerdict TControllerLink::Judge(std::span<const uint8_t> bytes, uint8_t expected,
                                       const TAnswerFilter& filter) const {
+  // A request's own bytes coming back (an echoing line) are never its answer: an echoed search
+  // would read as a file of size 0.
+  // (A memory read of no bytes is the one answer made of its request's own bytes.)
+  const bool answerIsRequest = RequestBuffer[1] == wire::kCmdReadMemory && RequestBuffer[6] == 0;
+  if (!answerIsRequest && IsOwnRequest(bytes)) return TAnswerVerdict::Echo;
   if (Settings.CheckAnswerSum && !wire::AnswerFrameIntact(bytes)) {
     // A line reader stops at the expected length; when the request's own expectation leaves
     // the checksum out (an area read on the serial line) there is nothing to check.
@@ -86,16 +99,18 @@ TAnswerVerdict TControllerLink::Judge(std::span<const uint8_t> bytes, uint8_t ex
 
 bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& filter, bool sampleRoundTrip) {
   TReceived r{TReceiveEnd::Failed, 0};
-  uint64_t ignored = 0;
+  uint64_t ignored = 0, echoes = 0;
   if (transport_) {
     const TAnswerFilter judge = [&](std::span<const uint8_t> bytes) {
       const TAnswerVerdict v = Judge(bytes, expected, filter);
       if (v == TAnswerVerdict::Ignore) ++ignored;
+      if (v == TAnswerVerdict::Echo) ++echoes;
       return v;
     };
     r = transport_->Receive(ResponseBuffer, expected, timing_.Wait(), judge, pump_);
   }
   counters_.stale += ignored;
+  counters_.echoes += echoes + uint64_t(r.echoes);
   const bool ok = r.end == TReceiveEnd::Answer && r.length > 0;
   responseLength_ = ok ? r.length : 0;
   if (!ok) {
@@ -103,6 +118,7 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
     std::fill_n(ResponseBuffer.begin(), std::min(r.length, ResponseBuffer.size()), 0);
   }
   for (auto* o : observers_) o->ResponseReceived(ResponseBuffer, ok);
+  lastFailed_ = !ok;
   if (ok) {
     ++counters_.answers;
     if (sampleRoundTrip && !retry_) timing_.Answered(std::chrono::steady_clock::now() - sentAt_);
@@ -187,6 +203,18 @@ class TControllerLink::TExchangeScope {
 bool TControllerLink::AwaitAnswer(uint8_t expected, TAnswerFilter filter) {
   const TExchangeScope scope(*this);
   return scope.Claimed() && ReceiveResponse(expected, filter, false);
+}
+
+void TControllerLink::Listen(std::chrono::milliseconds wait, const TAnswerFilter& filter) {
+  const TExchangeScope scope(*this);
+  if (!scope.Claimed() || !transport_) return;
+  transport_->Receive(ResponseBuffer, 0, wait, [&](std::span<const uint8_t> bytes) {
+    const TAnswerVerdict v = Judge(bytes, 0, filter);
+    if (v == TAnswerVerdict::Echo) ++counters_.echoes;
+    else if (v != TAnswerVerdict::Reject) ++counters_.stale;
+    return v == TAnswerVerdict::Reject ? v : TAnswerVerdict::Ignore;
+  }, pump_);
+  responseLength_ = 0;
 }
 
 bool TControllerLink::Exchange(uint8_t mode, uint8_t expected) {

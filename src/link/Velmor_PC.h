@@ -23,7 +23,7 @@ enum : uint8_t { kExchangeSendOnly = 0, kExchangeAnswer = 1, kExchangeAnswer2 = 
 
 // Why the last exchange or request failed, for callers that explain failures themselves.
 enum class TLinkFailure { None, Busy, NotOpen, Send, NoAnswer, BadAnswer, DosError, Disconnected,
-                          IsDirectory, Mismatch };
+                          IsDirectory, Mismatch, Stopped, Unconfirmed };
 
 // What the link saw since it was made; tests and benchmarks read it, the log window may.
 struct TLinkCounters {
@@ -32,6 +32,7 @@ struct TLinkCounters {
   uint64_t timeouts = 0;   // waits that ended without an answer
   uint64_t rejected = 0;   // damaged answers (bad length or checksum)
   uint64_t stale = 0;      // late or duplicated answers thrown away
+  uint64_t echoes = 0;     // the line's copies of our own requests (an echoing adapter), skipped
 };
 
 // Parameters of the file requests, set by the caller before each one.
@@ -83,11 +84,20 @@ class TControllerLink {
   bool SendAhead();
   // Waits for one more answer to requests already sent with mode 0 (file blocks written ahead).
   bool AwaitAnswer(uint8_t expected, TAnswerFilter filter);
+  // Hears what arrives for `wait` without taking any of it: `filter` sees every intact answer to
+  // the request last built (a reader looking for late answers of its own blocks).
+  void Listen(std::chrono::milliseconds wait, const TAnswerFilter& filter);
   // After a failed try: lets every answer still owed to earlier requests arrive and be thrown
   // away, so that none can pass for the answer to the next one.
   void QuietLink();
 
   const TLinkTiming& Timing() const { return timing_; }
+  // A clean round-trip sample of a request whose answer a caller matched itself (a window of
+  // block reads), so the answer time follows a pipelined transfer too.
+  void NoteRoundTrip(std::chrono::steady_clock::duration roundTrip) { timing_.Answered(roundTrip); }
+  // Requests were sent again while their first answers may still come: the line falls quiet
+  // before the next different request or the closing, as after a failed wait.
+  void OweQuiet() { quietOwed_ = true; }
   const TLinkCounters& Counters() const { return counters_; }
 
   // Let the window system run while an answer is awaited (at least every 50 ms).
@@ -120,6 +130,13 @@ class TControllerLink {
   std::vector<uint8_t> lastFrame_;
   std::chrono::steady_clock::time_point sentAt_, firstSentAt_;
   bool retry_ = false;
+  // Whether the last exchange ended without an answer. Only then is the same frame again a
+  // retry: a poll that asks the same again after an answer is a new request.
+  bool lastFailed_ = false;
+  // The frames sent lately: a line that echoes the PC's bytes gives them back as "answers".
+  std::vector<std::vector<uint8_t>> recentFrames_;
+  size_t recentNext_ = 0;
+  bool IsOwnRequest(std::span<const uint8_t> bytes) const;
   bool unsettled_ = false;  // an answer to an earlier try of the last request may still come
   bool quietOwed_ = false;  // a failed wait on a silent line: quiet before the next request
   uint64_t heardAtOpen_ = 0;  // answers, damaged and stale datagrams counted when the link opened

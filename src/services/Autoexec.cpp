@@ -7,7 +7,6 @@
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
 #include "link/FileTransfer.h"
-#include "services/BlockReader.h"
 #include "services/Upload.h"
 #include "common/PathText.h"
 
@@ -45,37 +44,26 @@ std::string EditorToAutoexec(std::string_view text) {
 bool TAutoexec::Read(TAutoexecFile& file) {
   file = {};
   const auto tempPath = DataSubfolder("Bak") / kReadTemp;
+  std::vector<uint8_t> bytes;
   {
     TLinkSession session(link_);
     ChangeDir(link_, kRoot);
-    link_.File.FileName = kAutoexecName;
-    TDirEntry entry;
-    if (!FindFile(link_, true, &entry) || entry.IsDirectory()) {
-      ShowError("Ошибка поиска файла autoexec.bat.\r\rПопробуйте повторить загрузку.");
+    TReadOptions options;
+    options.showReadError = false;
+    options.progress = [&](uint64_t done, uint64_t total) { observer_.Progress(SegmentCount(done), SegmentCount(total)); };
+    TReadReport report;
+    if (!ReadControllerFile(link_, kAutoexecName, bytes, options, &report) || report.entry.IsDirectory()) {
+      if (!report.found || report.entry.IsDirectory())
+        ShowError("Ошибка поиска файла autoexec.bat.\r\r" + ReadFailureCause(link_) + "Попробуйте повторить загрузку.");
+      else ShowError("Ошибка чтения.\r\r" + ReadFailureCause(link_) + "Попробуйте повторить загрузку.");
       return false;
     }
-    file.Size = entry.Size;
-    file.Time = FormatDateTime("dd.mm.yyyy hh:nn:ss", DosToDateTime(entry.DateTime));
-    const uint64_t segments = SegmentCount(entry.Size);
-    observer_.Progress(0, segments);
-    std::ofstream out(tempPath, std::ios::binary | std::ios::trunc);
-    TReadMode shortReads = TReadMode::Short;
-    TBlockReader reader(link_, kAutoexecName, entry.Size, shortReads);
-    while (!reader.Done()) {
-      if (!reader.Next()) {
-        ShowError("Ошибка чтения.\r\rПопробуйте повторить загрузку.");
-        return false;
-      }
-      out.write(reinterpret_cast<const char*>(reader.Block().data()), std::streamsize(reader.Block().size()));
-      observer_.Progress(SegmentCount(reader.Offset()), segments);
-    }
-    if (!out.flush()) {
-      ShowError("Не удаётся записать файл " + PathToUtf8(tempPath));
-      return false;
-    }
+    file.Size = report.entry.Size;
+    file.Time = FormatDateTime("dd.mm.yyyy hh:nn:ss", DosToDateTime(report.entry.DateTime));
   }
-  if (!ReadWholeFile(tempPath, file.Bytes)) {
-    ShowError("Не удаётся прочитать файл " + PathToUtf8(tempPath));
+  file.Bytes.assign(bytes.begin(), bytes.end());
+  if (!WriteFileAtomically(tempPath, file.Bytes)) {
+    ShowError("Не удаётся записать файл " + PathToUtf8(tempPath));
     return false;
   }
   return true;

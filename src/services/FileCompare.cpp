@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <vector>
 
 #include "common/Format.h"
 #include "common/Prompt.h"
-#include "services/BlockReader.h"
+#include "common/DataFolder.h"
+#include "link/FileRead.h"
 #include "common/PathText.h"
 
 namespace vlm {
@@ -30,9 +30,8 @@ std::string CompareDifferenceText(const std::string& name, uint64_t position, ui
 
 TCompareOutcome CompareControllerFile(TControllerLink& link, IServiceObserver& observer, const TStopFlag& stop,
                                       const std::string& name, const fs::path& pcPath, int index, int count) {
-  link.File.FileName = name;
   TDirEntry entry;
-  if (!FindFile(link, true, &entry)) {
+  if (!FindControllerFile(link, name, entry)) {
     observer.Point(TPoint::Bad);
     return TCompareOutcome::Failed;
   }
@@ -42,61 +41,48 @@ TCompareOutcome CompareControllerFile(TControllerLink& link, IServiceObserver& o
   const uint64_t blocks = (uint64_t(size) + kBlockShort - 1) / kBlockShort;
   observer.Progress(0, blocks);
   observer.State("Сравнение: " + name);
-  std::ifstream pc(pcPath, std::ios::binary);
+  std::string pcBytes;
   std::error_code ec;
-  const uint64_t pcSize = fs::is_regular_file(pcPath, ec) ? fs::file_size(pcPath, ec) : 0;
-  if (!pc || ec) {
+  if (!fs::is_regular_file(pcPath, ec) || !ReadWholeFile(pcPath, pcBytes)) {
     ShowError("Ошибка при сравнении файлов.\r\rФайл: " + name + "\r\rНе удаётся открыть файл " + PathToUtf8(pcPath));
     observer.Point(TPoint::Bad);
     return TCompareOutcome::Failed;
   }
-  TReadMode shortReads = TReadMode::Short;
-  TBlockReader reader(link, name, size, shortReads);
-  std::vector<uint8_t> pcBytes(kBlockShort);
   int64_t shownPercent = -1;
   auto lastPump = std::chrono::steady_clock::now();
-  while (!reader.Done()) {
-    const uint64_t offset = reader.Offset();
-    if (!reader.Next()) {
-      observer.Point(TPoint::Bad);
-      return TCompareOutcome::Failed;
-    }
-    const auto block = reader.Block();
-    pc.seekg(std::streamoff(offset));
-    pc.read(reinterpret_cast<char*>(pcBytes.data()), std::streamsize(block.size()));
-    const size_t pcGot = pc ? block.size() : size_t(pc.gcount());
-    pc.clear();
-    const auto differ = std::mismatch(block.begin(), block.begin() + long(pcGot), pcBytes.begin());
-    if (differ.first != block.begin() + long(pcGot)) {
-      const auto at = size_t(differ.first - block.begin());
-      ShowError(CompareDifferenceText(name, offset + at, pcBytes[at], block[at]));
-      observer.Point(TPoint::Bad);
-      return TCompareOutcome::Different;
-    }
-    if (pcGot < block.size()) {
-      ShowError(SizeDifferenceText(name, pcSize, size));
-      observer.Point(TPoint::Bad);
-      return TCompareOutcome::Different;
-    }
-    observer.Point(TPoint::Good);
-    const uint64_t done = (reader.Offset() + kBlockShort - 1) / kBlockShort;
-    observer.Progress(done, blocks);
-    if (const int64_t percent = int64_t(offset / kBlockShort * 100 / blocks); percent != shownPercent) {
+  TReadOptions options;
+  options.found = &entry;
+  options.point = [&](bool answered) { observer.Point(answered ? TPoint::Good : TPoint::Bad); };
+  options.stopRequested = [&] { return stop.Requested; };
+  options.progress = [&](uint64_t done, uint64_t) {
+    observer.Progress((done + kBlockShort - 1) / kBlockShort, blocks);
+    if (const int64_t percent = int64_t(done * 100 / std::max<uint64_t>(1, size)); percent != shownPercent) {
       shownPercent = percent;
       observer.State(Format("Сравнение: (%d/%d) %s %d%%", {index, count, name, percent}));
     }
     if (std::chrono::steady_clock::now() - lastPump >= std::chrono::milliseconds(100)) {
-      observer.Pump();
+      observer.Pump();  // the stop button
       lastPump = std::chrono::steady_clock::now();
     }
-    if (stop.Requested) {
-      observer.State("Сравнение " + name + " отменено.");
-      observer.Point(TPoint::Bad);
-      return TCompareOutcome::Stopped;
-    }
+  };
+  std::vector<uint8_t> controllerBytes;
+  if (!ReadControllerFile(link, name, controllerBytes, options)) {
+    observer.Point(TPoint::Bad);
+    if (link.LastFailure != TLinkFailure::Stopped) return TCompareOutcome::Failed;
+    observer.State("Сравнение " + name + " отменено.");
+    return TCompareOutcome::Stopped;
   }
-  if (pcSize != size) {
-    ShowError(SizeDifferenceText(name, pcSize, size));
+  const size_t common = std::min(controllerBytes.size(), pcBytes.size());
+  const auto differ = std::mismatch(controllerBytes.begin(), controllerBytes.begin() + long(common),
+                                    reinterpret_cast<const uint8_t*>(pcBytes.data()));
+  if (differ.first != controllerBytes.begin() + long(common)) {
+    const auto at = size_t(differ.first - controllerBytes.begin());
+    ShowError(CompareDifferenceText(name, at, uint8_t(pcBytes[at]), controllerBytes[at]));
+    observer.Point(TPoint::Bad);
+    return TCompareOutcome::Different;
+  }
+  if (pcBytes.size() != controllerBytes.size()) {
+    ShowError(SizeDifferenceText(name, pcBytes.size(), controllerBytes.size()));
     observer.Point(TPoint::Bad);
     return TCompareOutcome::Different;
   }

@@ -37,7 +37,7 @@ bool TFileExchange::CopyToPC(const std::vector<TFileInfo>& selected) {
   const int count = int(selected.size());
   int index = 1;
   int64_t copied = 0;
-  readMode_ = TReadMode::Undecided;
+  longReads_ = true;
   std::vector<std::string> refused;
   bool completed = true;
   for (const auto& item : selected) {
@@ -58,10 +58,11 @@ bool TFileExchange::CopyToPC(const std::vector<TFileInfo>& selected) {
       refused.push_back(name);
       continue;
     }
-    link_.File.FileName = name;
     TDirEntry entry;
-    if (!FindFile(link_, true, &entry)) {
-      observer_.State(Format("Копирование %s отменено: файл не найден.", {name}));
+    if (!FindControllerFile(link_, name, entry)) {
+      // Silence is not absence: the search was repeated as often as a block is.
+      const bool silent = link_.LastFailure != TLinkFailure::DosError;
+      observer_.State(Format(silent ? "Копирование %s отменено: контроллер не отвечает." : "Копирование %s отменено: файл не найден.", {name}));
       observer_.Point(TPoint::Bad);
       completed = false;
       break;
@@ -114,32 +115,33 @@ bool TFileExchange::CopyOne(const std::string& name, const std::string& pcName, 
   const uint64_t step = uint64_t(size) / uint64_t(std::max(1, ProgressWidth)) * 2;
   observer_.Progress(0, size);
   observer_.State(Format("Копирование: (%d/%d) %s", {index, count, name}));
-  TBlockReader reader(link_, name, size, readMode_, &observer_);
   uint64_t shown = 0;
+  TReadOptions options;
+  options.found = &entry;
+  options.longBlocks = longReads_;
+  options.showReadError = false;
+  options.point = [this](bool answered) { observer_.Point(answered ? TPoint::Good : TPoint::Bad); };
+  options.stopRequested = [this] { return Stop.Requested; };
+  options.progress = [&](uint64_t done, uint64_t) {
+    if (done - std::min(done, shown) <= step && done < size) return;
+    shown = done;
+    observer_.Progress(shown, size);
+    observer_.State(Format("Копирование: (%d/%d) %s %d%%", {index, count, name, int64_t(shown * 100.0 / size + 0.5)}));
+    observer_.Pump();  // the stop button
+  };
+  std::vector<uint8_t> bytes;
+  TReadReport report;
   std::string failure;
-  while (!reader.Done()) {
-    if (!reader.Next()) {
-      failure = Format("Копирование %s отменено из-за ошибки при чтении.", {name});
-      break;
-    }
-    const auto block = reader.Block();
-    out.write(reinterpret_cast<const char*>(block.data()), std::streamsize(block.size()));
-    if (!out) {
-      failure = Format("Копирование %s отменено: ошибка записи файла на ЭВМ.", {name});
-      break;
-    }
-    if (reader.Offset() - shown > step) {
-      shown = reader.Offset();
-      observer_.Progress(shown, size);
-      observer_.State(Format("Копирование: (%d/%d) %s %d%%", {index, count, name, int64_t(shown * 100.0 / size + 0.5)}));
-      observer_.Pump();
-      if (Stop.Requested) {
-        failure = Format("Копирование %s отменено пользователем.", {name});
-        observer_.Point(TPoint::Bad);
-        break;
-      }
-    }
+  if (!ReadControllerFile(link_, name, bytes, options, &report)) {
+    if (link_.LastFailure == TLinkFailure::Stopped) failure = Format("Копирование %s отменено пользователем.", {name});
+    else failure = Format("Копирование %s отменено из-за ошибки при чтении.", {name}) + " " + ReadFailureCause(link_);
+    while (!failure.empty() && (failure.back() == '\r' || failure.back() == ' ')) failure.pop_back();
+    observer_.Point(TPoint::Bad);
+  } else {
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out) failure = Format("Копирование %s отменено: ошибка записи файла на ЭВМ.", {name});
   }
+  if (!report.longBlocks && report.passes > 0) longReads_ = false;
   out.close();
   std::error_code ec;
   if (failure.empty() && !out) failure = Format("Копирование %s отменено: ошибка записи файла на ЭВМ.", {name});

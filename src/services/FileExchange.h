@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/Velmor_PC.h"
-#include "services/BlockReader.h"
+#include "link/FileRead.h"
 #include "services/FileInfo.h"
 #include "services/ServiceObserver.h"
 
@@ -43,7 +43,8 @@ class TFileExchange {
   TControllerLink& link_;
   IServiceObserver& observer_;
   std::vector<TFileInfo> items_;
-  TReadMode readMode_ = TReadMode::Undecided;
+  // Whether the controller has the long block read; learned by the first file of an operation.
+  bool longReads_ = true;
   bool copying_ = false;
 };
 

@@ -6,7 +6,7 @@
 #include "common/Format.h"
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
-#include "services/BlockReader.h"
+#include "link/FileRead.h"
 #include "common/PathText.h"
 
 namespace vlm {
@@ -44,41 +44,31 @@ std::string ViewText(std::string_view bytes) { return LooksBinary(bytes) ? HexLi
 bool ReadFileForView(TControllerLink& link, IServiceObserver& observer, const std::string& name, std::string& text) {
   text.clear();
   const auto tempPath = DataSubfolder("Bak") / kViewTemp;
+  std::vector<uint8_t> bytes;
+  TReadReport report;
   {
     TLinkSession session(link);
-    link.File.FileName = name;
-    TDirEntry entry;
-    if (!FindFile(link, true, &entry) || entry.IsDirectory()) {
-      ShowError("Ошибка поиска файла.\r\rФайл: " + name + "\r\r" + "Попробуйте повторить загрузку.");
-      return false;
-    }
-    std::ofstream out(tempPath, std::ios::binary | std::ios::trunc);
-    const uint64_t blocks = (uint64_t(entry.Size) + kBlockShort - 1) / kBlockShort;
-    observer.Progress(0, blocks);
-    TReadMode shortReads = TReadMode::Short;
-    TBlockReader reader(link, name, entry.Size, shortReads);
-    while (!reader.Done()) {
-      if (!reader.Next()) {
-        ShowError("Ошибка чтения.\rПопробуйте повторить загрузку.");
-        observer.Progress(0, blocks);
-        return false;
-      }
-      out.write(reinterpret_cast<const char*>(reader.Block().data()), std::streamsize(reader.Block().size()));
-      observer.Progress((reader.Offset() + kBlockShort - 1) / kBlockShort, blocks);
-      observer.Pump();
-    }
-    observer.Progress(0, blocks);
-    if (!out.flush()) {
-      ShowError("Не удаётся записать файл " + PathToUtf8(tempPath));
+    TReadOptions options;
+    options.showReadError = false;
+    options.progress = [&](uint64_t done, uint64_t total) {
+      observer.Progress((done + kBlockShort - 1) / kBlockShort, (total + kBlockShort - 1) / kBlockShort);
+    };
+    const bool read = ReadControllerFile(link, name, bytes, options, &report);
+    observer.Progress(0, 1);
+    if (!read || report.entry.IsDirectory()) {
+      if (!report.found || report.entry.IsDirectory())
+        ShowError("Ошибка поиска файла.\r\rФайл: " + name + "\r\r" + ReadFailureCause(link) + "Попробуйте повторить загрузку.");
+      else ShowError("Ошибка чтения.\r" + ReadFailureCause(link) + "Попробуйте повторить загрузку.");
       return false;
     }
   }
-  std::string bytes;
-  if (!ReadWholeFile(tempPath, bytes)) {
-    ShowError("Не удаётся прочитать файл " + PathToUtf8(tempPath));
+  // The copy in "Bak" is what the viewer shows.
+  const std::string copy(bytes.begin(), bytes.end());
+  if (!WriteFileAtomically(tempPath, copy)) {
+    ShowError("Не удаётся записать файл " + PathToUtf8(tempPath));
     return false;
   }
-  text = ViewText(bytes);
+  text = ViewText(copy);
   return true;
 }
 

@@ -79,29 +79,31 @@ bool TUpload::Load(const fs::path& pcPath) {
 
 bool TUpload::Verify(const std::string& name, const std::string& bytes) {
   const uint64_t segments = SegmentCount(bytes.size());
-  std::vector<uint8_t> back(kBlockShort);
-  for (uint64_t i = 0; i < segments; ++i) {
-    const uint32_t offset = uint32_t(i * kBlockShort);
-    const size_t length = std::min<size_t>(kBlockShort, bytes.size() - offset);
+  std::vector<uint8_t> back;
+  TReadOptions options;
+  options.showReadError = false;
+  options.progress = [&](uint64_t done, uint64_t) { observer_.Progress(SegmentCount(done), segments); };
+  if (!ReadControllerFile(link_, name, back, options)) {
+    ShowError("Ошибка считывания. Повторите загрузку.");
+    observer_.Log("Ошибка считывания.");
+    return false;
+  }
+  // Segment by segment, so a difference is told as the segment it lies in.
+  for (uint64_t i = 0; i < std::max<uint64_t>(segments, back.size() > bytes.size() ? 1 : 0); ++i) {
+    const size_t offset = size_t(i * kBlockShort);
+    const size_t length = std::min<size_t>(kBlockShort, bytes.size() - std::min(offset, bytes.size()));
+    const size_t got = std::min<size_t>(kBlockShort, back.size() - std::min(offset, back.size()));
     const auto* original = reinterpret_cast<const uint8_t*>(bytes.data()) + offset;
-    link_.File.FileName = name;
-    link_.File.FileSize = uint32_t(bytes.size());
-    link_.File.FileOffset = offset;
-    link_.File.BlockSize = uint16_t(length);
-    if (!ReadFileBlock(link_, std::span(back).first(length))) {
-      ShowError("Ошибка считывания. Повторите загрузку.");
-      observer_.Log("Ошибка считывания.");
-      return false;
-    }
-    const size_t got = link_.File.BlockGot;
-    if (got != length || !std::equal(original, original + length, back.begin())) {
-      ShowError(UploadMismatchText(original, length, back.data(), got));
+    const bool last = i + 1 >= segments;
+    const bool sizesDiffer = last && back.size() != bytes.size();
+    if (got != length || sizesDiffer || !std::equal(original, original + length, back.begin() + long(offset))) {
+      ShowError(UploadMismatchText(original, length, back.data() + std::min(offset, back.size()), got));
       observer_.Log("Ошибка проверки сегмента загруженного файла.");
       observer_.Log(" Позиция сегмента: " + std::to_string(offset));
       return false;
     }
-    observer_.Progress(i + 1, segments);
   }
+  observer_.Progress(segments, segments);
   return true;
 }
 

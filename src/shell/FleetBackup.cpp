@@ -113,7 +113,9 @@ TBackupResult BackupController(const TBackupTarget& target, const TBackupOptions
       r.error = "не удалось открыть связь";
       return done(TBackupOutcome::Failed);
     }
-    if (!ReadControllerFile(link, kControllerFile, bytes)) {
+    TReadOptions quiet;
+    quiet.showReadError = false;  // the report names the failure; this may run on a worker thread
+    if (!ReadControllerFile(link, kControllerFile, bytes, quiet)) {
       r.failure = link.LastFailure;
       r.dosError = link.LastDosError;
       return done(TBackupOutcome::Failed);

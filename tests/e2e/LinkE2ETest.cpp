@@ -97,7 +97,13 @@ TEST_F(LinkE2E, ConfigurationSurvivesALossyLink) {
   ASSERT_TRUE(sim.Running());
   const std::string image = Pattern(64000, 64000);
   WriteBytes(pc / "in.cfg", image);
-  const TRun write = Run(Udp(sim, {"--attempts", "10", "--wait", "30", "write-config", (pc / "in.cfg").string()}));
+  // Bytes that are no configuration are not given to the controller to boot from, unless forced.
+  const std::string before = ReadText(disk / "vlm.cfg");
+  const TRun refused = Run(Udp(sim, {"write-config", (pc / "in.cfg").string()}));
+  EXPECT_EQ(refused.status, 2) << refused.err;
+  EXPECT_TRUE(ReadText(disk / "vlm.cfg") == before);
+  const TRun write =
+      Run(Udp(sim, {"--attempts", "10", "--wait", "30", "write-config", (pc / "in.cfg").string(), "--force"}));
   ASSERT_EQ(write.status, 0) << write.err;
   const TRun read = Run(Udp(sim, {"--attempts", "10", "--wait", "30", "read-config", "-o", (pc / "out.cfg").string()}));
   ASSERT_EQ(read.status, 0) << read.err;
@@ -134,7 +140,7 @@ TEST_F(LinkE2E, EveryCommandFailsClearlyWhenTheSimulatorIsGone) {
   WriteBytes(pc / "a.cfg", "cfg");
   const std::vector<std::vector<std::string>> commands = {
       {"ls"}, {"get", "vlm.cfg", "-o", (pc / "g").string()}, {"put", (pc / "a.cfg").string()}, {"rm", "vlm.cfg"},
-      {"reset"}, {"read-config", "-o", (pc / "r.cfg").string()}, {"write-config", (pc / "a.cfg").string()},
+      {"reset"}, {"read-config", "-o", (pc / "r.cfg").string()}, {"write-config", (pc / "a.cfg").string(), "--force"},
       {"peek", "0:0", "16"}, {"poke", "0:0", "01"}};
   for (const auto& c : commands) {
     SCOPED_TRACE(c[0]);

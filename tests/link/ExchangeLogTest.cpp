@@ -87,7 +87,7 @@ TEST(ExchangeLog, WatchesTheLinkOneLinePerFrameAndPerAwaitedAnswer) {
   TManualClock clock;
   TExchangeLog log(clock.Function());
   link.AddObserver(&log);
-  wire.answers = {{1, 0x88, 0x88}};
+  wire.answers = {{2, 0x88, 1, 0x89}};
   ASSERT_TRUE(ResetController(link));  // send only: one line
   link.RequestBuffer[0] = 1;
   EXPECT_TRUE(link.Exchange(1, 3));
@@ -96,7 +96,7 @@ TEST(ExchangeLog, WatchesTheLinkOneLinePerFrameAndPerAwaitedAnswer) {
   const auto lines = log.Lines();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "<07.250 99999  01 88 88 ");
-  EXPECT_EQ(lines[2], ">07.250   0  01 88 88 " + Zeros(29) + "1");
+  EXPECT_EQ(lines[2], ">07.250   0  02 88 01 89 " + Zeros(28) + "1");
 }
 
 }  // namespace

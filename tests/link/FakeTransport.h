@@ -72,7 +72,7 @@ class TFakeTransport : public ILinkTransport {
       }
       if (answer.empty()) return {};
       const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
-      if (verdict == TAnswerVerdict::Ignore) continue;
+      if (verdict == TAnswerVerdict::Ignore || verdict == TAnswerVerdict::Echo) continue;
       const size_t n = std::min(answer.size(), into.size());
       std::copy_n(answer.begin(), n, into.begin());
       return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};

@@ -88,13 +88,13 @@ TEST_F(LinkExchange, ModesAndTheTwoMessagesOnlyWithShowErrors) {
 }
 
 TEST_F(LinkExchange, ResponseBufferIsClearedBeforeEachExchange) {
-  wire.answers = {test::Sealed({3, 0x42, 9, 9, 0}), test::Sealed({1, 0x42, 0})};
+  wire.answers = {test::Sealed({4, 0x42, 9, 9, 9, 0}), test::Sealed({2, 0x42, 7, 0})};
   link.RequestBuffer[0] = 1;
   link.RequestBuffer[1] = 0x42;
   ASSERT_TRUE(link.Exchange(1, 5));
   ASSERT_TRUE(link.Exchange(1, 5));
-  EXPECT_EQ(link.ResponseLength(), 3u);
-  EXPECT_EQ(link.ResponseBuffer[3], 0);
+  EXPECT_EQ(link.ResponseLength(), 4u);
+  EXPECT_EQ(link.ResponseBuffer[4], 0);
 }
 
 TEST_F(LinkExchange, ExchangeStartedWhileAnotherWaitsFailsAtOnceAndLeavesTheBuffersIntact) {
@@ -164,6 +164,13 @@ TEST_F(LinkExchange, TheLineFallsQuietBeforeTheNextRequestNotBetweenTries) {
   wire.answers = {Bytes{}, Bytes{}, Bytes{}};  // a line that spoke before and then fell silent
   EXPECT_FALSE(ReadFileBlock(link, block));
   link.CloseLink();
+  EXPECT_EQ(wire.quiets, 3);
+
+  // A poll that asks the same again after an answer is a new request, not a retry: nothing is
+  // owed to it, and a quiet spell between polls never becomes a silence before the next one.
+  ASSERT_TRUE(ReadMemory(link, 0, 0, 4));
+  ASSERT_TRUE(ReadMemory(link, 0, 0, 4));
+  ASSERT_TRUE(ReadMemory(link, 0, 4, 4));
   EXPECT_EQ(wire.quiets, 3);
 }
 

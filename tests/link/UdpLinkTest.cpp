@@ -61,7 +61,7 @@ TEST_F(UdpLink, ReadsAndWritesMemoryAndFilesOverLoopback) {
   for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i * 7);
   ASSERT_TRUE(WriteControllerFile(link, "data.bin", file));
   std::vector<uint8_t> got;
-  ASSERT_TRUE(CopyControllerFile(link, "data.bin", got));
+  ASSERT_TRUE(ReadControllerFile(link, "data.bin", got));
   EXPECT_EQ(got, file);
   EXPECT_TRUE(prompt.errors.empty());
 }
@@ -153,7 +153,9 @@ TEST_F(UdpLink, TheLateAnswerToARetriedBlockIsNotTakenForTheNextBlock) {
   link.Settings.WaitTime = 300;
   link.Settings.Attempts = 3;
   std::vector<uint8_t> got;
-  ASSERT_TRUE(ReadControllerFile(link, "late.bin", got));
+  TReadOptions shortBlocks;
+  shortBlocks.longBlocks = false;
+  ASSERT_TRUE(ReadControllerFile(link, "late.bin", got, shortBlocks));
   EXPECT_EQ(secondBlockTries, 2);
   EXPECT_EQ(got, file);
 }

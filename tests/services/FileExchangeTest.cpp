@@ -86,8 +86,7 @@ TEST_F(FileExchange, FailedFirstLongReadMakesTheWholeOperationUseShortReads) {
   EXPECT_EQ(ReadFile(pc / "two.bin"), Pattern(500, 2));
   EXPECT_EQ(disk.Count(0xA4), 3u);  // the attempts of the first block, then never again
   EXPECT_GE(disk.Count(0x95), 1u + 3u);
-  ASSERT_EQ(prompt.errors.size(), 1u);
-  EXPECT_EQ(prompt.errors[0], "Ошибка чтения файла. \rautoexec.bat");
+  EXPECT_TRUE(prompt.errors.empty());  // a fallback that works is no error
 }
 
 TEST_F(FileExchange, SystemFileRefusedBeforeAnyRead) {
@@ -129,8 +128,10 @@ TEST_F(FileExchange, EmptyAnswersBeforeTheEndFailTheCopyAndKeepTheOldFile) {
   WriteFile(pc / "hole.bin", "previous copy");
   files.ReadControllerDir();
   EXPECT_FALSE(files.CopyToPC(Listed("hole.bin")));
-  EXPECT_EQ(observer.states.back(), "Копирование hole.bin отменено из-за ошибки при чтении.");
-  EXPECT_EQ(disk.Count(0xA4), 1u + 3u);  // the good first block, then the bounded empty answers
+  EXPECT_EQ(observer.states.back(), "Копирование hole.bin отменено из-за ошибки при чтении. "
+                                    "Ответы контроллера искажены или не соответствуют запросам.");
+  // the good first block, the last one sent beside it, then the bounded empty answers
+  EXPECT_EQ(disk.Count(0xA4), 1u + 1u + 3u);
   EXPECT_EQ(ReadFile(pc / "hole.bin"), "previous copy");
   EXPECT_FALSE(fs::exists(pc / "hole.bin.vlmpart"));
 }
@@ -178,7 +179,7 @@ TEST_F(FileExchange, CompareEqualDifferentAndOfOtherLength) {
   EXPECT_TRUE(files.Compare(Listed("data.bin")));
   EXPECT_EQ(observer.states.back(), "Сравнение data.bin завершено успешно.");
   EXPECT_EQ(observer.deselected, std::vector<std::string>{"data.bin"});
-  EXPECT_EQ(disk.Count(0x95), 5u);
+  EXPECT_EQ(disk.Count(0xA4), 1u);
 
   std::string changed = data;
   changed[700] = char(uint8_t(data[700]) ^ 0xFF);
@@ -220,9 +221,9 @@ TEST_F(FileExchange, ViewerReadsThroughTheTempFileAndConverts) {
   ASSERT_TRUE(ReadFileForView(link, observer, "note.txt", text));
   EXPECT_EQ(text, std::string(300, 'a') + "Привет");
   EXPECT_EQ(ReadFile(home / "Bak" / "tempfile.bak"), std::string(300, 'a') + "\x8F\xE0\xA8\xA2\xA5\xE2");
-  EXPECT_EQ(disk.Count(0x95), 2u);
+  EXPECT_EQ(disk.Count(0xA4), 1u);
   EXPECT_FALSE(ReadFileForView(link, observer, "none.txt", text));
-  EXPECT_EQ(prompt.errors.back(), "Ошибка поиска файла.\r\rФайл: none.txt\r\rПопробуйте повторить загрузку.");
+  EXPECT_EQ(prompt.errors.back(), "Ошибка поиска файла.\r\rФайл: none.txt\r\r2 - Файл не найден.\rПопробуйте повторить загрузку.");
 }
 
 }  // namespace

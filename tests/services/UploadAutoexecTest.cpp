@@ -27,7 +27,7 @@ TEST_F(Upload, SegmentsOf230AreWrittenIntoTheRootAndVerified) {
   WriteFile(pc / "prog.exe", Pattern(461, 6));
   ASSERT_TRUE(upload.Load(pc / "prog.exe"));
   EXPECT_EQ(WrittenBlocks(), (std::vector<size_t>{230, 230, 1}));
-  EXPECT_EQ(disk.Count(0x95), 3u);
+  EXPECT_EQ(disk.Count(0xA4), 1u);  // read back whole, in one long block
   ASSERT_TRUE(disk.Find("C:\\", "prog.exe"));
   EXPECT_EQ(disk.Find("C:\\", "prog.exe")->data, Pattern(461, 6));
   EXPECT_EQ(observer.logs, (std::vector<std::string>{
@@ -114,11 +114,12 @@ TEST_F(Autoexec, MissingFileAndFailedReadHaveTheirMessages) {
   disk.dirs["C:\\"].erase(disk.dirs["C:\\"].begin());
   TAutoexecFile file;
   EXPECT_FALSE(autoexec.Read(file));
-  EXPECT_EQ(prompt.errors.back(), "Ошибка поиска файла autoexec.bat.\r\rПопробуйте повторить загрузку.");
+  EXPECT_EQ(prompt.errors.back(), "Ошибка поиска файла autoexec.bat.\r\r2 - Файл не найден.\rПопробуйте повторить загрузку.");
   disk.Add("C:\\", {"AUTOEXEC.BAT", 0x20, 0, Pattern(500, 9)});
-  disk.emptyAt = {230};
+  disk.emptyAt = {0};
   EXPECT_FALSE(autoexec.Read(file));
-  EXPECT_EQ(prompt.errors.back(), "Ошибка чтения.\r\rПопробуйте повторить загрузку.");
+  EXPECT_EQ(prompt.errors.back(), "Ошибка чтения.\r\rОтветы контроллера искажены или не соответствуют запросам.\r"
+                                  "Попробуйте повторить загрузку.");
 }
 
 TEST_F(Autoexec, ResetIsOneFrameWithoutAnswer) {

@@ -411,7 +411,9 @@ void MainWindowTest::FailedReadShowsOneMessage() {
   s.ShowErrors = 1;
   form_->Guarded([&] { form_->ReadFromController(true); });
   QCOMPARE(prompt_.errors.size(), size_t(1));
-  QVERIFY2(prompt_.errors[0].starts_with("Файл конфигурации не найден в контроллере.\r\r"), prompt_.errors[0].c_str());
+  // A silent controller is "no answer", never a missing configuration.
+  QVERIFY2(prompt_.errors[0].starts_with("Ошибка при чтении файла конфигурации из контроллера.\rКонтроллер не отвечает."),
+           prompt_.errors[0].c_str());
 }
 
 void MainWindowTest::SaveAddsExtensionOnlyWhenMissing() {

@@ -1,0 +1,437 @@
+#include "link/FileRead.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "common/Prompt.h"
+#include "common/TextCodec.h"
+
+namespace vlm {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A size from the controller is trusted only this far: a damaged search answer must not make
+// the program allocate gigabytes.
+constexpr uint32_t kMaxRemoteFile = 64u << 20;
+// Block requests under way at once over UDP; Settings.ReadWindow may narrow it.
+constexpr int kMaxReadWindow = 32;
+
+std::string Upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return text;
+}
+
+// A DOS name as the disk keeps it: eight characters, a dot and three, in capitals.
+std::string Dos83(const std::string& name) {
+  const size_t dot = name.find('.');
+  std::string base = name.substr(0, std::min<size_t>(dot, 8));
+  if (dot != std::string::npos) {
+    const std::string ext = name.substr(dot + 1, 3);
+    if (!ext.empty()) base += "." + ext;
+  }
+  return Upper(base);
+}
+
+// Whether a search answer names the file asked for: DOS answers carry the bare 8.3 name.
+bool NamesMatch(const std::string& requestedDos, const std::string& foundDos) {
+  if (requestedDos.find_first_of("*?") != std::string::npos) return true;
+  const size_t cut = requestedDos.find_last_of("\\:/");
+  const std::string bare = cut == std::string::npos ? requestedDos : requestedDos.substr(cut + 1);
+  const std::string found = Upper(foundDos);
+  return found == Dos83(bare) || found == Upper(bare) || found == Upper(requestedDos);
+}
+
+}  // namespace
+
+TBlockCounts::TBlockCounts(size_t maxCount) : used_(std::max<size_t>(2, maxCount) + 1, false) {}
+
+size_t TBlockCounts::Next(size_t left) {
+  const size_t want = std::min(left, Max());
+  // Full blocks take the largest free count of the upper half; the last block asks for exactly
+  // what is left when that is free, else for a smaller free count and the rest follows.
+  const size_t floor = want > Max() / 2 ? Max() / 2 : 1;
+  for (;;) {
+    for (size_t c = want; c >= floor; --c)
+      if (!used_[c]) {
+        used_[c] = true;
+        return c;
+      }
+    // The upper half is spent: a new cycle (a lower count would only make more, smaller blocks).
+    std::fill(used_.begin(), used_.end(), false);
+    ++cycle_;
+  }
+}
+
+bool FindControllerFile(TControllerLink& link, const std::string& name, TDirEntry& entry) {
+  link.File.FileName = name;
+  const std::string requested = Utf8ToDos(name).substr(0, kFileNameMax);
+  for (int i = 0; i < std::max(1, link.Settings.Attempts); ++i) {
+    // An answer to an earlier search (late, duplicated, or another program's) names its file.
+    link.SetAnswerFilter([&requested](std::span<const uint8_t> a) {
+      if (a.size() < 36 || a[3] != 0 || a[4] != 0) return TAnswerVerdict::Take;
+      const size_t length = std::min<size_t>(a[35], a.size() - 36);
+      const std::string found(reinterpret_cast<const char*>(&a[36]), length);
+      return NamesMatch(requested, found) ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
+    });
+    if (FindFile(link, true, &entry)) return true;
+    if (link.LastFailure != TLinkFailure::NoAnswer && link.LastFailure != TLinkFailure::BadAnswer) return false;
+  }
+  return false;
+}
+
+namespace {
+
+// One block request under way.
+struct TAsk {
+  uint32_t offset = 0;
+  uint16_t count = 0;
+  int sends = 0;
+  Clock::time_point sentAt;
+  bool reused = false;
+};
+
+// Parts of the file, [first, second).
+using TRanges = std::vector<std::pair<uint32_t, uint32_t>>;
+
+// One block as a pass read it.
+struct TBlockRead {
+  uint32_t offset = 0, count = 0;
+  bool reused = false;  // its count was given before in this transfer
+};
+
+// What one pass over some ranges of the file found.
+struct TPass {
+  uint64_t received = 0;     // bytes taken
+  bool foreign = false;      // a block answer of a count this cycle never asked for came
+  bool lineTrouble = false;  // a time-out or a damaged answer (what matters on a serial line)
+  std::vector<TBlockRead> blocks;
+};
+
+class TFileReader {
+ public:
+  TFileReader(TControllerLink& link, std::string name, uint32_t size, const TReadOptions& options, TReadReport& report)
+      : link_(link), name_(std::move(name)), size_(size), options_(options), report_(report),
+        long_(options.longBlocks && link.Settings.LinkMode == kLinkUdp), counts_(long_ ? kBlockLong : kBlockShort),
+        probing_(long_) {
+    const int configured = link.Settings.LinkMode == kLinkUdp ? link.Settings.ReadWindow : 1;
+    maxWindow_ = size_t(std::clamp(configured, 1, kMaxReadWindow));
+    window_ = maxWindow_;
+  }
+
+  bool Read(std::vector<uint8_t>& out);
+
+ private:
+  bool Pass(const TRanges& ranges, std::vector<uint8_t>& bytes, TPass& pass);
+  // The count of the block at `next`, with `left` bytes of its range still to read.
+  size_t NextCount(bool rangeStart, size_t left, bool& reused);
+  bool Send(TAsk& ask);
+  TAnswerVerdict Judge(std::span<const uint8_t> answer, const std::vector<TAsk>& asks, TPass& pass);
+  bool Take(std::vector<TAsk>& asks, std::vector<uint8_t>& bytes, TPass& pass, uint64_t done);
+  bool Resend(std::vector<TAsk>& asks, bool onlyExpired, TLinkFailure why);
+  bool Fail(TLinkFailure why) {
+    link_.LastFailure = why;
+    return false;
+  }
+  bool Stopped() const { return options_.stopRequested && options_.stopRequested(); }
+  void Point(bool answered) const {
+    if (options_.point) options_.point(answered);
+  }
+  int Attempts() const { return std::max(1, link_.Settings.Attempts); }
+  // A serial line reads exactly the answer's length: count, code and frame bytes around it.
+  uint8_t Expected(const TAsk& ask) const { return long_ ? 29 : uint8_t(ask.count + 6); }
+  void SwitchToShortBlocks() {
+    long_ = probing_ = false;
+    counts_ = TBlockCounts(kBlockShort);
+    dosStrikes_ = 0;
+    std::fill(offsetOfCount_.begin(), offsetOfCount_.end(), kNowhere);
+  }
+
+  TControllerLink& link_;
+  const std::string name_;
+  const uint32_t size_;
+  const TReadOptions& options_;
+  TReadReport& report_;
+  bool long_;
+  TBlockCounts counts_;
+  bool probing_;  // the first long request goes alone and tells whether long reads work
+  const bool udp_ = link_.Settings.LinkMode == kLinkUdp;
+  int passNo_ = 1;
+  size_t maxWindow_ = 1, window_ = 1;
+  int dosStrikes_ = 0;
+  // Where the block of each count was read, and the bytes taken there: a second answer of the
+  // same count must bring the same bytes.
+  static constexpr uint32_t kNowhere = UINT32_MAX;
+  std::vector<uint32_t> offsetOfCount_ = std::vector<uint32_t>(kBlockLong + 1, kNowhere);
+  std::vector<uint8_t> seen_ = std::vector<uint8_t>(size_);
+  TRanges contested_;  // blocks whose count came twice with different bytes
+  bool answeredOddly_ = false;  // block answers came that matched no request
+};
+
+size_t TFileReader::NextCount(bool rangeStart, size_t left, bool& reused) {
+  reused = false;
+  if (!udp_) {
+    // A serial line answers in order and never twice: full blocks, the first one of a range
+    // read again shorter so that its blocks end elsewhere.
+    const size_t shift = rangeStart ? (size_t(passNo_ - 1) * 97) % kBlockShort : 0;
+    return std::min(left, kBlockShort - shift);
+  }
+  const size_t count = counts_.Next(left);
+  reused = counts_.Reusing();
+  return count;
+}
+
+bool TFileReader::Send(TAsk& ask) {
+  link_.File.FileName = name_;
+  link_.File.FileOffset = ask.offset;
+  link_.File.FileSize = size_;
+  link_.File.BlockSize = ask.count;
+  BuildReadBlockRequest(link_, long_);
+  ++ask.sends;
+  ++report_.requests;
+  ask.sentAt = Clock::now();
+  return link_.SendAhead();
+}
+
+TAnswerVerdict TFileReader::Judge(std::span<const uint8_t> answer, const std::vector<TAsk>& asks, TPass& pass) {
+  TBlockAnswer a;
+  if (!ParseBlockAnswer(answer, long_, a)) return TAnswerVerdict::Reject;
+  if (a.code != 0) return TAnswerVerdict::Take;
+  // The first long request goes alone: any count up to the one asked for is its answer (a
+  // controller may keep its long blocks shorter than 1420), and none at all means no long reads.
+  if (probing_) return a.count <= asks.front().count ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
+  if (std::ranges::any_of(asks, [&](const TAsk& k) { return k.count == a.count; })) return TAnswerVerdict::Take;
+  // An answer owed to a block already read (late, or duplicated on the way) carries that
+  // block's count and the bytes taken for it. A count this transfer never asked for, or bytes
+  // other than those taken, come from elsewhere (an earlier operation's late answer): one like
+  // it could have been taken for a request of ours.
+  answeredOddly_ = true;
+  const uint32_t at = a.count < offsetOfCount_.size() ? offsetOfCount_[a.count] : kNowhere;
+  if (at == kNowhere) {
+    pass.foreign = true;
+    ++report_.foreign;
+  } else if (!std::equal(a.data.begin(), a.data.end(), seen_.begin() + at)) {
+    // Two answers of one count with different bytes: one of them was not this block's.
+    contested_.emplace_back(at, at + uint32_t(a.count));
+    ++report_.foreign;
+  }
+  return TAnswerVerdict::Ignore;
+}
+
+// The answer just taken: its bytes go where its request reads.
+bool TFileReader::Take(std::vector<TAsk>& asks, std::vector<uint8_t>& bytes, TPass& pass, uint64_t done) {
+  TBlockAnswer a;
+  ParseBlockAnswer(link_.Response(), long_, a);
+  if (a.code != 0) {
+    // Which request it answers is unknown; the one still without its bytes is asked again.
+    link_.LastDosError = a.code;
+    Point(false);
+    if (++dosStrikes_ >= Attempts()) return Fail(TLinkFailure::DosError);
+    return true;
+  }
+  auto it = probing_ ? asks.begin() : std::ranges::find(asks, a.count, &TAsk::count);
+  if (it == asks.end()) return true;
+  if (probing_) {
+    probing_ = false;
+    if (a.count == 0) return Fail(TLinkFailure::BadAnswer);  // no long reads here
+    if (a.count < it->count && it->offset + a.count < size_) {
+      // The controller's long blocks are shorter: later counts stay within them.
+      counts_ = TBlockCounts(a.count);
+      counts_.Next(a.count);
+      it->count = uint16_t(a.count);
+    }
+  }
+  if (it->sends == 1) link_.NoteRoundTrip(Clock::now() - it->sentAt);
+  // Only an answer of the asked count is taken, so it fills its block exactly.
+  if (a.count != it->count || it->offset + a.count > size_) return Fail(TLinkFailure::BadAnswer);
+  std::copy_n(a.data.begin(), a.count, bytes.begin() + it->offset);
+  std::copy_n(a.data.begin(), a.count, seen_.begin() + it->offset);
+  offsetOfCount_[a.count] = it->offset;
+  pass.received += a.count;
+  pass.blocks.push_back({it->offset, uint32_t(a.count), it->reused});
+  asks.erase(it);
+  Point(true);
+  window_ = std::min(maxWindow_, window_ + 1);
+  if (options_.progress) options_.progress(std::min<uint64_t>(done + pass.received, size_), size_);
+  return true;
+}
+
+// Requests whose answers did not come in the answer time are sent again, as a try of their own.
+bool TFileReader::Resend(std::vector<TAsk>& asks, bool onlyExpired, TLinkFailure why) {
+  const auto now = Clock::now();
+  const auto wait = link_.Timing().Wait();
+  for (TAsk& ask : asks) {
+    if (onlyExpired && now - ask.sentAt < wait) continue;
+    Point(false);
+    // A controller that kept answering, with counts nobody asked for, is not silent.
+    if (ask.sends >= Attempts()) return Fail(why == TLinkFailure::NoAnswer && answeredOddly_ ? TLinkFailure::BadAnswer : why);
+    // Its first answer may still come after this one: the line falls quiet before the next
+    // operation.
+    link_.OweQuiet();
+    if (!Send(ask)) return Fail(TLinkFailure::Send);
+  }
+  return true;
+}
+
+bool TFileReader::Pass(const TRanges& ranges, std::vector<uint8_t>& bytes, TPass& pass) {
+  pass = TPass{};
+  const TLinkCounters before = link_.Counters();
+  uint64_t done = 0;
+  done = size_;
+  for (const auto& [a, b] : ranges) done -= b - a;  // progress counts the bytes already certain
+  std::vector<TAsk> asks;
+  size_t range = 0;
+  uint32_t next = ranges.empty() ? 0 : ranges[0].first;
+  for (;;) {
+    if (Stopped()) return Fail(TLinkFailure::Stopped);
+    const size_t window = probing_ ? 1 : window_;
+    while (asks.size() < window && range < ranges.size()) {
+      if (next >= ranges[range].second) {
+        if (++range < ranges.size()) next = ranges[range].first;
+        continue;
+      }
+      TAsk ask{next, 0, 0, {}, false};
+      ask.count = uint16_t(NextCount(next == ranges[range].first, ranges[range].second - next, ask.reused));
+      next += ask.count;
+      asks.push_back(ask);
+      if (!Send(asks.back())) return Fail(link_.LastFailure == TLinkFailure::None ? TLinkFailure::Send : link_.LastFailure);
+    }
+    if (asks.empty()) break;
+    const bool got = link_.AwaitAnswer(Expected(asks.front()), [&](std::span<const uint8_t> answer) {
+      return Judge(answer, asks, pass);
+    });
+    if (got) {
+      if (!Take(asks, bytes, pass, done) || !Resend(asks, true, TLinkFailure::NoAnswer)) return false;
+      continue;
+    }
+    const TLinkFailure why = link_.LastFailure;
+    if (why != TLinkFailure::NoAnswer && why != TLinkFailure::BadAnswer) return false;
+    window_ = std::max<size_t>(1, window_ / 2);
+    if (!Resend(asks, false, why)) return false;
+  }
+  if (udp_) {
+    // The answers of the last blocks may still be on their way: one taken for a block but not
+    // its own shows itself when the block's own answer follows with other bytes.
+    const auto listen = std::clamp(link_.Timing().Measured(), std::chrono::milliseconds(2), link_.Timing().BaseWait());
+    link_.Listen(listen, [&](std::span<const uint8_t> answer) { return Judge(answer, asks, pass); });
+  }
+  const TLinkCounters& after = link_.Counters();
+  pass.lineTrouble = after.timeouts != before.timeouts || after.rejected != before.rejected;
+  return true;
+}
+
+// Adds [a, b) to ranges kept in order and merged.
+void AddRange(TRanges& ranges, uint32_t a, uint32_t b) {
+  ranges.emplace_back(a, b);
+  std::ranges::sort(ranges);
+  TRanges merged;
+  for (const auto& r : ranges) {
+    if (!merged.empty() && r.first <= merged.back().second) merged.back().second = std::max(merged.back().second, r.second);
+    else merged.push_back(r);
+  }
+  ranges = std::move(merged);
+}
+
+bool Overlaps(const TRanges& ranges, uint32_t a, uint32_t b) {
+  return std::ranges::any_of(ranges, [&](const auto& r) { return r.first < b && a < r.second; });
+}
+
+// Why the result is certain (docs/architecture.md, "Reading whole files"). Over UDP every block
+// of a cycle is asked for with a count no other block of it has, so an answer can only be taken
+// for the request it belongs to, unless it comes from outside the transfer. A block is certain
+// when its pass heard no block answer from outside, its count was new, and no second answer of
+// its count brought other bytes; any other block is read again until two readings agree. A
+// serial line answers in order and never twice: a pass without a time-out or a damaged answer
+// took every answer in its own request's wait.
+bool TFileReader::Read(std::vector<uint8_t>& out) {
+  out.assign(size_, 0);
+  if (size_ == 0) return true;
+  if (link_.LinkBusy()) return Fail(TLinkFailure::Busy);
+  const int maxPasses = 1 + std::max(2, Attempts());
+  TRanges ranges{{0, size_}};
+  for (int passNo = 1;; ++passNo) {
+    passNo_ = passNo;
+    std::vector<uint8_t> reading = out;  // the last reading of every byte
+    TPass pass;
+    if (!Pass(ranges, reading, pass)) {
+      const TLinkFailure why = link_.LastFailure;
+      // A controller without the long read is read in 230-byte blocks; that is no error.
+      if (long_ && pass.received == 0 && passNo == 1 && why != TLinkFailure::Stopped && why != TLinkFailure::Busy &&
+          why != TLinkFailure::Disconnected && why != TLinkFailure::NotOpen) {
+        SwitchToShortBlocks();
+        --passNo;
+        continue;
+      }
+      return false;
+    }
+    report_.passes = passNo;
+    report_.longBlocks = long_;
+    const bool clean = udp_ ? !pass.foreign && link_.Settings.CheckAnswerSum : !pass.lineTrouble;
+    TRanges doubt;
+    for (const TBlockRead& b : pass.blocks) {
+      const uint32_t end = b.offset + b.count;
+      // Two answers of its count with different bytes: neither reading can be trusted.
+      const bool contested = Overlaps(contested_, b.offset, end);
+      const bool certain = clean && !b.reused;
+      const bool agrees = passNo > 1 && std::equal(reading.begin() + b.offset, reading.begin() + end, out.begin() + b.offset);
+      if (contested || (!certain && !agrees)) AddRange(doubt, b.offset, end);
+    }
+    // A contest about a block of an earlier pass puts it in doubt again.
+    for (const auto& [a, b] : contested_)
+      if (!Overlaps(ranges, a, b)) AddRange(doubt, a, b);
+    contested_.clear();
+    out = std::move(reading);
+    if (doubt.empty()) return true;
+    if (passNo >= maxPasses) return Fail(TLinkFailure::Unconfirmed);
+    ranges = std::move(doubt);
+  }
+}
+
+}  // namespace
+
+bool ReadControllerFile(TControllerLink& link, const std::string& name, std::vector<uint8_t>& out,
+                        const TReadOptions& options, TReadReport* report) {
+  TReadReport local;
+  TReadReport& r = report ? *report : local;
+  r = TReadReport{};
+  const uint64_t echoesBefore = link.Counters().echoes;
+  TDirEntry& entry = r.entry;
+  bool ok = options.found ? (entry = *options.found, true) : FindControllerFile(link, name, entry);
+  r.found = ok;
+  if (ok && (entry.IsDirectory() || entry.Size > kMaxRemoteFile)) {
+    link.LastFailure = entry.IsDirectory() ? TLinkFailure::IsDirectory : TLinkFailure::BadAnswer;
+    ok = false;
+  }
+  if (ok) {
+    TFileReader reader(link, name, entry.Size, options, r);
+    ok = reader.Read(out);
+    if (!ok && options.showReadError && link.LastFailure != TLinkFailure::Stopped && link.LastFailure != TLinkFailure::Busy)
+      ShowError(ReadFailureText(link, name));
+  }
+  r.echoes = link.Counters().echoes - echoesBefore;
+  if (!ok) out.clear();
+  return ok;
+}
+
+std::string ReadFailureCause(const TControllerLink& link) {
+  switch (link.LastFailure) {
+    case TLinkFailure::DosError: return DosErrorText(link.LastDosError) + "\r";
+    case TLinkFailure::NoAnswer: return "Контроллер не отвечает.\r";
+    case TLinkFailure::BadAnswer: return "Ответы контроллера искажены или не соответствуют запросам.\r";
+    case TLinkFailure::Disconnected: return "Линия связи отключена.\r";
+    case TLinkFailure::NotOpen: case TLinkFailure::Send: return "Не удаётся передать запрос.\r";
+    case TLinkFailure::IsDirectory: return "Это каталог.\r";
+    case TLinkFailure::Unconfirmed:
+      return "Повторные чтения не совпали: линия связи теряет, задерживает или повторяет ответы.\r";
+    default: return {};
+  }
+}
+
+std::string ReadFailureText(const TControllerLink& link, const std::string& name) {
+  std::string cause = ReadFailureCause(link);
+  if (!cause.empty()) cause.pop_back();
+  return "Ошибка чтения файла. \r" + name + (cause.empty() ? "" : "\r" + cause);
+}
+
+}  // namespace vlm
