@@ -180,6 +180,7 @@ SimController::Outcome SimController::Handle(std::span<const uint8_t> frame, con
   if (r.answered) {
     const size_t expected = kind.expected(r.f);
     out.answer = r.answer.Finish(link.fitToExpected && expected <= kMaxFrameN ? expected : 0);
+    if (longLengthModulo_ && out.answer.size() - 2 > kMaxFrameN) out.answer[0] = uint8_t(out.answer.size() - 2);
   }
   return out;
 }

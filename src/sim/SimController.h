@@ -51,6 +51,9 @@ class SimController {
   void SetRequestHook(std::function<void()> hook) { requestHook_ = std::move(hook); }
   // A controller whose firmware predates ReadMemoryAreas leaves it unanswered.
   void SetAreasRefused(bool refused) { areasRefused_ = refused; }
+  // The length byte of an answer with more than 255 bytes behind it (before the checksum): 255,
+  // or with this set, that number modulo 256, as some firmware writes it.
+  void SetLongLengthModulo(bool modulo) { longLengthModulo_ = modulo; }
   unsigned Resets() const { return resets_; }
 
   struct Kind;
@@ -85,6 +88,7 @@ class SimController {
   std::function<void(SimMemory&)> bootHook_;
   std::function<void()> requestHook_;
   bool areasRefused_ = false;
+  bool longLengthModulo_ = false;
   Search find_;
   Search list_;
   unsigned resets_ = 0;

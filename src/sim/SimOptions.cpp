@@ -53,6 +53,13 @@ const std::map<std::string, Setter>& ValueOptions() {
       {"--delay", [](const std::string& v, SimOptions& o) {
          return ParseNumber(v, o.faults.delayMs) && o.faults.delayMs <= 60000;
        }},
+      {"--late", [](const std::string& v, SimOptions& o) { return ParseProbability(v, o.faults.late); }},
+      {"--late-max", [](const std::string& v, SimOptions& o) {
+         return ParseNumber(v, o.faults.lateMaxMs) && o.faults.lateMaxMs > 0 && o.faults.lateMaxMs <= 60000;
+       }},
+      {"--dup-gap", [](const std::string& v, SimOptions& o) {
+         return ParseNumber(v, o.faults.dupGapMs) && o.faults.dupGapMs <= 60000;
+       }},
   };
   return options;
 }
@@ -75,6 +82,10 @@ std::string ParseOptions(const std::vector<std::string>& args, SimOptions& optio
       options.noBatch = true;
     } else if (name == "--box-clean") {
       options.boxClean = true;
+    } else if (name == "--long-len-mod256") {
+      options.longLengthModulo = true;
+    } else if (name == "--echo") {
+      options.echo = true;
     } else if (name == "--serial") {
       options.serial = true;
     } else if (name == "-h" || name == "--help") {
@@ -90,6 +101,8 @@ std::string ParseOptions(const std::vector<std::string>& args, SimOptions& optio
       return "unknown option " + args[i];
     }
   }
+  if (options.faults.late > 0 && options.faults.lateMaxMs == 0) return "--late needs --late-max";
+  if (options.echo && !options.serial) return "--echo needs --serial";
   // --serial alone plays a controller on the serial line only; naming an address keeps UDP too.
   options.udp = !options.serial || udpAsked;
   return {};
@@ -109,6 +122,15 @@ const char* Usage() {
          "  --dup P        probability that an answer is sent twice\n"
          "  --corrupt P    probability that one answer byte is changed\n"
          "  --delay MS     delay of every answer in milliseconds\n"
+         "  --late P       probability that an answer leaves late, on top of --delay; later\n"
+         "                 answers are not held back, so a late one arrives out of order\n"
+         "  --late-max MS  a late answer leaves 1..MS milliseconds late (uniform)\n"
+         "  --dup-gap MS   the copy of a duplicated answer follows it 0..MS ms later\n"
+         "                 (uniform; default 0, back to back)\n"
+         "  --long-len-mod256  the length byte of an answer with more than 255 bytes\n"
+         "                 behind it is that length modulo 256 instead of 255\n"
+         "  --echo         the serial line sends every byte of a request back before\n"
+         "                 the answer, as an RS-485 adapter does (needs --serial)\n"
          "  --box-rate N   frames per second of each recorded serial port (default 10;\n"
          "                 0 = silent ports); the traffic follows --seed\n"
          "  --box-clean    recorded traffic without planted faults\n"

@@ -22,6 +22,8 @@ struct SimOptions {
   double boxRate = 10;   // frames per second of each recorded serial port
   bool boxClean = false;  // recorded traffic without planted faults
   bool noBatch = false;  // leave ReadMemoryAreas unanswered
+  bool longLengthModulo = false;  // length byte of long answers modulo 256 instead of 255
+  bool echo = false;     // the serial line echoes the PC's bytes
   bool verbose = false;
   bool help = false;
 };

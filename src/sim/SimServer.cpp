@@ -56,7 +56,8 @@ void SimServer::Dispatch(std::span<const uint8_t> frame, bool serial, const Peer
     std::fprintf(stderr, "sim: %s %s\n", origin.c_str(), result.logLine.c_str());
   }
   const auto due = Clock::now() + std::chrono::milliseconds(faults_.Settings().delayMs);
-  for (auto& bytes : result.sends) queue_.push_back({due, serial, from, std::move(bytes)});
+  for (auto& send : result.sends)
+    queue_.emplace(due + std::chrono::milliseconds(send.afterMs), Outgoing{serial, from, std::move(send.bytes)});
   SendDue();
 }
 
@@ -81,6 +82,7 @@ void SimServer::ReceiveSerial() {
   const int got = pty_.Read(buffer);
   if (got <= 0) return;
   lastSerialByte_ = Clock::now();
+  if (echo_) pty_.WriteAll(std::span<const uint8_t>(buffer, size_t(got)), std::chrono::milliseconds(1000));
   framer_.Append(std::span(buffer, size_t(got)));
   while (auto frame = framer_.Next()) Dispatch(*frame, true, {});
 }
@@ -96,16 +98,16 @@ void SimServer::Send(const Outgoing& out) {
 
 void SimServer::SendDue() {
   const auto now = Clock::now();
-  while (!queue_.empty() && queue_.front().due <= now) {
-    Send(queue_.front());
-    queue_.pop_front();
+  while (!queue_.empty() && queue_.begin()->first <= now) {
+    Send(queue_.begin()->second);
+    queue_.erase(queue_.begin());
   }
 }
 
 int SimServer::PollTimeoutMs() const {
   auto timeout = std::chrono::milliseconds(100);
   if (!queue_.empty()) {
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(queue_.front().due - Clock::now());
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(queue_.begin()->first - Clock::now());
     timeout = std::clamp(wait, std::chrono::milliseconds(0), timeout);
   }
   if (framer_.Pending() > 0) timeout = std::min(timeout, std::chrono::milliseconds(kLineIdle));

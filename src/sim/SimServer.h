@@ -1,10 +1,11 @@
 #pragma once
 // The simulator's transports: a UDP socket and a pseudo-terminal standing for the serial line,
-// served by one waiting loop. Answers are sent at once or, with an injected delay, when due.
+// served by one waiting loop. Answers are sent at once or, with an injected delay, when due; they
+// leave in the order of their due times, so a late answer holds back none given after it.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <deque>
+#include <map>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ class SimServer {
   // period, so it never races a request.
   void SetTick(std::function<void()> tick, std::chrono::milliseconds period);
 
+  // The serial line sends every byte the PC writes back to it at once, before any answer, as an
+  // RS-485 adapter or a loopback plug does.
+  void SetEcho(bool echo) { echo_ = echo; }
+
  private:
   using Clock = std::chrono::steady_clock;
   struct Peer {
@@ -46,7 +51,6 @@ class SimServer {
     uint16_t port = 0;
   };
   struct Outgoing {
-    Clock::time_point due;
     bool serial;
     Peer to;
     std::vector<uint8_t> bytes;
@@ -67,7 +71,9 @@ class SimServer {
   bool ptyOpen_ = false;
   StreamFramer framer_;
   Clock::time_point lastSerialByte_{};
-  std::deque<Outgoing> queue_;
+  bool echo_ = false;
+  // Answers waiting for their time; equal times keep the order they were given in.
+  std::multimap<Clock::time_point, Outgoing> queue_;
   std::function<void()> tick_;
   std::chrono::milliseconds tickPeriod_{0};
   Clock::time_point nextTick_{};

@@ -21,10 +21,12 @@ ServeResult Serve(SimController& controller, FaultInjector& faults, std::span<co
     outcome.answer[fault.corruptPosition % outcome.answer.size()] ^= fault.corruptMask;
     result.logLine += " [corrupted]";
   }
-  result.sends.push_back(outcome.answer);
+  if (fault.lateMs > 0) result.logLine += " [late " + std::to_string(fault.lateMs) + " ms]";
+  result.sends.push_back({outcome.answer, fault.lateMs});
   if (fault.duplicate) {
-    result.sends.push_back(std::move(outcome.answer));
-    result.logLine += " [duplicated]";
+    result.sends.push_back({std::move(outcome.answer), fault.lateMs + fault.dupGapMs});
+    result.logLine += fault.dupGapMs > 0 ? " [duplicated, copy " + std::to_string(fault.dupGapMs) + " ms later]"
+                                         : " [duplicated]";
   }
   return result;
 }

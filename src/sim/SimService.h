@@ -1,6 +1,7 @@
 #pragma once
 // One request through the simulated link: fault decisions, the controller, and the frames that
-// go back (none, one, or two when duplicated), with the line the request log shows.
+// go back (none, one, or two when duplicated), each with how long after the link's own delay it
+// leaves, and the line the request log shows.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -11,8 +12,13 @@
 
 namespace vlm::sim {
 
+struct Sending {
+  std::vector<uint8_t> bytes;
+  unsigned afterMs = 0;  // on top of the delay of every answer
+};
+
 struct ServeResult {
-  std::vector<std::vector<uint8_t>> sends;
+  std::vector<Sending> sends;
   std::string logLine;
 };
 

@@ -66,9 +66,11 @@ int main(int argc, char** argv) {
   });
   controller.SetRequestHook([&] { recorders.CatchUp(memory); });
   controller.SetAreasRefused(options.noBatch);
+  controller.SetLongLengthModulo(options.longLengthModulo);
   controller.Boot();
   FaultInjector faults(options.faults);
   SimServer server(controller, faults, options.verbose);
+  server.SetEcho(options.echo);
   server.SetTick(
       [&diagTree, &screen, &memory] {
         diagTree.Tick(memory);

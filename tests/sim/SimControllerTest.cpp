@@ -213,6 +213,18 @@ TEST_F(ControllerTest, LongBlockReadsOverUdp) {
   EXPECT_EQ(ErrorAt(ReadLong("C:\\NONE.BIN", 0, 1420), 5), 2);
 }
 
+TEST_F(ControllerTest, LongAnswerLengthByteIs255OrTheLengthModulo256) {
+  const Bytes a = ReadLong("C:\\DATA.BIN", 0, 1420);
+  ASSERT_EQ(a.size(), 461u + 10);
+  EXPECT_EQ(a[0], 255);
+  controller_.SetLongLengthModulo(true);
+  Bytes b = ReadLong("C:\\DATA.BIN", 0, 1420);
+  EXPECT_EQ(b[0], (461 + 8) % 256);
+  b[0] = 255;
+  EXPECT_EQ(b, a);  // nothing else changes: the checksum never covers the length byte
+  EXPECT_EQ(ReadBlock("data.bin", 0, 230)[0], 234);  // a short answer keeps its length
+}
+
 TEST_F(ControllerTest, WrittenBlocksMakeTheFileAndARewriteReplacesIt) {
   EXPECT_EQ(ToHex(WriteBlock("c:\\new.txt", 0, "hello ")), "03 96 00 00 96");
   EXPECT_EQ(ErrorAt(WriteBlock("NEW.TXT", 6, "world"), 2), 0);

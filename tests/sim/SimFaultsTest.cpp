@@ -42,20 +42,38 @@ TEST(Faults, ProbabilitiesZeroAndOne) {
 }
 
 TEST(Faults, RatesFollowTheProbabilities) {
-  FaultInjector faults({0.2, 0.05, 0, 0, 3});
-  int lost = 0, duplicated = 0;
+  FaultSettings settings{0.2, 0.05, 0, 0, 3};
+  settings.late = 0.1;
+  settings.lateMaxMs = 2000;
+  settings.dupGapMs = 30;
+  FaultInjector faults(settings);
+  int lost = 0, duplicated = 0, late = 0, longLate = 0;
+  unsigned gapMax = 0, gapMin = 30;
   for (int i = 0; i < 10000; ++i) {
     const FaultDecision d = faults.Next();
     lost += d.dropRequest || d.dropAnswer;
     duplicated += d.duplicate;
+    late += d.lateMs > 0;
+    longLate += d.lateMs > 1000;
+    EXPECT_LE(d.lateMs, 2000u);
+    gapMax = std::max(gapMax, d.dupGapMs);
+    gapMin = std::min(gapMin, d.dupGapMs);
   }
   EXPECT_NEAR(lost, 2000, 200);
   EXPECT_NEAR(duplicated, 500, 100);
+  EXPECT_NEAR(late, 1000, 150);
+  EXPECT_NEAR(longLate, 500, 100);  // uniform over the range
+  EXPECT_EQ(gapMin, 0u);
+  EXPECT_EQ(gapMax, 30u);
 }
 
 // Changing one probability must not shift the other decisions: every request draws alike.
 TEST(Faults, DecisionsStayAlignedAcrossSettings) {
-  FaultInjector a({0.5, 0, 0, 0, 9}), b({0.5, 0.5, 0.5, 0, 9});
+  FaultSettings withLate{0.5, 0.5, 0.5, 0, 9};
+  withLate.late = 0.5;
+  withLate.lateMaxMs = 100;
+  withLate.dupGapMs = 20;
+  FaultInjector a({0.5, 0, 0, 0, 9}), b(withLate);
   for (int i = 0; i < 100; ++i) {
     const FaultDecision x = a.Next(), y = b.Next();
     EXPECT_EQ(x.dropRequest, y.dropRequest);
@@ -90,14 +108,33 @@ TEST_F(ServeTest, DuplicateAndCorrupt) {
   FaultInjector dup({0, 1, 0, 0, 1});
   const ServeResult twice = Serve(controller_, dup, read_, kUdpLink);
   ASSERT_EQ(twice.sends.size(), 2u);
-  EXPECT_EQ(twice.sends[0], twice.sends[1]);
+  EXPECT_EQ(twice.sends[0].bytes, twice.sends[1].bytes);
+  EXPECT_EQ(twice.sends[1].afterMs, 0u);  // back to back unless a gap is asked for
   FaultInjector clean({0, 0, 0, 0, 1}), corrupt({0, 0, 1, 0, 1});
-  const Bytes good = Serve(controller_, clean, read_, kUdpLink).sends.at(0);
-  const Bytes bad = Serve(controller_, corrupt, read_, kUdpLink).sends.at(0);
+  const Bytes good = Serve(controller_, clean, read_, kUdpLink).sends.at(0).bytes;
+  const Bytes bad = Serve(controller_, corrupt, read_, kUdpLink).sends.at(0).bytes;
   ASSERT_EQ(good.size(), bad.size());
   int differing = 0;
   for (size_t i = 0; i < good.size(); ++i) differing += good[i] != bad[i];
   EXPECT_EQ(differing, 1);
+}
+
+TEST_F(ServeTest, LateAnswerAndItsCopyLeaveAfterTheirTimes) {
+  FaultSettings settings{0, 1, 0, 0, 4};
+  settings.late = 1;
+  settings.lateMaxMs = 500;
+  settings.dupGapMs = 30;
+  FaultInjector faults(settings);
+  bool someGap = false;
+  for (int i = 0; i < 50; ++i) {
+    const ServeResult r = Serve(controller_, faults, read_, kUdpLink);
+    ASSERT_EQ(r.sends.size(), 2u);
+    EXPECT_GE(r.sends[0].afterMs, 1u);
+    EXPECT_LE(r.sends[0].afterMs, 500u);
+    EXPECT_LE(r.sends[1].afterMs - r.sends[0].afterMs, 30u);
+    someGap |= r.sends[1].afterMs > r.sends[0].afterMs;
+  }
+  EXPECT_TRUE(someGap);
 }
 
 TEST_F(ServeTest, ResetIsNeverAnsweredEvenWhenDuplicating) {

@@ -49,6 +49,21 @@ TEST(SimOptions, AllOptionsBothSpellings) {
   EXPECT_TRUE(o.verbose);
 }
 
+TEST(SimOptions, LinkFaultsOfSlowAndOddLinks) {
+  const SimOptions o = Parse({"--late", "0.05", "--late-max=2000", "--dup-gap", "30", "--long-len-mod256",
+                              "--serial", "--echo"});
+  EXPECT_DOUBLE_EQ(o.faults.late, 0.05);
+  EXPECT_EQ(o.faults.lateMaxMs, 2000u);
+  EXPECT_EQ(o.faults.dupGapMs, 30u);
+  EXPECT_TRUE(o.longLengthModulo);
+  EXPECT_TRUE(o.echo);
+  std::string error;
+  Parse({"--late", "0.1"}, &error);
+  EXPECT_EQ(error, "--late needs --late-max");
+  Parse({"--echo"}, &error);
+  EXPECT_EQ(error, "--echo needs --serial");
+}
+
 TEST(SimOptions, SerialAloneTurnsUdpOff) {
   EXPECT_FALSE(Parse({"--serial"}).udp);
   EXPECT_TRUE(Parse({"--serial", "--port", "2081"}).udp);
@@ -58,7 +73,8 @@ TEST(SimOptions, SerialAloneTurnsUdpOff) {
 TEST(SimOptions, BadValuesAreRefused) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"--port", "70000"}, {"--port"}, {"--ip", "localhost"}, {"--drop", "1.5"}, {"--drop", "-0.1"},
-           {"--dup", "x"}, {"--delay", "-1"}, {"--seed", "1x"}, {"--bogus"}, {"--disk", ""}}) {
+           {"--dup", "x"}, {"--delay", "-1"}, {"--seed", "1x"},
+           {"--late", "2"}, {"--late-max", "0"}, {"--dup-gap", "60001"}, {"--bogus"}, {"--disk", ""}}) {
     std::string error;
     Parse(args, &error);
     EXPECT_NE(error, "") << args[0];

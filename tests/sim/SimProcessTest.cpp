@@ -136,6 +136,19 @@ TEST(SimProcess, SerialAloneServesThePtyInRawMode) {
   EXPECT_EQ(sim.Stop(SIGINT), 0);
 }
 
+TEST(SimProcess, EchoingLineSendsTheRequestBackBeforeTheAnswer) {
+  vlm::test::TTempDir dir{"sim"};
+  SimProcess sim({"--serial", "--echo", "--disk", dir.Path().string()});
+  const std::string ready = sim.Line();
+  ASSERT_EQ(ready.rfind("pty: /dev/", 0), 0u) << ready;
+  const int fd = open(ready.substr(5).c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ToHex(SerialExchange(fd, Hex("06 80 0A 0D 00 00 02 99"), 18)),
+            "06 80 0A 0D 00 00 02 99 08 80 0A 0D 00 00 02 00 00 99");
+  close(fd);
+  EXPECT_EQ(sim.Stop(SIGINT), 0);
+}
+
 TEST(SimProcess, BadCommandLineGivesStatus2) {
   SimProcess sim({"--drop", "2"});
   EXPECT_EQ(sim.Wait(), 2);

@@ -93,4 +93,24 @@ TEST(SimUdp, DuplicatedAnswersComeTwiceAndDelayedOnesNotBeforeTheirTime) {
   EXPECT_EQ(client.Receive(), first);
 }
 
+// A late answer overtakes nothing: the answer to the next request leaves on time, ahead of it.
+TEST(SimUdp, LateAnswerDoesNotHoldBackTheNextOne) {
+  FaultSettings settings;
+  settings.late = 0.5;
+  settings.lateMaxMs = 400;
+  // A seed whose first answer is late by 200 ms or more and whose second is on time.
+  for (settings.seed = 1;; ++settings.seed) {
+    FaultInjector probe(settings);
+    const unsigned first = probe.Next().lateMs, second = probe.Next().lateMs;
+    if (first >= 200 && second == 0) break;
+  }
+  ServedSim sim(settings);
+  ASSERT_EQ(sim.Error(), "");
+  UdpClient client(sim.Address());
+  client.Exchange(Hex("06 80 10 00 34 12 01 D7"), false);
+  client.Exchange(Hex("06 80 10 00 34 12 02 D8"), false);
+  EXPECT_EQ(ToHex(client.Receive()), "08 80 10 00 34 12 02 00 00 D8");
+  EXPECT_EQ(ToHex(client.Receive()), "07 80 10 00 34 12 01 00 D7");
+}
+
 }  // namespace
