@@ -54,7 +54,9 @@ bool TControllerLink::SendRequest(bool ahead) {
   const std::span<const uint8_t> frame(RequestBuffer.data(), size_t(RequestBuffer[0]) + 2);
   // A UDP link opens itself on first use; a serial one must have been opened by the caller.
   if (Settings.LinkMode == kLinkUdp) OpenLink();
-  retry_ = std::ranges::equal(frame, lastFrame_);
+  // A frame sent again after it was answered is the program asking again (a poll), not a retry.
+  retry_ = std::ranges::equal(frame, lastFrame_) && !lastAnswered_;
+  lastAnswered_ = false;
   // An answer taken after a retry may have been the earlier try's; the retry's own answer is
   // then still on its way and must not meet a different request.
   if (!retry_ && (unsettled_ || quietOwed_) && !ahead) QuietLink();
@@ -104,6 +106,7 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
   }
   for (auto* o : observers_) o->ResponseReceived(ResponseBuffer, ok);
   if (ok) {
+    lastAnswered_ = true;
     ++counters_.answers;
     if (sampleRoundTrip && !retry_) timing_.Answered(std::chrono::steady_clock::now() - sentAt_);
     else timing_.AnsweredAfterRetry();

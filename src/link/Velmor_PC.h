@@ -120,6 +120,7 @@ class TControllerLink {
   std::vector<uint8_t> lastFrame_;
   std::chrono::steady_clock::time_point sentAt_, firstSentAt_;
   bool retry_ = false;
+  bool lastAnswered_ = false;  // the last exchange of lastFrame_ ended with an answer
   bool unsettled_ = false;  // an answer to an earlier try of the last request may still come
   bool quietOwed_ = false;  // a failed wait on a silent line: quiet before the next request
   uint64_t heardAtOpen_ = 0;  // answers, damaged and stale datagrams counted when the link opened
