@@ -125,7 +125,7 @@ int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
     std::fprintf(stderr, "box record: %llu records lost with failed batch reads\n", count(reader->RecordsLost()));
   if (reader->Overruns())
     std::fprintf(stderr,
-                 "box record: records lost %llu times: the recorder wrote over records before they were read "
+                 "box record: records were lost %llu times: the recorder wrote over records before they were read "
                  "(each gap is marked in the file)\n",
                  count(reader->Overruns()));
   if (reader->RecordsCut())
