@@ -44,6 +44,7 @@ TBoxDriver::TBoxDriver(TBoxContext& context, const TBoxDescriptor& descriptor, u
   const TFarPointer buffers = descriptor.Buffers();
   bufferSegment_ = buffers.segment;
   for (size_t i = 0; i < kBoxBuffers; ++i) bufferOffsets_[i] = uint16_t(buffers.offset + i * kBoxBufferSize);
+  ringFits_ = size_t(buffers.offset) + kBoxBuffers * kBoxBufferSize <= 0x10000;
   name_ = descriptor.Name();
   number_ = ++context_.readerCounter;
   FileName = Format("BlackBox%2.2d.txt", {number_});
@@ -72,9 +73,21 @@ void TBoxDriver::ClearLines() {
 }
 
 void TBoxDriver::Poll() {
-  if (!recording_ && !IsCurrent()) return;
+  if (!recording_ && !IsCurrent()) {
+    // Records that pass while nobody reads them are not lost to anyone: the check starts afresh.
+    guard_.reset();
+    return;
+  }
+  // A ring running past the end of its segment would have its later buffers read from the
+  // segment's start, memory that is not the recorder's.
+  if (!ringFits_) {
+    context_.Point(kPointPurple);
+    return;
+  }
   std::array<uint8_t, kBoxHeaderSize> header{};
-  if (!ReadMemory(context_.link, segment_, offset_, header)) {
+  const bool hadGuard = guard_.has_value();
+  bool guardChecked = false, guardHeld = true;
+  if (!ReadHeader(header, guardChecked, guardHeld)) {
     context_.Point(kPointYellow);
     return;
   }
@@ -89,12 +102,74 @@ void TBoxDriver::Poll() {
     return;
   }
   std::copy(header.begin(), header.end(), descriptor_.bytes.begin());
-  if (readIndex_ == descriptor_.WriteIndex()) return;
+  if (!guardHeld) return Overrun();
+  if (readIndex_ == descriptor_.WriteIndex()) {
+    // Exactly 16 (or 32, ...) new records leave the write index where it was: only the guard
+    // tells. With batch reads it came with the header.
+    if (hadGuard && !guardChecked && CheckGuardAlone(guardHeld) && !guardHeld) Overrun();
+    return;
+  }
   if (!batchTested_) ProbeBatchRead();
   if (batchSupported_)
     ReadBatch();
   else
     ReadSingle();
+}
+
+// The header, and the guard's buffer with it where batch reads are known to work. Without a
+// guard (the first poll, or the first after polls were left out) the buffer in front of the read
+// index becomes one: it is taken as it is now, so whatever overwrites it from here on shows.
+bool TBoxDriver::ReadHeader(std::array<uint8_t, kBoxHeaderSize>& header, bool& checked, bool& held) {
+  const uint8_t buffer = guard_ ? guard_->buffer : uint8_t((readIndex_ + kBoxBuffers - 1) % kBoxBuffers);
+  std::array<uint8_t, kBoxHeadSize> head{};
+  if (batchSupported_) {
+    const TMemoryArea areas[] = {{offset_, segment_, uint8_t(kBoxHeaderSize)},
+                                 {bufferOffsets_[buffer], bufferSegment_, uint8_t(kBoxHeadSize)}};
+    if (!ReadMemoryAreas(context_.link, areas)) return false;
+    const std::span<const uint8_t> data = context_.link.Response().subspan(2);
+    std::copy_n(data.begin(), kBoxHeaderSize, header.begin());
+    std::copy_n(data.begin() + kBoxHeaderSize, kBoxHeadSize, head.begin());
+  } else {
+    if (!ReadMemory(context_.link, segment_, offset_, header)) return false;
+    if (guard_) return true;  // checked behind the records, or alone when there are none
+    if (!ReadMemory(context_.link, bufferSegment_, bufferOffsets_[buffer], head)) return false;
+  }
+  if (guard_) {
+    checked = true;
+    held = GuardHeld(head);
+  } else {
+    guard_ = TGuard{buffer, head};
+  }
+  return true;
+}
+
+bool TBoxDriver::GuardHeld(std::span<const uint8_t> head) const {
+  return !guard_ || std::equal(head.begin(), head.end(), guard_->head.begin(), guard_->head.end());
+}
+
+// The guard's buffer read on its own (no batch reads); false when the read failed.
+bool TBoxDriver::CheckGuardAlone(bool& held) {
+  std::array<uint8_t, kBoxHeadSize> head{};
+  if (!ReadMemory(context_.link, bufferSegment_, bufferOffsets_[guard_->buffer], head)) {
+    context_.Point(kPointYellow);
+    return false;
+  }
+  context_.Point(kPointGreen);
+  held = GuardHeld(head);
+  return true;
+}
+
+void TBoxDriver::Overrun() {
+  ++overruns_;
+  const std::string mark = " Потеря записей: Чёрный Ящик №" + std::to_string(number_) + " " + name_ +
+                           " перезаписал буферы до их чтения";
+  AddLines(mark, kOverrunColour);
+  if (recording_) file_.WriteLine("---------------------" + mark + " ---------------------");
+  // What the ring holds now is partly newer than the gap and partly older, in no order that can
+  // be told: reading goes on with what the controller writes next, and the next poll takes the
+  // newest record as the guard.
+  readIndex_ = descriptor_.WriteIndex();
+  guard_.reset();
 }
 
 void TBoxDriver::ProbeBatchRead() {
@@ -105,44 +180,68 @@ void TBoxDriver::ProbeBatchRead() {
 
 void TBoxDriver::ReadBatch() {
   std::vector<TMemoryArea> areas;
+  std::vector<uint8_t> buffers;
+  // The guard's head (the header read left one) travels last in the same request: read after the
+  // records, it proves that none of them had been written over when they were read.
+  const size_t room = kBatchBytes - kBoxHeadSize;
   size_t total = 0;
   const uint8_t writeIndex = descriptor_.WriteIndex();
   while (readIndex_ != writeIndex && areas.size() < kBoxBuffers) {
     const size_t size = descriptor_.Length(readIndex_) + kBoxHeadSize;
-    if (total + size > kBatchBytes) break;
+    if (total + size > room) break;
     areas.push_back({bufferOffsets_[readIndex_], bufferSegment_, uint8_t(size)});
+    buffers.push_back(readIndex_);
     total += size;
     readIndex_ = uint8_t((readIndex_ + 1) % kBoxBuffers);
   }
+  areas.push_back({bufferOffsets_[guard_->buffer], bufferSegment_, uint8_t(kBoxHeadSize)});
   if (!ReadMemoryAreas(context_.link, areas)) {
     context_.Point(kPointYellow);
-    recordsLost_ += areas.size();
+    recordsLost_ += buffers.size();
     return;
   }
   context_.Point(kPointGreen);
   const std::span<const uint8_t> data = context_.link.Response().subspan(2);
+  if (!GuardHeld(data.subspan(total, kBoxHeadSize))) return Overrun();
   size_t at = 0;
-  for (const TMemoryArea& area : areas) {
-    record_.Assign(data.subspan(at, area.Count));
-    at += area.Count;
-    ProcessRecord(area.Count - kBoxHeadSize, context_.clock());
+  for (size_t i = 0; i < buffers.size(); ++i) {
+    Deliver(buffers[i], data.subspan(at, areas[i].Count));
+    at += areas[i].Count;
   }
 }
 
 void TBoxDriver::ReadSingle() {
-  std::array<uint8_t, kBoxRecordSize> buffer{};
-  while (readIndex_ != descriptor_.WriteIndex()) {
-    const size_t length = descriptor_.Length(readIndex_);
-    const std::span<uint8_t> bytes(buffer.data(), length + kBoxHeadSize);
-    if (!ReadMemory(context_.link, bufferSegment_, bufferOffsets_[readIndex_], bytes)) {
+  // The records are kept until the guard has been read behind them, as in a batch.
+  std::vector<std::vector<uint8_t>> records;
+  uint8_t index = readIndex_;
+  while (index != descriptor_.WriteIndex()) {
+    std::vector<uint8_t> bytes(descriptor_.Length(index) + kBoxHeadSize);
+    if (!ReadMemory(context_.link, bufferSegment_, bufferOffsets_[index], bytes)) {
       context_.Point(kPointYellow);
-      return;
+      break;
     }
     context_.Point(kPointGreen);
-    record_.Assign(bytes);
-    ProcessRecord(length, context_.clock());
+    records.push_back(std::move(bytes));
+    index = uint8_t((index + 1) % kBoxBuffers);
+  }
+  if (records.empty()) return;
+  bool held = true;
+  // A failed guard read leaves the read index: the same buffers are asked for again.
+  if (!CheckGuardAlone(held)) return;
+  if (!held) return Overrun();
+  for (const auto& bytes : records) {
+    Deliver(readIndex_, bytes);
     readIndex_ = uint8_t((readIndex_ + 1) % kBoxBuffers);
   }
+}
+
+void TBoxDriver::Deliver(uint8_t buffer, std::span<const uint8_t> bytes) {
+  if (descriptor_.bytes[14 + buffer] > kBoxMaxData) ++recordsCut_;
+  TGuard guard{buffer, {}};
+  std::copy_n(bytes.begin(), kBoxHeadSize, guard.head.begin());
+  guard_ = guard;
+  record_.Assign(bytes);
+  ProcessRecord(bytes.size() - kBoxHeadSize, context_.clock());
 }
 
 void TBoxDriver::ProcessRecord(size_t length, TDateTime time) {
@@ -224,6 +323,12 @@ void TBoxDriver::StartRecording() {
   if (recording_) return;
   bytesWritten_ = 0;
   readIndex_ = 0;
+  guard_.reset();
+  if (!ringFits_) {
+    ShowError(Format("Буферы Чёрного Ящика №%d %s выходят за пределы сегмента (смещение %4.4xh): запись невозможна.",
+                     {number_, name_, bufferOffsets_[0]}));
+    return;
+  }
   const std::filesystem::path path = RecordingPath();
   if (path.empty()) {
     ShowError("Недопустимое имя файла: " + FileName);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,6 +46,8 @@ class TBoxDriver {
   static constexpr size_t kBatchBytes = 248;
   // Colour code of a separator line.
   static constexpr uint8_t kSeparatorColour = 1;
+  // Colour code of the line that marks lost records: white on red.
+  static constexpr uint8_t kOverrunColour = 0x4F;
 
   TBoxDriver(TBoxContext& context, const TBoxDescriptor& descriptor, uint16_t segment, uint16_t offset);
   virtual ~TBoxDriver();
@@ -87,6 +91,13 @@ class TBoxDriver {
   uint64_t RecordsProcessed() const { return recordsProcessed_; }
   // Records skipped because their batch read failed (the read index had already passed them).
   uint64_t RecordsLost() const { return recordsLost_; }
+  // Times the recorder wrote over records before they were read (how many is unknown: the ring
+  // keeps no count). Each one is marked in the display and in the recording.
+  uint64_t Overruns() const { return overruns_; }
+  // Records whose length entry claimed more than the 128 bytes a buffer holds (cut to 128).
+  uint64_t RecordsCut() const { return recordsCut_; }
+  // Whether the 16 buffers lie inside one segment; a ring that does not is never read.
+  bool RingFits() const { return ringFits_; }
   bool BatchTested() const { return batchTested_; }
   bool BatchSupported() const { return batchSupported_; }
   // The replay keeps the declared length of a replayed line as the length of the read buffer.
@@ -102,10 +113,23 @@ class TBoxDriver {
   int32_t bytesWritten_ = 0;
 
  private:
+  // The head of the record last read and its buffer. While that buffer still holds it, fewer
+  // than 16 records have been written since, so every buffer behind it holds a record not yet
+  // read; once it changed, the ring has come round and records were written over unread.
+  struct TGuard {
+    uint8_t buffer = 0;
+    std::array<uint8_t, kBoxHeadSize> head{};
+  };
+
   bool IsCurrent() const { return context_.view.currentBox == this; }
+  bool ReadHeader(std::array<uint8_t, kBoxHeaderSize>& header, bool& checked, bool& held);
+  bool GuardHeld(std::span<const uint8_t> head) const;
+  bool CheckGuardAlone(bool& held);
   void ProbeBatchRead();
   void ReadBatch();
   void ReadSingle();
+  void Deliver(uint8_t buffer, std::span<const uint8_t> bytes);
+  void Overrun();
   void WriteFileHeader();
   void Decode(size_t length, TDateTime time);
 
@@ -130,6 +154,10 @@ class TBoxDriver {
   TDecoderState decoderState_;
   uint64_t recordsProcessed_ = 0;
   uint64_t recordsLost_ = 0;
+  uint64_t overruns_ = 0;
+  uint64_t recordsCut_ = 0;
+  std::optional<TGuard> guard_;
+  bool ringFits_ = true;
 };
 
 // The overwrite question of a recording whose file exists.

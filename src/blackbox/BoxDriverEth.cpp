@@ -54,6 +54,21 @@ bool TBoxDriverEth::StatusRefresh() {
   return true;
 }
 
+std::string TBoxDriverEth::BufferFault() const {
+  const uint64_t base = descriptor_.EthBase(), size = descriptor_.EthSize(), written = descriptor_.EthWriteIndex();
+  if (base + size > kLinearEnd)
+    return Format("буфер %u байт по адресу %8.8xh выходит за пределы памяти", {size, base});
+  if (written > size) return Format("индекс записи %u за пределами буфера (%u байт)", {written, size});
+  return {};
+}
+
+bool TBoxDriverEth::RefuseBadBuffer() {
+  const std::string fault = BufferFault();
+  if (fault.empty()) return false;
+  ShowError("Чёрный Ящик №" + std::to_string(Number()) + " " + Name() + ": " + fault + ". Запись не начата.");
+  return true;
+}
+
 void TBoxDriverEth::Poll() {
   const bool current = context_.view.currentBox == this;
   if (current && !Recording()) {
@@ -96,6 +111,8 @@ void TBoxDriverEth::StartRecording() {
   if (Recording()) return;
   bytesWritten_ = 0;
   StatusRefresh();
+  // Positions the controller gives are used only inside the buffer it names.
+  if (RefuseBadBuffer()) return;
   const std::filesystem::path path = CapturePath();
   std::error_code ec;
   if (std::filesystem::exists(path, ec) && AskYesNo(OverwriteQuestion(PathToUtf8(path), false)) != TAnswer::Yes) return;
@@ -112,6 +129,12 @@ void TBoxDriverEth::StartRecording() {
   const auto header = PcapGlobalHeader(kLinkTypeEthernet);
   writeFailed_ = std::fwrite(header.data(), 1, header.size(), capture_) != header.size();
   StatusRefresh();
+  if (RefuseBadBuffer()) {
+    std::fclose(capture_);
+    capture_ = nullptr;
+    std::filesystem::remove(partPath_, ec);
+    return;
+  }
   limit_ = descriptor_.EthWriteIndex();
   if (limit_ < readPosition_) {
     readPosition_ = 0;

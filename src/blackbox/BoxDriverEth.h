@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "blackbox/BoxDriver.h"
 
@@ -14,6 +15,8 @@ class TBoxDriverEth : public TBoxDriver {
  public:
   static constexpr size_t kChunk = 248;
   static constexpr double kRefreshMs = 500;
+  // Linear addresses are sent with F in the top digit of the segment: 28 bits remain.
+  static constexpr uint64_t kLinearEnd = 0x10000000;
   // Read modes: up to the write index; or first the older end part of a wrapped buffer.
   enum : uint8_t { kReadToWriteIndex = 0, kReadEndPart = 1 };
 
@@ -32,6 +35,11 @@ class TBoxDriverEth : public TBoxDriver {
 
  private:
   bool StatusRefresh();
+  // Why the buffer of the descriptor copy cannot be read (outside the linear memory, a write
+  // index past its end), or an empty text when it can.
+  std::string BufferFault() const;
+  // Shows the fault and gives true when there is one.
+  bool RefuseBadBuffer();
   void CopyChunk();
   // Linear address of a buffer position as segment:offset with F in the top digit of the segment.
   static void LinearAddress(uint32_t address, uint16_t& segment, uint16_t& offset);

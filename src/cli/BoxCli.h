@@ -5,6 +5,10 @@
 
 #include "link/Velmor_PC.h"
 
+namespace vlm {
+class IWorkClock;
+}
+
 namespace vlm::cli {
 
 // The recorders of the controller: number, type, name, write index or capture status.
@@ -15,12 +19,13 @@ struct TBoxRecordArgs {
   double seconds = 0;  // 0: until Ctrl+C
   std::string output;  // empty: the reader's own name in the "Box" folder
   bool text = false;   // decoded text as well
+  IWorkClock* clock = nullptr;  // the steady clock when none is given (tests give a fake one)
 };
 // Records a type-0 recorder into a text file, as the window's recording does.
 int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args);
 
 // Copies a type-1 recorder into a pcap file up to the write position seen at the start.
-int BoxPcap(TControllerLink& link, int recorder, const std::string& output);
+int BoxPcap(TControllerLink& link, int recorder, const std::string& output, IWorkClock* clock = nullptr);
 
 struct TBoxReplayArgs {
   std::string file;

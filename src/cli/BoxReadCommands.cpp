@@ -1,13 +1,10 @@
 // velmorctl box list | record | pcap | replay | topcap: the recorder readers driven from the
 // console. Polls run every 20 ms as the window's work timer does; Ctrl+C ends a recording
 // cleanly (the file is closed, a capture takes its name).
-#include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <thread>
 
 #include "blackbox/BoxDriverEth.h"
 #include "blackbox/BoxPcapExport.h"
@@ -15,6 +12,7 @@
 #include "blackbox/BoxScan.h"
 #include "blackbox/BoxTavik.h"
 #include "blackbox/BoxTavikExport.h"
+#include "blackbox/BoxWork.h"
 #include "cli/BoxCli.h"
 #include "cli/LinkCli.h"
 #include "common/PathText.h"
@@ -22,8 +20,6 @@
 
 namespace vlm::cli {
 namespace {
-
-constexpr auto kWorkTick = std::chrono::milliseconds(20);
 
 volatile std::sig_atomic_t gInterrupted = 0;
 void OnInterrupt(int) { gInterrupted = 1; }
@@ -41,12 +37,14 @@ class TInterruptGuard {
   void (*previous_)(int);
 };
 
-// Counts the failed steps and prints the reader's display lines where asked.
+// Counts the failed steps and the refused headers, and prints the reader's display lines where asked.
 struct TConsoleObserver : IBoxObserver {
   std::FILE* lines = nullptr;
   size_t failed = 0;
+  size_t refused = 0;  // headers without the signature or with a write index past the ring
   void IndicatorPoint(uint32_t colour) override {
-    if (colour == kPointYellow || colour == kPointFuchsia || colour == kPointPurple) ++failed;
+    if (colour == kPointYellow) ++failed;
+    if (colour == kPointFuchsia || colour == kPointPurple) ++refused;
   }
   void LinesAdded(TBoxDriver&, std::string_view text, uint8_t) override {
     if (!lines) return;
@@ -73,16 +71,10 @@ TBoxDriver* FindReader(TBoxList& list, int number, uint8_t type, const char* com
 
 // Polls until `done` holds, Ctrl+C is pressed or the time is up (seconds 0: no limit).
 template <typename Done>
-void WorkLoop(TBoxList& list, double seconds, Done done) {
+void WorkLoop(TBoxList& list, IWorkClock* clock, double seconds, Done done) {
   TInterruptGuard guard;
-  const auto start = std::chrono::steady_clock::now();
-  auto next = start;
-  while (!gInterrupted && !done()) {
-    if (seconds > 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds)) break;
-    list.PollAll();
-    next += kWorkTick;
-    std::this_thread::sleep_until(next);
-  }
+  TSteadyWorkClock steady;
+  RunBoxWork(list, clock ? *clock : steady, seconds, [&] { return gInterrupted || done(); });
 }
 
 }  // namespace
@@ -122,19 +114,32 @@ int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
   }
   reader->StartRecording();
   if (!reader->Recording()) return kExitFailed;
-  WorkLoop(list, args.seconds, [] { return false; });
+  WorkLoop(list, args.clock, args.seconds, [] { return false; });
   reader->StopRecording();
   std::fprintf(stderr, "box record: %llu records, %d characters to %s; %zu reads failed\n",
                static_cast<unsigned long long>(reader->RecordsProcessed()), reader->BytesWritten(),
                PathToUtf8(reader->RecordingPath()).c_str(), observer.failed);
-  if (reader->RecordsLost() == 0) return kExitOk;
-  // The file is kept, but it is not the whole traffic: say so in the status.
-  std::fprintf(stderr, "box record: %llu records lost with failed batch reads\n",
-               static_cast<unsigned long long>(reader->RecordsLost()));
-  return kExitFailed;
+  // The file is kept, but where it is not the whole traffic the status says so.
+  const auto count = [](uint64_t n) { return static_cast<unsigned long long>(n); };
+  if (reader->RecordsLost())
+    std::fprintf(stderr, "box record: %llu records lost with failed batch reads\n", count(reader->RecordsLost()));
+  if (reader->Overruns())
+    std::fprintf(stderr,
+                 "box record: records were lost %llu times: the recorder wrote over records before they were read "
+                 "(each gap is marked in the file)\n",
+                 count(reader->Overruns()));
+  if (reader->RecordsCut())
+    std::fprintf(stderr, "box record: %llu records claimed more than the 128 bytes of their buffer and were cut\n",
+                 count(reader->RecordsCut()));
+  if (observer.refused)
+    std::fprintf(stderr,
+                 "box record: %zu recorder headers refused (no signature, or a write index past the 16 buffers)\n",
+                 observer.refused);
+  const bool whole = !reader->RecordsLost() && !reader->Overruns() && !reader->RecordsCut() && !observer.refused;
+  return whole ? kExitOk : kExitFailed;
 }
 
-int BoxPcap(TControllerLink& link, int recorder, const std::string& output) {
+int BoxPcap(TControllerLink& link, int recorder, const std::string& output, IWorkClock* clock) {
   TBoxContext context(link);
   TConsoleObserver observer;
   observer.lines = stderr;
@@ -148,7 +153,7 @@ int BoxPcap(TControllerLink& link, int recorder, const std::string& output) {
   eth.FileName = output;
   eth.StartRecording();
   if (!eth.Recording()) return kExitFailed;
-  WorkLoop(list, 0, [&eth] { return !eth.Recording(); });
+  WorkLoop(list, clock, 0, [&eth] { return !eth.Recording(); });
   const bool complete = !eth.Recording();
   eth.StopRecording();
   std::fprintf(stderr, "box pcap: %d bytes to %s%s\n", eth.BytesWritten(), PathToUtf8(eth.CapturePath()).c_str(),

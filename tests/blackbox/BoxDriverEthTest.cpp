@@ -14,9 +14,9 @@ struct EthReader : BoxReaderTest {
     for (size_t i = 0; i < memory.linear.size(); ++i) memory.linear[i] = uint8_t(i * 7);
     SetEth(600, false);
   }
-  void SetEth(uint32_t writeIndex, bool wrapped, uint32_t size = 4096) {
+  void SetEth(uint32_t writeIndex, bool wrapped, uint32_t size = 4096, uint32_t base = 0x00200000) {
     auto d = TBoxLayout::Descriptor(0, 1, "ETH");
-    PutU32(&d[13], memory.linearBase);
+    PutU32(&d[13], base);
     PutU32(&d[17], size);
     PutU32(&d[21], writeIndex);
     d[25] = wrapped;
@@ -129,6 +129,31 @@ TEST_F(EthReader, WrappedBufferIsReadEndPartFirst) {
   EXPECT_EQ(reader->ReadMode(), TBoxDriverEth::kReadEndPart);
   Run(*reader);
   EXPECT_EQ(ReadFile(folder / "capture.pcap"), Header() + Linear(100, 1000) + Linear(0, 100));
+}
+
+TEST_F(EthReader, IndexOrSizeOutsideTheBufferIsRefusedAndNothingIsReadThere) {
+  struct TCase {
+    uint32_t writeIndex, size, base;
+    bool wrapped;
+    const char* fault;
+  };
+  for (const TCase& c : {TCase{50000, 1000, 0x00200000, false, "индекс записи 50000 за пределами буфера (1000 байт)"},
+                         TCase{50000, 1000, 0x00200000, true, "индекс записи 50000 за пределами буфера (1000 байт)"},
+                         TCase{16, 0x200, 0x0FFFFF00, false, "буфер 512 байт по адресу 0FFFFF00h выходит за пределы памяти"}}) {
+    SetEth(c.writeIndex, c.wrapped, c.size, c.base);
+    auto reader = MakeEth();
+    prompt.errors.clear();
+    memory.requests.clear();
+    reader->StartRecording();
+    EXPECT_FALSE(reader->Recording()) << c.fault;
+    ASSERT_EQ(prompt.errors.size(), 1u) << c.fault;
+    EXPECT_EQ(prompt.errors[0], std::string("Чёрный Ящик №") + std::to_string(reader->Number()) + " ETH: " + c.fault +
+                                    ". Запись не начата.");
+    Run(*reader);
+    for (const auto& request : memory.requests) EXPECT_NE(request[5] & 0xF0, 0xF0) << "a read of the buffer";
+    EXPECT_FALSE(std::filesystem::exists(folder / "capture.pcap"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "capture.pcap.part"));
+  }
 }
 
 TEST_F(EthReader, StatusLinesEvery500msWhileCurrentAndIdle) {

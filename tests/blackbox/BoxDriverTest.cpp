@@ -10,20 +10,21 @@ using Reader = BoxReaderTest;
 
 TEST_F(Reader, HeaderDecidesWhetherAnythingIsRead) {
   auto reader = MakeReader();
-  reader->Poll();  // write index 0 = read index 0
-  EXPECT_EQ(memory.requests.size(), 1u);
+  reader->Poll();  // write index 0 = read index 0: the header and the guard, the head of buffer 15
+  ASSERT_EQ(memory.requests.size(), 2u);
+  EXPECT_EQ(memory.requests[1], (std::vector<uint8_t>{6, 0x80, 0xF8, 0x07, 0x00, 0x20, 8, 0xA7}));
   EXPECT_EQ(events.points, std::vector<uint32_t>{kPointGreen});
 
   SetWriteIndex(16);
   reader->Poll();
-  EXPECT_EQ(memory.requests.size(), 2u);
+  EXPECT_EQ(memory.requests.size(), 3u);
   EXPECT_EQ(events.points.back(), kPointPurple);
 
   SetWriteIndex(1);
   memory.Put(kDescriptorSegment, 4, {'X'});
   reader->Poll();
   EXPECT_EQ(events.points.back(), kPointFuchsia);
-  EXPECT_EQ(memory.requests.size(), 3u);
+  EXPECT_EQ(memory.requests.size(), 4u);
   EXPECT_EQ(reader->Descriptor().WriteIndex(), 0) << "a damaged header is not taken";
 
   memory.failReads = 1;
@@ -43,24 +44,26 @@ TEST_F(Reader, BatchesStopAt248BytesOr16AreasAndTheProbeRunsOnce) {
   reader->Poll();
   EXPECT_TRUE(reader->BatchTested());
   EXPECT_TRUE(reader->BatchSupported());
-  // The probe: 4 bytes at 0000:0000; then areas of 108 bytes, two to a request.
+  // The probe: 4 bytes at 0000:0000; then areas of 108 bytes, two to a request, and behind them
+  // the guard, the head of buffer 15.
   ASSERT_EQ(memory.Count(0xA3), 2u);
-  EXPECT_EQ(memory.requests[1], (std::vector<uint8_t>{7, 0xA3, 1, 0, 0, 0, 0, 4, 0xA8}));
-  EXPECT_EQ(memory.requests[2], (std::vector<uint8_t>{12, 0xA3, 2, 0x00, 0x00, 0x00, 0x20, 108, 0x88, 0x00, 0x00,
-                                                      0x20, 108, 0x45}));
+  const std::vector<uint8_t> probe{7, 0xA3, 1, 0, 0, 0, 0, 4, 0xA8};
+  EXPECT_EQ(memory.requests[2], probe);
+  EXPECT_EQ(memory.requests[3], (std::vector<uint8_t>{17, 0xA3, 3, 0x00, 0x00, 0x00, 0x20, 108, 0x88, 0x00, 0x00,
+                                                      0x20, 108, 0xF8, 0x07, 0x00, 0x20, 8, 0x6D}));
   EXPECT_EQ(reader->ReadIndex(), 2);
   for (int i = 0; i < 7; ++i) reader->Poll();
-  EXPECT_EQ(memory.Count(0xA3), 9u) << "the probe is not repeated";
+  EXPECT_EQ(std::count(memory.requests.begin(), memory.requests.end(), probe), 1) << "the probe is not repeated";
   EXPECT_EQ(reader->ReadIndex(), 15);
   EXPECT_EQ(reader->Lines().size(), 15u * 2) << "hex line and Modbus text of each";
 
-  // Empty records: fifteen areas of 8 bytes go in one request.
+  // Empty records: fifteen areas of 8 bytes and the guard go in one request.
   auto second = MakeReader();
   memory.requests.clear();
   for (size_t i = 0; i < 15; ++i) PutRecord(i, uint32_t(i), 35, 0, {});
   second->Poll();
   ASSERT_EQ(memory.Count(0xA3), 2u);
-  EXPECT_EQ(memory.requests.back()[2], 15);
+  EXPECT_EQ(memory.requests.back()[2], 16);
   EXPECT_EQ(second->ReadIndex(), 15);
 }
 
@@ -74,7 +77,8 @@ TEST_F(Reader, FailedBatchLosesItsRecordsFailedSingleReadIsAskedAgain) {
   EXPECT_EQ(batch->Lines().size(), 3u);
   PutRecord(3, 3, 35, 0, {4});
   SetWriteIndex(4);
-  memory.failAreas = 1;
+  memory.requests.clear();
+  memory.failAt = 1;  // the header (with the guard) answered, the batch lost
   batch->Poll();
   EXPECT_EQ(events.points.back(), kPointYellow);
   EXPECT_EQ(batch->ReadIndex(), 4) << "the batch moved the read index before it was sent";
@@ -83,23 +87,24 @@ TEST_F(Reader, FailedBatchLosesItsRecordsFailedSingleReadIsAskedAgain) {
   EXPECT_EQ(batch->Lines().size(), 3u);
 
   memory.refuseAreas = true;
+  memory.failAt = SIZE_MAX;
   auto single = MakeReader();
   memory.requests.clear();
-  memory.failReads = 0;
-  single->Poll();  // header, refused probe, four single reads
+  single->Poll();  // header, guard, refused probe, four single reads, guard again
   EXPECT_FALSE(single->BatchSupported());
-  EXPECT_EQ(memory.Count(0x80), 5u);
+  EXPECT_EQ(memory.Count(0x80), 7u);
   EXPECT_EQ(single->Lines().size(), 4u);
-  EXPECT_EQ(memory.requests[2], (std::vector<uint8_t>{6, 0x80, 0x00, 0x00, 0x00, 0x20, 11, 0xAB}));
+  EXPECT_EQ(memory.requests[3], (std::vector<uint8_t>{6, 0x80, 0x00, 0x00, 0x00, 0x20, 11, 0xAB}));
 
 }
 
 TEST_F(Reader, SingleReadFailureKeepsTheReadIndex) {
+  context.view.showText = false;
   memory.refuseAreas = true;
   for (size_t i = 0; i < 2; ++i) PutRecord(i, uint32_t(i), 35, 0, {1});
   SetWriteIndex(2);
   auto reader = MakeReader();
-  reader->Poll();  // header, probe
+  reader->Poll();  // header, guard, probe, two buffers, guard
   EXPECT_EQ(reader->ReadIndex(), 2);
   PutRecord(2, 2, 35, 0, {1});
   SetWriteIndex(3);
@@ -111,6 +116,18 @@ TEST_F(Reader, SingleReadFailureKeepsTheReadIndex) {
   reader->Poll();
   EXPECT_EQ(reader->ReadIndex(), 3);
   EXPECT_EQ(memory.requests[1], memory.requests[3]) << "the same buffer asked again";
+
+  // A guard read lost behind the buffers keeps them unread as well.
+  PutRecord(3, 3, 35, 0, {1});
+  SetWriteIndex(4);
+  memory.requests.clear();
+  memory.failAt = 2;
+  reader->Poll();
+  EXPECT_EQ(reader->ReadIndex(), 3);
+  EXPECT_EQ(reader->Lines().size(), 3u);
+  reader->Poll();
+  EXPECT_EQ(reader->ReadIndex(), 4);
+  EXPECT_EQ(reader->Lines().size(), 4u);
 }
 
 TEST_F(Reader, LineOf128BytesAndTheErrorOfSentFrames) {
@@ -144,7 +161,29 @@ TEST_F(Reader, LengthAbove128IsCutToTheBuffer) {
   ASSERT_EQ(reader->Lines().size(), 1u);
   EXPECT_NE(reader->Lines()[0].find("|L128|"), std::string::npos);
   EXPECT_EQ(reader->Lines()[0].find("EE"), std::string::npos);
-  EXPECT_EQ(memory.requests.back()[6], 136);
+  EXPECT_EQ(memory.requests[memory.requests.size() - 2][6], 136) << "the buffer, then the guard";
+  EXPECT_EQ(reader->RecordsCut(), 1u);
+}
+
+TEST_F(Reader, RingPastTheEndOfItsSegmentIsNeverRead) {
+  memory.Put(kDescriptorSegment, 30, {0x00, 0xFF});  // buffers at 2000:FF00, 16 × 136 bytes do not fit
+  PutRecord(0, 1, 35, 0, {1});
+  SetWriteIndex(1);
+  auto reader = MakeReader();
+  EXPECT_FALSE(reader->RingFits());
+  reader->Poll();
+  reader->StartRecording();
+  EXPECT_FALSE(reader->Recording());
+  EXPECT_TRUE(memory.requests.empty());
+  EXPECT_EQ(events.points, std::vector<uint32_t>{kPointPurple});
+  ASSERT_EQ(prompt.errors.size(), 1u);
+  EXPECT_EQ(prompt.errors[0],
+            "Буферы Чёрного Ящика №1 COM2 выходят за пределы сегмента (смещение FF00h): запись невозможна.");
+
+  memory.Put(kDescriptorSegment, 30, {0x80, 0xF7});  // F780h + 2176 = 10000h: up to the last byte
+  EXPECT_TRUE(MakeReader()->RingFits());
+  memory.Put(kDescriptorSegment, 30, {0x81, 0xF7});
+  EXPECT_FALSE(MakeReader()->RingFits());
 }
 
 TEST_F(Reader, SentFramesOfCode8AreSeparatedNotThoseOfCode35) {

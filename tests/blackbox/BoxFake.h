@@ -3,6 +3,7 @@
 // capture buffers, and answers to ReadMemory and ReadMemoryAreas with the right checksum. Kept
 // apart from velmor-sim on purpose: a misread layout then shows against one side or the other.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "blackbox/BoxContext.h"
+#include "blackbox/BoxDescriptor.h"
 #include "blackbox/BoxRecord.h"
+#include "blackbox/BoxWork.h"
 #include "link/LinkTransport.h"
 #include "link/Velmor_PC.h"
 
@@ -146,5 +149,72 @@ struct TBoxEvents : IBoxObserver {
   void RecordingChanged(TBoxDriver&) override { ++recordingChanges; }
   void AnalyzerFeed(TBoxDriver&, const TBoxRecord&, size_t, const std::string&) override { ++fed; }
 };
+
+// The work loop's clock in tests: sleeping moves it, and so does every exchange.
+struct TFakeClock : IWorkClock {
+  TPollPacer::Clock::time_point now{};
+  TPollPacer::Clock::time_point Now() override { return now; }
+  void SleepUntil(TPollPacer::Clock::time_point at) override { now = std::max(now, at); }
+  uint64_t Ms() const { return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count()); }
+};
+
+// A type-0 recorder (descriptor at 1000:0000, buffers at 2000:0000, found through the chain)
+// that writes record k into its ring when the fake clock reaches due[k]: ticks due[k], protocol
+// 35, received, 20 data bytes beginning with k. Requests cost the clock a round trip, and the
+// link's silences cost it their whole length.
+struct TClockedRecorder {
+  static constexpr uint16_t kDescriptor = 0x1000, kBuffers = 0x2000;
+  TBoxMemory& memory;
+  TFakeClock& clock;
+  std::chrono::milliseconds roundTrip{4};
+  std::vector<uint32_t> due;  // ascending
+  size_t written = 0;
+  size_t quiets = 0;  // times the link fell quiet
+
+  TClockedRecorder(TBoxMemory& memory, TFakeClock& clock) : memory(memory), clock(clock) {
+    memory.Put(0, 0x218, {0, 0, uint8_t(kDescriptor), uint8_t(kDescriptor >> 8)});
+    auto d = TBoxLayout::Descriptor(0, 0, "COM1");
+    d[32] = uint8_t(kBuffers);
+    d[33] = uint8_t(kBuffers >> 8);
+    memory.Put(kDescriptor, 0, d);
+  }
+  void CatchUp() {
+    for (; written < due.size() && due[written] <= clock.Ms(); ++written) {
+      const size_t buffer = written % kBoxBuffers;
+      std::vector<uint8_t> data(20, 0x5A);
+      for (size_t i = 0; i < 4; ++i) data[i] = uint8_t(written >> (8 * i));
+      memory.Put(kBuffers, uint16_t(buffer * kBoxBufferSize), TBoxLayout::Record(due[written], 35, 0, 0, data));
+      memory.Put(kDescriptor, uint16_t(14 + buffer), {uint8_t(data.size())});
+      memory.Put(kDescriptor, 13, {uint8_t((written + 1) % kBoxBuffers)});
+    }
+  }
+  static uint32_t Number(const TBoxRecord& record) {
+    return uint32_t(record.data[0] | record.data[1] << 8 | record.data[2] << 16 | record.data[3] << 24);
+  }
+};
+
+class TClockedTransport : public TBoxTransport {
+ public:
+  explicit TClockedTransport(TClockedRecorder& recorder) : TBoxTransport(recorder.memory), recorder_(recorder) {}
+  bool Send(std::span<const uint8_t> frame) override {
+    recorder_.clock.now += recorder_.roundTrip / 2;
+    recorder_.CatchUp();
+    recorder_.clock.now += recorder_.roundTrip / 2;
+    return TBoxTransport::Send(frame);
+  }
+  int Quiet(std::chrono::milliseconds silence, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    recorder_.clock.now += silence;
+    ++recorder_.quiets;
+    return 0;
+  }
+
+ private:
+  TClockedRecorder& recorder_;
+};
+
+inline void UseClockedRecorder(TControllerLink& link, TClockedRecorder& recorder) {
+  link.Settings.Attempts = 1;
+  link.SetTransportFactory([&recorder](const TLinkSettings&) { return std::make_unique<TClockedTransport>(recorder); });
+}
 
 }  // namespace vlm::test

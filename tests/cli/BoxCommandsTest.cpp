@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "../blackbox/BoxFake.h"
+#include "cli/BoxCli.h"
 #include "cli/Commands.h"
+#include "common/Numbers.h"
+#include "common/TextCodec.h"
 
 namespace vlm::cli {
 namespace {
@@ -20,9 +24,13 @@ class BoxCommandsTest : public ::testing::Test {
     if (!file.empty()) fs::remove(file);
   }
   int Run(const std::vector<std::string>& args) {
+    return Capture([&] { return RunBoxCommand(args); });
+  }
+  template <typename F>
+  int Capture(F run) {
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    const int status = RunBoxCommand(args);
+    const int status = run();
     std::fflush(stdout);
     out = ::testing::internal::GetCapturedStdout();
     err = ::testing::internal::GetCapturedStderr();
@@ -120,6 +128,44 @@ TEST_F(BoxCommandsTest, TopcapWritesExportedPdusAndNamesTheIec101Options) {
   ASSERT_EQ(bytes.size(), 24u + 16u + 52u + 1u);  // headers, tags, the frame
   EXPECT_EQ(bytes.substr(20, 4), std::string("\xFC\0\0\0", 4)) << "link type 252";
   EXPECT_FALSE(fs::exists(pcap + ".part"));
+}
+
+// The commands over the link, against a controller in the test.
+TEST_F(BoxCommandsTest, PcapOfABufferWhoseWriteIndexLiesPastItsEndFails) {
+  test::TBoxMemory memory;
+  memory.Put(0, 0x218, {0, 0, 0x00, 0x10});
+  auto d = test::TBoxLayout::Descriptor(0, 1, "ETH");
+  PutU32(&d[13], memory.linearBase);
+  PutU32(&d[17], 1000);
+  PutU32(&d[21], 50000);
+  memory.Put(0x1000, 0, d);
+  TControllerLink link;
+  test::UseBoxMemory(link, memory);
+  const fs::path capture = fs::temp_directory_path() / ("velmor_box_" + std::to_string(::getpid()) + ".pcap");
+  EXPECT_EQ(Capture([&] { return BoxPcap(link, 1, capture.string()); }), 1);
+  EXPECT_NE(err.find("индекс записи 50000 за пределами буфера (1000 байт)"), std::string::npos) << err;
+  for (const auto& request : memory.requests) EXPECT_NE(request[5] & 0xF0, 0xF0) << "a read of the buffer";
+  EXPECT_FALSE(fs::exists(capture));
+}
+
+TEST_F(BoxCommandsTest, RecordingThatLostRecordsToTheRingFails) {
+  TControllerLink link;
+  test::TBoxMemory memory;
+  test::TFakeClock clock;
+  test::TClockedRecorder recorder(memory, clock);
+  test::UseClockedRecorder(link, recorder);
+  for (uint32_t k = 0; k < 15; ++k) recorder.due.push_back(100 + 10 * k);
+  for (uint32_t k = 0; k < 40; ++k) recorder.due.push_back(1000 + k);  // faster than any poll
+  TBoxRecordArgs args;
+  args.recorder = 1;
+  args.seconds = 2;
+  args.output = Write("");
+  args.clock = &clock;
+  EXPECT_EQ(Capture([&] { return BoxRecord(link, args); }), 1);
+  EXPECT_NE(err.find("the recorder wrote over records before they were read"), std::string::npos) << err;
+  std::ifstream in(file, std::ios::binary);
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  EXPECT_NE(text.find(Utf8ToCp1251("Потеря записей")), std::string::npos) << "the gap is marked";
 }
 
 }  // namespace
