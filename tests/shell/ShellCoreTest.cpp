@@ -135,6 +135,11 @@ TEST_F(ShellFolder, FleetBackupTargetsAndNames) {
   EXPECT_EQ(FleetBackupName("", "10.0.0.3", when), "_10.0.0.3_20260201-030405.cfg");
   EXPECT_EQ(BackupFileName("A/B:C", when), "2026_02_01 03_04_05 ABC.cfg");
   EXPECT_EQ(BackupFileName("\"x*+<>?\\|y\tПС", when), "2026_02_01 03_04_05 xyПС.cfg");
+  std::string longPlace;
+  for (int i = 0; i < 200; ++i) longPlace += "Ж";  // 400 bytes: no file system takes such a name
+  const std::string cut = BackupFileName(longPlace, when);
+  EXPECT_LE(cut.size() + 4, kBackupNameLimit);
+  EXPECT_TRUE(cut.ends_with("ЖЖ.cfg")) << cut;  // cut between letters, not inside one
 
   // A controller whose address is unusable fails by itself without touching the link.
   TBackupOptions options;
