@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/IniFile.h"
 #include "model/Config.h"
 
 namespace vlm::cli {
@@ -56,6 +57,8 @@ int RunCommandLine(CLI::App& app, const std::vector<std::string>& args) {
 }
 
 int RunVelmorctl(const std::vector<std::string>& args) {
+  // A saved setting replaced by its default is said once on stderr (the program logs it).
+  const TIniReportGuard report([](const std::string& line) { std::fprintf(stderr, "velmorctl: %s\n", line.c_str()); });
   CLI::App app("Velmor configuration files, black-box recordings and controller service.", "velmorctl");
   // CLI11 on Windows would take "/x" for an option, and file names like /tmp/a.cfg or a path
   // from a script must stay positional on both systems. Subcommands inherit the setting.

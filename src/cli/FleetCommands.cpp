@@ -113,6 +113,7 @@ int BackupAllCommand(const CLI::App& command, const TFleetArgs& args) {
   if (!std::filesystem::is_directory(options.folder, ec))
     return BadInput("backup-all", "cannot create " + PathToUtf8(options.folder));
   options.jobs = args.jobs;
+  options.note = [](const std::string& note) { std::fprintf(stderr, "velmorctl: backup-all: %s\n", note.c_str()); };
   options.progress = [](const TBackupResult& r, size_t done, size_t total) {
     std::fprintf(stderr, "velmorctl: backup-all: %zu/%zu %s %s\n", done, total, r.address.c_str(),
                  r.outcome == TBackupOutcome::Failed ? "failed" : "done");

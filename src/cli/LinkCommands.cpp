@@ -48,8 +48,13 @@ int RunOnLink(const CLI::App& command, const std::function<int(TControllerLink&)
   errno = 0;
   TLinkSession session(link);
   if (!session.Opened()) {
+    // A port held by another program is refused after a bind that succeeded: errno says nothing.
+    const bool known = link.Settings.LinkMode == kLinkUdp || link.Settings.LinkMode == kLinkSerial;
+    const char* why = !known ? "unknown link mode"
+                      : errno ? std::strerror(errno)
+                              : "the port is held by another program or cannot be opened";
     std::fprintf(stderr, "velmorctl: %s: cannot open the link (%s): %s\n", command.get_name().c_str(),
-                 OpenTarget(link.Settings).c_str(), errno ? std::strerror(errno) : "unknown link mode");
+                 OpenTarget(link.Settings).c_str(), why);
     return kExitFailed;
   }
   return run(link);

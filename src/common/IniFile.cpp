@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <mutex>
+#include <utility>
 
 #include "common/DataFolder.h"
 #include "common/PathText.h"
@@ -11,6 +13,28 @@
 
 namespace vlm {
 namespace {
+
+std::mutex& ReportMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+TIniReportGuard::TReport& CurrentReport() {
+  static TIniReportGuard::TReport report;
+  return report;
+}
+
+// A decimal whole number, or a hexadecimal one after "$".
+bool ParseInteger(const std::string& text, int& value) {
+  if (text.empty()) return false;
+  const bool hex = text.size() > 1 && (text[0] == '$');
+  const char* begin = text.c_str() + (hex ? 1 : 0);
+  char* end = nullptr;
+  const long v = std::strtol(begin, &end, hex ? 16 : 10);
+  if (end == begin || *end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+  value = static_cast<int>(v);
+  return true;
+}
 
 // A line end of a CR LF file is blank too.
 constexpr std::string_view kBlanks = " \t\r";
@@ -76,14 +100,21 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
 }
 
 int TIniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
+  int value = 0;
+  return ParseInteger(ReadString(section, key, ""), value) ? value : def;
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view key, int def, TIntRange range) const {
+  if (!ValueExists(section, key)) return def;
   const std::string text = ReadString(section, key, "");
-  if (text.empty()) return def;
-  const bool hex = text.size() > 1 && (text[0] == '$');
-  const char* begin = text.c_str() + (hex ? 1 : 0);
-  char* end = nullptr;
-  const long v = std::strtol(begin, &end, hex ? 16 : 10);
-  if (end == begin || *end != '\0' || v < INT32_MIN || v > INT32_MAX) return def;
-  return static_cast<int>(v);
+  int value = 0;
+  const bool number = ParseInteger(text, value);
+  if (number && range.Contains(value)) return value;
+  ReportIniFallback(section, key, text,
+                    number ? "вне пределов " + std::to_string(range.min) + ".." + std::to_string(range.max)
+                           : std::string("не целое число"),
+                    std::to_string(def));
+  return def;
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
@@ -152,6 +183,24 @@ bool TIniFile::UpdateFile() const {
     text += "\r\n";
   }
   return WriteFileAtomically(PathFromUtf8(path_), Utf8ToCp1251(text));
+}
+
+void ReportIniFallback(std::string_view section, std::string_view key, std::string_view value,
+                       std::string_view why, std::string_view def) {
+  const std::string line = "Настройка [" + std::string(section) + "] " + std::string(key) + "=" +
+                           std::string(value) + ": " + std::string(why) + ", взято " + std::string(def);
+  std::lock_guard lock(ReportMutex());
+  if (CurrentReport()) CurrentReport()(line);
+}
+
+TIniReportGuard::TIniReportGuard(TReport report) {
+  std::lock_guard lock(ReportMutex());
+  previous_ = std::exchange(CurrentReport(), std::move(report));
+}
+
+TIniReportGuard::~TIniReportGuard() {
+  std::lock_guard lock(ReportMutex());
+  CurrentReport() = std::move(previous_);
 }
 
 }  // namespace vlm

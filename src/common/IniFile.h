@@ -2,11 +2,21 @@
 // Plain Windows-style ini file: [section], key=value, file order kept, no escaping.
 // Values are UTF-8 in memory; the file is written in CP1251 with CR LF (other programs of the
 // family read it) and read as CP1251 or UTF-8. Saving writes a temporary file and renames it.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vlm {
+
+// The values a whole-number setting may take.
+struct TIntRange {
+  int min, max;
+  bool Contains(int value) const { return value >= min && value <= max; }
+};
+// Window places and sizes the windows keep in the ini (a place may be negative on a second screen).
+inline constexpr TIntRange kWindowPlaceRange{-16384, 16384};
+inline constexpr TIntRange kWindowSizeRange{0, 16384};
 
 class TIniFile {
  public:
@@ -16,6 +26,10 @@ class TIniFile {
   std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
   // A value that is not a whole number gives the default.
   int ReadInteger(std::string_view section, std::string_view key, int def) const;
+  // A value outside the range, or one that is not a whole number, gives the default and is
+  // reported (ReportIniFallback): a hand-edited or damaged ini must neither stop the program
+  // nor reach the link as it is. The default is then what the next save writes back.
+  int ReadInteger(std::string_view section, std::string_view key, int def, TIntRange range) const;
   bool ReadBool(std::string_view section, std::string_view key, bool def) const;
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int value);
@@ -36,6 +50,26 @@ class TIniFile {
   Section& FindOrAdd(std::string_view section);
   std::string path_;
   std::vector<Section> sections_;
+};
+
+// A setting replaced by its default: "Настройка [section] key=value: <why>, взято <default>".
+// Goes to the report installed by TIniReportGuard (the program's exchange log, velmorctl's
+// stderr); dropped when there is none.
+void ReportIniFallback(std::string_view section, std::string_view key, std::string_view value,
+                       std::string_view why, std::string_view def);
+
+// Installs where the fallbacks are reported for the lifetime of the guard and then puts back the
+// one it replaced, so guards nest.
+class TIniReportGuard {
+ public:
+  using TReport = std::function<void(const std::string& line)>;
+  explicit TIniReportGuard(TReport report);
+  ~TIniReportGuard();
+  TIniReportGuard(const TIniReportGuard&) = delete;
+  TIniReportGuard& operator=(const TIniReportGuard&) = delete;
+
+ private:
+  TReport previous_;
 };
 
 }  // namespace vlm

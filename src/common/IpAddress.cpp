@@ -9,11 +9,14 @@ namespace {
 
 uint8_t PartToByte(std::string_view part, std::string_view whole) {
   part = Trim(part);
-  int value = 0;
+  unsigned value = 0;
   const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
   if (part.empty() || ec != std::errc() || end != part.data() + part.size())
     throw EConvertError("'" + std::string(whole) + "' is not a valid IP address");
-  // The program always stored the low byte of each part; keep reading old files the same way.
+  // Keeping only the low byte would send a typo such as 300 to the controller at 44.
+  if (value > 255)
+    throw EConvertError("'" + std::string(whole) + "' is not a valid IP address (" + std::string(part) +
+                        " is above 255)");
   return static_cast<uint8_t>(value);
 }
 

@@ -16,7 +16,9 @@ struct EConvertError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Splits at the first three points, trims blanks, converts each part; EConvertError otherwise.
+// Splits at the first three points, trims blanks around each part and takes each part as a
+// decimal number from 0 to 255. Anything else (a missing or empty part, a sign, 300) raises
+// EConvertError naming the text: a part above 255 must not wrap round to another controller.
 TIPAddress StrToIP(std::string_view text);
 std::string IPToStr(const TIPAddress& ip);
 

@@ -7,23 +7,29 @@ namespace {
 
 constexpr const char* kSection = "Diag";
 
+// Every whole-number key with what it may be; anything else gives the default (and is reported).
 struct TIntKey {
   const char* Name;
   int TDiagSettings::*Field;
+  TIntRange Range;
 };
 constexpr TIntKey kIntKeys[] = {
-    {"FormTop", &TDiagSettings::FormTop},       {"FormLeft", &TDiagSettings::FormLeft},
-    {"FormWidth", &TDiagSettings::FormWidth},   {"FormHeight", &TDiagSettings::FormHeight},
-    {"TreeWidth", &TDiagSettings::TreeWidth},   {"Name1Width", &TDiagSettings::Name1Width},
-    {"Name2Width", &TDiagSettings::Name2Width}, {"ListHeight", &TDiagSettings::ListHeight},
-    {"MemoWidth", &TDiagSettings::MemoWidth},
+    {"FormTop", &TDiagSettings::FormTop, kWindowPlaceRange},
+    {"FormLeft", &TDiagSettings::FormLeft, kWindowPlaceRange},
+    {"FormWidth", &TDiagSettings::FormWidth, kWindowSizeRange},
+    {"FormHeight", &TDiagSettings::FormHeight, kWindowSizeRange},
+    {"TreeWidth", &TDiagSettings::TreeWidth, kWindowSizeRange},
+    {"Name1Width", &TDiagSettings::Name1Width, kWindowSizeRange},
+    {"Name2Width", &TDiagSettings::Name2Width, kWindowSizeRange},
+    {"ListHeight", &TDiagSettings::ListHeight, kWindowSizeRange},
+    {"MemoWidth", &TDiagSettings::MemoWidth, kWindowSizeRange},
 };
 
 }  // namespace
 
 TDiagSettings LoadDiagSettings(const TIniFile& ini) {
   TDiagSettings s;
-  for (const auto& key : kIntKeys) s.*key.Field = ini.ReadInteger(kSection, key.Name, s.*key.Field);
+  for (const auto& key : kIntKeys) s.*key.Field = ini.ReadInteger(kSection, key.Name, s.*key.Field, key.Range);
   s.HighLight = ini.ReadBool(kSection, "HighLight", s.HighLight);
   s.RecentDirectory = ini.ReadString(kSection, "RecentDirectory", "");
   return s;

@@ -1,8 +1,5 @@
 #include "link/LinkSettings.h"
 
-#include <algorithm>
-#include <charconv>
-
 #include "common/IniFile.h"
 #include "platform/SerialPort.h"
 
@@ -13,10 +10,18 @@ std::string SerialDeviceName(const TLinkSettings& settings) {
   return platform::ComPortDeviceName(settings.ComPortNumber);
 }
 
+std::string LinkOpenTargetText(const TLinkSettings& s) {
+  if (s.LinkMode == kLinkSerial) return "порт " + SerialDeviceName(s);
+  if (s.LinkMode == kLinkUdp) return "сокет UDP " + IPToStr(s.SelfIP) + ":" + std::to_string(s.UdpPort);
+  return "связь: неизвестный режим " + std::to_string(s.LinkMode);
+}
+
 static TIPAddress ReadIP(const TIniFile& ini, std::string_view key) {
+  const std::string text = ini.ReadString(kLinkIniSection, key, "0.0.0.0");
   try {
-    return StrToIP(ini.ReadString(kLinkIniSection, key, "0.0.0.0"));
+    return StrToIP(text);
   } catch (const EConvertError&) {
+    ReportIniFallback(kLinkIniSection, key, text, "не IP-адрес (четыре числа 0..255 через точку)", "0.0.0.0");
     return TIPAddress{};
   }
 }
@@ -24,21 +29,19 @@ static TIPAddress ReadIP(const TIniFile& ini, std::string_view key) {
 TLinkSettings LoadLinkSettings(const TIniFile& ini) {
   TLinkSettings s;
   const auto sec = kLinkIniSection;
-  s.LinkMode = static_cast<uint8_t>(ini.ReadInteger(sec, "LinkMode", s.LinkMode));
-  s.ComPortNumber = ini.ReadInteger(sec, "ComPortNumber", s.ComPortNumber);
+  s.LinkMode = static_cast<uint8_t>(ini.ReadInteger(sec, "LinkMode", s.LinkMode, kLinkModeRange));
+  s.ComPortNumber = ini.ReadInteger(sec, "ComPortNumber", s.ComPortNumber, kComPortRange);
   s.ComPortDevice = ini.ReadString(sec, "ComPortDevice", "");
-  const int port = ini.ReadInteger(sec, "UdpPort", s.UdpPort);
-  if (port > 0 && port <= 65535) s.UdpPort = static_cast<uint16_t>(port);
-  const int oscPort = ini.ReadInteger(sec, "OscPort", s.OscPort);
-  if (oscPort > 0 && oscPort <= 65535) s.OscPort = static_cast<uint16_t>(oscPort);
+  s.UdpPort = static_cast<uint16_t>(ini.ReadInteger(sec, "UdpPort", s.UdpPort, kUdpPortRange));
+  s.OscPort = static_cast<uint16_t>(ini.ReadInteger(sec, "OscPort", s.OscPort, kUdpPortRange));
   s.SelfIP = ReadIP(ini, "SelfIP");
   s.DestIP = ReadIP(ini, "DestIP");
-  s.Attempts = ini.ReadInteger(sec, "Attempts", s.Attempts);
-  s.WaitTime = ini.ReadInteger(sec, "WaitTime", s.WaitTime);
+  s.Attempts = ini.ReadInteger(sec, "Attempts", s.Attempts, kAttemptsRange);
+  s.WaitTime = ini.ReadInteger(sec, "WaitTime", s.WaitTime, kWaitTimeRange);
   s.ShowErrors = ini.ReadInteger(sec, "ShowErrors", 0) != 0;
   s.CheckAnswerSum = ini.ReadInteger(sec, "CheckAnswerSum", 1) != 0;
-  s.WriteWindow = std::clamp(ini.ReadInteger(sec, "WriteWindow", s.WriteWindow), 1, 32);
-  s.ReadWindow = std::clamp(ini.ReadInteger(sec, "ReadWindow", s.ReadWindow), 1, 32);
+  s.WriteWindow = ini.ReadInteger(sec, "WriteWindow", s.WriteWindow, kWriteWindowRange);
+  s.ReadWindow = ini.ReadInteger(sec, "ReadWindow", s.ReadWindow, kWriteWindowRange);
   return s;
 }
 

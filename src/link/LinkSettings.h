@@ -6,11 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/IniFile.h"
 #include "common/IpAddress.h"
 
 namespace vlm {
-
-class TIniFile;
 
 
 enum : uint8_t { kLinkSerial = 0, kLinkUdp = 1 };
@@ -40,8 +39,21 @@ struct TLinkSettings {
 // ("/dev/ttyS<n-1>", "\\\\.\\COM<n>").
 std::string SerialDeviceName(const TLinkSettings& settings);
 
-// Section "Velmor" of the program's ini. Unreadable values keep their defaults: a damaged ini
-// must not stop the program from starting.
+// What each whole-number setting may be; the settings dialog offers the same.
+inline constexpr TIntRange kLinkModeRange{kLinkSerial, kLinkUdp};
+inline constexpr TIntRange kComPortRange{1, 99};
+inline constexpr TIntRange kUdpPortRange{1, 65535};
+inline constexpr TIntRange kAttemptsRange{1, 100};
+inline constexpr TIntRange kWaitTimeRange{10, 10000};  // ms
+inline constexpr TIntRange kWriteWindowRange{1, 32};
+
+// What opening the link needs, in the windows' words: "сокет UDP 0.0.0.0:208", "порт COM1"
+// ("порт /dev/ttyS0"), "связь: неизвестный режим 7".
+std::string LinkOpenTargetText(const TLinkSettings& settings);
+
+// Section "Velmor" of the program's ini. A value that is unreadable or out of its range gives
+// the default and is reported (ReportIniFallback): a damaged ini must not stop the program from
+// starting, nor reach the link as it is (LinkMode=7 opens nothing, Attempts=-5 tries nothing).
 inline constexpr std::string_view kLinkIniSection = "Velmor";
 TLinkSettings LoadLinkSettings(const TIniFile& ini);
 void SaveLinkSettings(TIniFile& ini, const TLinkSettings& settings);

@@ -27,6 +27,15 @@ std::string ResetStatusText(const TIPAddress& address) {
   return "Выдана команда перезагрузки в контроллер " + IPToStr(address);
 }
 
+std::string ResetFailedText(const TControllerLink& link) {
+  const TLinkSettings& s = link.Settings;
+  std::string why;
+  if (link.LastFailure == TLinkFailure::Busy) why = "связь занята другим обменом";
+  else if (link.LastFailure == TLinkFailure::NotOpen) why = "не открывается " + LinkOpenTargetText(s);
+  else why = "ошибка при передаче запроса";
+  return "Команда перезагрузки в контроллер " + IPToStr(s.DestIP) + " не выдана: " + why;
+}
+
 TPlace FleeFromPointer(TPlace place, int width, int height, int x, int y, int clientWidth, int clientHeight) {
   const int r = width / 2;
   const int dx = r - x, dy = r - y;

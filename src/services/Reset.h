@@ -8,9 +8,12 @@
 
 namespace vlm {
 
-// Opens the link, sends the reset (no answer comes) and closes the link.
+// Opens the link, sends the reset (no answer comes) and closes the link. False when the request
+// could not be sent (the link did not open, the send failed); link.LastFailure says which.
 bool SendReset(TControllerLink& link);
 std::string ResetStatusText(const TIPAddress& address);
+// What the window shows instead when SendReset failed: that no command went out, and why.
+std::string ResetFailedText(const TControllerLink& link);
 
 struct TPlace {
   int Left = 0, Top = 0;

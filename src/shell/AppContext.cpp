@@ -24,11 +24,12 @@ void TAppContext::LoadSettings() {
   const TIniFile ini(PathToUtf8(IniPath()));
   Link.Settings = LoadLinkSettings(ini);
   TMainSettings d;
-  Main.FormTop = ini.ReadInteger(kSection, "FormTop", d.FormTop);
-  Main.FormLeft = ini.ReadInteger(kSection, "FormLeft", d.FormLeft);
-  Main.FormWidth = ini.ReadInteger(kSection, "FormWidth", d.FormWidth);
-  Main.FormHeight = ini.ReadInteger(kSection, "FormHeight", d.FormHeight);
-  Main.TreeWidth = ini.ReadInteger(kSection, "TreeWidth", d.TreeWidth);
+  Main.FormTop = ini.ReadInteger(kSection, "FormTop", d.FormTop, kWindowPlaceRange);
+  Main.FormLeft = ini.ReadInteger(kSection, "FormLeft", d.FormLeft, kWindowPlaceRange);
+  Main.FormWidth = ini.ReadInteger(kSection, "FormWidth", d.FormWidth, kWindowSizeRange);
+  Main.FormHeight = ini.ReadInteger(kSection, "FormHeight", d.FormHeight, kWindowSizeRange);
+  // The window itself keeps the tree between 58 and 350 pixels; this only refuses nonsense.
+  Main.TreeWidth = ini.ReadInteger(kSection, "TreeWidth", d.TreeWidth, kWindowSizeRange);
   Main.TreeWidthKnown = ini.ValueExists(kSection, "TreeWidth");
   Main.BackupEnable = ini.ReadBool(kSection, "BackupEnable", d.BackupEnable);
   Main.RecentDirectory = ini.ReadString(kSection, "RecentDirectory", d.RecentDirectory);

@@ -4,13 +4,12 @@
 #include <filesystem>
 #include <string>
 
+#include "common/IniFile.h"
 #include "link/ExchangeLog.h"
 #include "link/Velmor_PC.h"
 #include "model/Config.h"
 
 namespace vlm {
-
-class TIniFile;
 
 // The main window's own keys of section "Velmor" (the link's keys belong to the link).
 struct TMainSettings {
@@ -37,10 +36,16 @@ class TAppContext {
 
   std::filesystem::path IniPath() const;
   std::filesystem::path IpListPath() const;
-  // Every key of section "Velmor": missing keys give the defaults.
+  // Every key of section "Velmor": missing keys give the defaults; a value out of its range
+  // gives the default too, with a line in the exchange log (the next save writes the default).
   void LoadSettings();
   // False when the ini cannot be written (the old file stays).
   bool SaveSettings() const;
+
+ private:
+  // Settings replaced by their defaults, here and in the windows' own sections, are told in
+  // the exchange log.
+  TIniReportGuard iniReport_{[this](const std::string& line) { Log.AddLine(line); }};
 };
 
 }  // namespace vlm

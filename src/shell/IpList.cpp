@@ -1,8 +1,9 @@
 #include "shell/IpList.h"
 
 #include "common/IniFile.h"
-#include "common/Trim.h"
+#include "common/IpAddress.h"
 #include "common/PathText.h"
+#include "common/Trim.h"
 
 namespace vlm {
 
@@ -21,6 +22,15 @@ std::string IniKey(const std::string& place) {
 }
 
 }  // namespace
+
+bool TIpRow::AddressValid() const {
+  try {
+    StrToIP(address);
+    return true;
+  } catch (const EConvertError&) {
+    return false;
+  }
+}
 
 void TIpList::Load(const std::filesystem::path& ini) {
   rows.clear();

@@ -1,7 +1,8 @@
 #pragma once
 // The list of known controllers kept in "IPList.ini" (section "IPList", place = address), and
-// the row operations of the settings dialog. Addresses stay texts as typed; StrToIP and IPToStr
-// (link/LinkSettings.h) convert them.
+// the row operations of the settings dialog. Addresses stay texts as typed (the list is saved as
+// it was written); StrToIP and IPToStr (common/IpAddress.h) convert them, and a row whose text is
+// not an address is never used to reach a controller.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@ namespace vlm {
 struct TIpRow {
   std::string address;
   std::string place;
+  // Four numbers 0..255: a row typed as 127.0.0.304 must not reach the controller at .48.
+  bool AddressValid() const;
 };
 
 class TIpList {

@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/LinkCli.h"
+#include "platform/UdpSocket.h"
 
 namespace vlm::cli {
 namespace {
@@ -44,6 +45,7 @@ TEST_F(CommandLineTest, BadUsageIsStatus2WithTheReasonAndWhereHelpIs) {
   // Link options are checked before any link is opened.
   for (const std::vector<std::string>& line :
        {std::vector<std::string>{"--port", "0", "ls"}, {"--port", "x", "ls"}, {"--ip", "1.2.3", "ls"},
+        {"--ip", "127.0.0.300", "reset"}, {"--self", "10.0.256.1", "ls"},
         {"--wait", "0", "ls"}, {"--attempts", "101", "ls"}, {"--ip", "ls"}, {"peek", "zz:1", "4"},
         {"poke", "1:2"}, {"read-config"}, {"get"}, {"ls", "a", "b"}}) {
     SCOPED_TRACE(line[0] + " " + line[1 % line.size()]);
@@ -51,6 +53,18 @@ TEST_F(CommandLineTest, BadUsageIsStatus2WithTheReasonAndWhereHelpIs) {
     EXPECT_TRUE(err.starts_with("velmorctl: ")) << err;
     EXPECT_TRUE(out.empty());
   }
+}
+
+// A reset that cannot go out fails with the reason: here the PC's port is held by another program.
+TEST_F(CommandLineTest, ResetOnAPortHeldElsewhereFailsWithTheReason) {
+  platform::TUdpSocket holder;
+  ASSERT_EQ(holder.Open({127, 0, 0, 1}, 0), "");
+  const std::string port = std::to_string(holder.LocalPort());
+  EXPECT_EQ(Run({"--self", "127.0.0.1", "--ip", "127.0.0.2", "--port", port, "--wait", "20", "reset"}), 1);
+  EXPECT_NE(err.find("velmorctl: reset: cannot open the link (UDP 127.0.0.1:" + port +
+                     "): the port is held by another program or cannot be opened\n"),
+            std::string::npos)
+      << err;
 }
 
 // A group of another subsystem adds a controller command: the link options in front reach it.

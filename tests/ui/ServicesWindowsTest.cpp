@@ -316,6 +316,20 @@ void ServicesWindowsTest::ResetButtonFleesAndResetsWithCtrl() {
   for (int i = 0; i < 60 && form.isVisible(); ++i) form.TimerStatusTimer();
   QCOMPARE(form.LabelStatus()->text(), QString());
   QVERIFY(!form.isVisible());  // closed because the setting is on
+
+  // An address of no interface of this PC: nothing goes out, the window says so and stays.
+  TControllerLink unbound;
+  unbound.Settings = link_.Settings;
+  unbound.Settings.SelfIP = {192, 0, 2, 1};
+  TFormReset failing(unbound, closeReset);
+  failing.show();
+  QTest::mouseClick(failing.Image(), Qt::LeftButton, Qt::ControlModifier, QPoint(83, 83));
+  QCOMPARE(failing.LabelStatus()->text(),
+           QString("Команда перезагрузки в контроллер 127.0.0.5 не выдана: не открывается сокет UDP 192.0.2.1:%1")
+               .arg(link_.Settings.UdpPort));
+  failing.TimerStatus()->stop();
+  for (int i = 0; i < 200 && !failing.LabelStatus()->text().isEmpty(); ++i) failing.TimerStatusTimer();
+  QVERIFY(failing.isVisible());
 }
 
 void ServicesWindowsTest::MainWindowButtonsAndResetAfterWrite() {

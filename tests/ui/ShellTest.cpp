@@ -112,6 +112,8 @@ void ShellTest::OptionsRoundTripAndCancel() {
   seed.rows = {{"192.168.1.5", "Подстанция 7"}};
   QVERIFY(seed.Save(ini));
 
+  ScriptedPrompt prompt;
+  PromptGuard guard(prompt);
   TOptionsDlg dlg(ini);
   QCOMPARE(dlg.windowTitle(), QString("Конфигуратор ВЕЛМОР - Настройка"));
   TOptionValues v;
@@ -122,21 +124,26 @@ void ShellTest::OptionsRoundTripAndCancel() {
   QCOMPARE(dlg.PlaceOf(v.link.DestIP), QString("Подстанция 7"));
   QVERIFY(dlg.findChild<QRadioButton*>("RadioButtonNet")->isChecked());
 
-  dlg.findChild<QLineEdit*>("b3")->setText("300");
+  dlg.findChild<QLineEdit*>("b3")->setText("77");
   dlg.findChild<QRadioButton*>("RadioButtonCom")->setChecked(true);
   const TOptionValues edited = dlg.Values();
-  QCOMPARE(edited.link.DestIP[2], uint8_t(44));
+  QCOMPARE(edited.link.DestIP[2], uint8_t(77));
   QCOMPARE(int(edited.link.LinkMode), 0);
   QCOMPARE(edited.link.Attempts, 7);
 
-  // Add the edited address, save, and a new dialog (a restart) sees it.
+  // A part above 255 is not added to the list (it would reach another controller).
   dlg.findChild<QLineEdit*>("EditPlace")->setText("Новая");
+  dlg.findChild<QLineEdit*>("b3")->setText("300");
+  dlg.SpeedButtonAddClick();
+  QCOMPARE(prompt.errors, std::vector<std::string>{"'300' не является числом от 0 до 255"});
+  QCOMPARE(dlg.IpList().rows.size(), size_t(1));
+  // Add the edited address, save, and a new dialog (a restart) sees it.
+  dlg.findChild<QLineEdit*>("b3")->setText("77");
   dlg.SpeedButtonAddClick();
   dlg.SpeedButtonSaveClick();
   TOptionsDlg restarted(ini);
   QCOMPARE(restarted.IpList().rows.size(), size_t(2));
-  // "Добавить в список" keeps the field texts as typed.
-  QCOMPARE(restarted.IpList().rows[1].address, std::string("192.168.300.5"));
+  QCOMPARE(restarted.IpList().rows[1].address, std::string("192.168.77.5"));
 
   // Cancel after "Выбрать из списка" leaves the values as they were.
   TOptionValues kept = v;
@@ -177,6 +184,29 @@ void ShellTest::OptionsRefuseAnEmptyAddressAndNameTheUdpPort() {
   QVERIFY(!dlg.Run(kept));
   QVERIFY(stayedOpen);
   QCOMPARE(prompt.errors, std::vector<std::string>{"'' не является целым числом"});
+  QCOMPARE(kept.link.DestIP, v.link.DestIP);
+
+  // 300 in an address field is refused as well; so is a list row typed as 10.0.0.304, and a
+  // double click on it neither takes it nor applies the dialog.
+  prompt.errors.clear();
+  TIpList list;
+  list.rows = {{"10.0.0.304", "Опечатка"}};
+  QVERIFY(list.Save(dir.filePath("IPList.ini").toStdString()));
+  dlg.SpeedButtonLoadClick();
+  QCOMPARE(grid->item(0, 0)->foreground().color(), QColor(255, 0, 0));
+  bool accepted = true;
+  QTimer::singleShot(0, &dlg, [&] {
+    dlg.findChild<QLineEdit*>("a4")->setText("300");
+    dlg.findChild<QPushButton*>("ButtonOK")->click();
+    dlg.findChild<QLineEdit*>("a4")->setText("1");
+    emit grid->cellDoubleClicked(0, 0);
+    accepted = !dlg.isVisible();
+    dlg.findChild<QPushButton*>("CancelBtn")->click();
+  });
+  QVERIFY(!dlg.Run(kept));
+  QVERIFY(!accepted);
+  QCOMPARE(prompt.errors, (std::vector<std::string>{"'300' не является числом от 0 до 255",
+                                                    "'10.0.0.304' не является IP-адресом"}));
   QCOMPARE(kept.link.DestIP, v.link.DestIP);
 }
 

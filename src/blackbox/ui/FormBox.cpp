@@ -453,12 +453,12 @@ void TFormBox::BuildMenus() {
 void TFormBox::LoadSettings() {
   const TIniFile ini(PathToUtf8(SettingsIniPath()));
   TBoxSettings& s = settings_;
-  s.FormTop = ini.ReadInteger(kSection, "FormTop", s.FormTop);
-  s.FormLeft = ini.ReadInteger(kSection, "FormLeft", s.FormLeft);
-  s.FormWidth = ini.ReadInteger(kSection, "FormWidth", s.FormWidth);
-  s.FormHeight = ini.ReadInteger(kSection, "FormHeight", s.FormHeight);
-  s.TreeWidth = ini.ReadInteger(kSection, "TreeWidth", s.TreeWidth);
-  s.TreeHeight = ini.ReadInteger(kSection, "TreeHeight", s.TreeHeight);
+  s.FormTop = ini.ReadInteger(kSection, "FormTop", s.FormTop, kWindowPlaceRange);
+  s.FormLeft = ini.ReadInteger(kSection, "FormLeft", s.FormLeft, kWindowPlaceRange);
+  s.FormWidth = ini.ReadInteger(kSection, "FormWidth", s.FormWidth, kWindowSizeRange);
+  s.FormHeight = ini.ReadInteger(kSection, "FormHeight", s.FormHeight, kWindowSizeRange);
+  s.TreeWidth = ini.ReadInteger(kSection, "TreeWidth", s.TreeWidth, kWindowSizeRange);
+  s.TreeHeight = ini.ReadInteger(kSection, "TreeHeight", s.TreeHeight, kWindowSizeRange);
   s.Decoding = ini.ReadBool(kSection, "Decoding", s.Decoding);
   s.Color = ini.ReadBool(kSection, "Color", s.Color);
   s.Hex = ini.ReadBool(kSection, "Hex", s.Hex);

@@ -65,7 +65,8 @@ TFormReset::TFormReset(TControllerLink& link, bool& closeReset, QWidget* parent)
   connect(checkClose_, &QCheckBox::toggled, this, [this](bool on) { closeReset_ = on; });
   labelStatus_ = new QLabel(this);
   labelStatus_->setObjectName("LabelStatus");
-  labelStatus_->setGeometry(10, 368, 380, 20);
+  labelStatus_->setGeometry(10, 362, 380, 34);  // two lines: a failure says why
+  labelStatus_->setWordWrap(true);
   timer_ = new QTimer(this);
   timer_->setObjectName("TimerStatus");
   timer_->setInterval(50);
@@ -80,8 +81,11 @@ void TFormReset::showEvent(QShowEvent* event) {
 }
 
 void TFormReset::Image1MouseDown() {
-  RunGuarded([&] { SendReset(link_); });
-  countdown_.Start(ResetStatusText(link_.Settings.DestIP));
+  sent_ = false;
+  RunGuarded([&] { sent_ = SendReset(link_); });
+  // A command that did not go out is said so in red, and the window stays for another try.
+  countdown_.Start(sent_ ? ResetStatusText(link_.Settings.DestIP) : ResetFailedText(link_));
+  labelStatus_->setStyleSheet(sent_ ? QString() : QString("color: red"));
   labelStatus_->setText(QString::fromStdString(countdown_.Text()));
   timer_->start();
 }
@@ -91,7 +95,7 @@ void TFormReset::TimerStatusTimer() {
   labelStatus_->setText(QString::fromStdString(countdown_.Text()));
   if (running) return;
   timer_->stop();
-  if (closeReset_) accept();
+  if (closeReset_ && sent_) accept();
 }
 
 }  // namespace vlm

@@ -56,6 +56,7 @@ class TFormReset : public QDialog {
   QCheckBox* checkClose_;
   QTimer* timer_;
   TStatusCountdown countdown_;
+  bool sent_ = false;  // whether the last press sent the command
 };
 
 }  // namespace vlm

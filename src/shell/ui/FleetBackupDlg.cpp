@@ -115,6 +115,7 @@ void TFormFleetBackup::Start() {
   // One controller at a time on the window's thread: the link lets the window run while it waits.
   options.pump = [] { QCoreApplication::processEvents(); };
   const TDateTime when = Now();
+  const TBackupFolder folder(folder_);  // listed once for the whole run
   for (size_t i = 0; i < targets_.size(); ++i) {
     grid_->setItem(static_cast<int>(i), 4, new QTableWidgetItem("читается..."));
     QCoreApplication::processEvents();
@@ -124,7 +125,7 @@ void TFormFleetBackup::Start() {
       r.address = targets_[i].address;
       r.outcome = TBackupOutcome::Stopped;
     } else {
-      r = BackupController(targets_[i], options, when);
+      r = BackupController(targets_[i], options, when, folder);
     }
     results_[i] = r;
     ShowResult(r, i);

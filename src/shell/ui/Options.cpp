@@ -1,6 +1,7 @@
 #include "shell/ui/Options.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -77,7 +78,8 @@ void TOptionsDlg::AddressFields(const char* prefix, QLineEdit* fields[4], QWidge
   for (int i = 0; i < 4; ++i) {
     fields[i] = new QLineEdit(parent);
     fields[i]->setObjectName(QString("%1%2").arg(prefix).arg(i + 1));
-    fields[i]->setValidator(new QIntValidator(0, 99999, fields[i]));
+    // Typing stops at three digits; a value such as 300 is refused when the dialog is applied.
+    fields[i]->setValidator(new QIntValidator(0, 255, fields[i]));
     fields[i]->setMaximumWidth(48);
   }
 }
@@ -94,7 +96,7 @@ QWidget* TOptionsDlg::BuildLinkBox() {
   g->addWidget(new QLabel("Номер COM-порта ПЭВМ", box), 2, 0);
   comEdit_ = new QSpinBox(box);
   comEdit_->setObjectName("ComEdit");
-  comEdit_->setRange(1, 99);
+  comEdit_->setRange(kComPortRange.min, kComPortRange.max);
   g->addWidget(comEdit_, 2, 1, Qt::AlignLeft);
 
   auto addressRow = [&](int row, const QString& text, const char* prefix, QLineEdit** fields,
@@ -152,8 +154,7 @@ QWidget* TOptionsDlg::BuildListBox() {
   grid_->setMinimumWidth(122 + 224 + 2 * grid_->frameWidth() + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] {
-    SpeedButtonSetClick();
-    accept();
+    if (TakeListRow()) accept();
   });
   popupIp_ = new QMenu(grid_);
   popupIp_->setObjectName("PopupMenuIP");
@@ -199,10 +200,10 @@ QWidget* TOptionsDlg::BuildExchangeBox() {
   checkBackup_->setObjectName("CheckBoxBackup");
   spinAttempts_ = new QSpinBox(box);
   spinAttempts_->setObjectName("SpinEditAttempts");
-  spinAttempts_->setRange(1, 100);
+  spinAttempts_->setRange(kAttemptsRange.min, kAttemptsRange.max);
   spinWait_ = new QSpinBox(box);
   spinWait_->setObjectName("SpinEditWait");
-  spinWait_->setRange(10, 10000);
+  spinWait_->setRange(kWaitTimeRange.min, kWaitTimeRange.max);
   g->addWidget(checkMess_, 0, 0, 1, 2);
   g->addWidget(checkBackup_, 1, 0, 1, 2);
   g->addWidget(new QLabel("Число попыток обмена", box), 2, 0);
@@ -256,18 +257,20 @@ TOptionValues TOptionsDlg::Values() const {
   return v;
 }
 
-bool TOptionsDlg::AddressesConvert() {
-  for (QLineEdit* const* fields : {a_, b_})
-    for (int i = 0; i < 4; ++i) {
-      bool ok = false;
-      fields[i]->text().trimmed().toInt(&ok);
-      if (ok) continue;
-      fields[i]->setFocus();
-      ShowError("'" + fields[i]->text().toStdString() + "' не является целым числом");
-      return false;
-    }
+bool TOptionsDlg::AddressConverts(QLineEdit* const fields[4]) {
+  for (int i = 0; i < 4; ++i) {
+    bool ok = false;
+    const int value = fields[i]->text().trimmed().toInt(&ok);
+    if (ok && value >= 0 && value <= 255) continue;
+    fields[i]->setFocus();
+    const std::string text = "'" + fields[i]->text().toStdString() + "'";
+    ShowError(ok ? text + " не является числом от 0 до 255" : text + " не является целым числом");
+    return false;
+  }
   return true;
 }
+
+bool TOptionsDlg::AddressesConvert() { return AddressConverts(a_) && AddressConverts(b_); }
 
 void TOptionsDlg::done(int result) {
   if (result == QDialog::Accepted && !AddressesConvert()) return;
@@ -296,8 +299,15 @@ void TOptionsDlg::GridToList() {
 void TOptionsDlg::ListToGrid(int current) {
   grid_->setRowCount(static_cast<int>(list_.rows.size()));
   for (int r = 0; r < grid_->rowCount(); ++r) {
-    grid_->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(list_.rows[r].address)));
-    grid_->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(list_.rows[r].place)));
+    const TIpRow& row = list_.rows[r];
+    auto* address = new QTableWidgetItem(QString::fromStdString(row.address));
+    // A row that is not an address stays in the list as written, marked, and is never used.
+    if (!row.address.empty() && !row.AddressValid()) {
+      address->setForeground(QColor(255, 0, 0));
+      address->setToolTip("Неверный IP-адрес: строка не используется");
+    }
+    grid_->setItem(r, 0, address);
+    grid_->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(row.place)));
   }
   if (current >= 0 && current < grid_->rowCount()) grid_->setCurrentCell(current, 0);
 }
@@ -314,23 +324,27 @@ void TOptionsDlg::ButtonGetIPClick() {
   labelHostIp_->setText("IP адрес: " + QString::fromStdString(IPToStr(pcIp_)));
 }
 
-void TOptionsDlg::SpeedButtonSetClick() {
+void TOptionsDlg::SpeedButtonSetClick() { TakeListRow(); }
+
+bool TOptionsDlg::TakeListRow() {
   GridToList();
   const int row = CurrentRow();
-  if (row < 0 || row >= static_cast<int>(list_.rows.size())) return;
+  if (row < 0 || row >= static_cast<int>(list_.rows.size())) return false;
   TIPAddress ip{};
   try {
     ip = StrToIP(list_.rows[row].address);
   } catch (const EConvertError&) {
     if (!list_.rows[row].address.empty())
       ShowError("'" + list_.rows[row].address + "' не является IP-адресом");
-    return;
+    return false;
   }
   SetAddress(b_, ip);
   editPlace_->setText(QString::fromStdString(list_.rows[row].place));
+  return true;
 }
 
 void TOptionsDlg::SpeedButtonAddClick() {
+  if (!AddressConverts(b_)) return;
   GridToList();
   QStringList parts;
   for (auto* field : b_) parts << field->text();
@@ -376,6 +390,7 @@ namespace vlm {
 // Every controller of the list as the grid shows it now, each with the link settings of the
 // dialog's fields and its own section in the list file.
 void TOptionsDlg::ActionBackupAllExecute() {
+  if (!AddressesConvert()) return;
   GridToList();
   const auto targets = BackupTargets(list_, TIniFile(PathToUtf8(ipListPath_)), Values().link);
   if (targets.empty()) {

@@ -53,11 +53,15 @@ class TOptionsDlg : public QDialog {
   void ActionBackupAllExecute();
 
  protected:
-  // "Применить" with an address field that is not a number shows the conversion error and keeps
-  // the dialog open: the settings keep their previous values.
+  // "Применить" with an address field that is not a number from 0 to 255 shows the error and
+  // keeps the dialog open: the settings keep their previous values.
   void done(int result) override;
 
  private:
+  // Takes the current row into the controller's fields; false when the row holds no address (a
+  // bad one is reported) and nothing is taken.
+  bool TakeListRow();
+  bool AddressConverts(QLineEdit* const fields[4]);  // reports the first bad field
   bool AddressesConvert();
   TLinkSettings filled_;  // what FillFrom got: the base of Values()
   QWidget* BuildLinkBox();
