@@ -145,7 +145,7 @@ class TSharedUdpTransport : public ILinkTransport {
       if (Clock::now() >= deadline) return {};
       if (!port_->Next(dest_, std::min(deadline, nextPump), answer)) continue;
       const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
-      if (verdict == TAnswerVerdict::Ignore) continue;
+      if (verdict == TAnswerVerdict::Ignore || verdict == TAnswerVerdict::Echo) continue;
       const size_t n = std::min(answer.size(), into.size());
       std::copy_n(answer.data(), n, into.data());
       return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
