@@ -15,6 +15,7 @@
 #include "ports/ui/ReaddrFrames.h"
 #include "shell/AppContext.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/ui/LinkWait.h"
 #include "shell/ui/QtPrompt.h"
 
 int main(int argc, char** argv) {
@@ -34,9 +35,9 @@ int main(int argc, char** argv) {
   vlm::RegisterReaddrFrames();
 
   vlm::TAppContext context;
-  // While the link waits for an answer the window stays alive (the busy guard of the link keeps
-  // a timer or click from starting a second exchange).
-  context.Link.SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+  // While the link waits for an answer the windows stay alive, but nothing that starts an
+  // exchange or frees what one uses runs inside the wait (shell/ui/LinkWait.h).
+  vlm::InstallLinkWaitGuard(context.Link);
   vlm::TFormVLM form(context);
   const auto services = vlm::AttachServiceWindows(form, context);
   form.show();

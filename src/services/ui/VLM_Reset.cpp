@@ -80,7 +80,7 @@ void TFormReset::showEvent(QShowEvent* event) {
 }
 
 void TFormReset::Image1MouseDown() {
-  RunGuarded([&] { SendReset(link_); });
+  if (!RunExclusive(busy_, [&] { SendReset(link_); })) return;
   countdown_.Start(ResetStatusText(link_.Settings.DestIP));
   labelStatus_->setText(QString::fromStdString(countdown_.Text()));
   timer_->start();
