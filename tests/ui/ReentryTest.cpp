@@ -173,6 +173,7 @@ void ReentryTest::BoxScanDuringAPollRunsAfterIt() {
   TFormBox* box = OpenBox();
   QVERIFY(box);
   auto* tree = box->findChild<QTreeWidget*>("TreeBoxes");
+  tree->setCurrentItem(tree->topLevelItem(0));  // the current reader is polled
   Mark(tree);
   line_.user = [box] { Click(box->findChild<QToolButton*>("ImageScan")); };
   box->TimerWorkTimer();
@@ -189,10 +190,12 @@ void ReentryTest::BoxScanDuringAPollRunsAfterIt() {
 void ReentryTest::BoxDialogOpenedDuringAPollLeavesThePollingOn() {
   TFormBox* box = BoxWindow(form_.get());
   QVERIFY(box && box->isVisible());
+  auto* tree = box->findChild<QTreeWidget*>("TreeBoxes");
+  tree->setCurrentItem(tree->topLevelItem(0));
   uint64_t polled = 0;
   box->ShowAbout = [&] {
     const uint64_t before = ctx_->Link.Counters().answers;
-    QTest::qWaitFor([&] { return ctx_->Link.Counters().answers >= before + 5; }, 5000);
+    (void)QTest::qWaitFor([&] { return ctx_->Link.Counters().answers >= before + 5; }, 5000);
     polled = ctx_->Link.Counters().answers - before;
   };
   line_.user = [box] { Click(box->findChild<QToolButton*>("ImageLogo")); };
