@@ -99,7 +99,9 @@ class ReentryTest : public QObject {
   void ProgramEndClosesTheOpenWindows();
 
  private:
+  // The black box shown and scanned (opened by its button when it is not).
   TFormBox* OpenBox();
+  TFormDiag* OpenDiag();
   // Marks the first item of a tree: a scan rebuilds the tree and the mark is gone.
   static void Mark(QTreeWidget* tree) { tree->topLevelItem(0)->setData(0, kMark, 1); }
   static bool Marked(QTreeWidget* tree) { return tree->topLevelItemCount() > 0 && tree->topLevelItem(0)->data(0, kMark).isValid(); }
@@ -162,11 +164,22 @@ void ReentryTest::cleanupTestCase() {
 }
 
 TFormBox* ReentryTest::OpenBox() {
-  Click(form_->findChild<QToolButton*>("ButtonBox"));
+  if (!BoxWindow(form_.get()) || !BoxWindow(form_.get())->isVisible()) Click(form_->findChild<QToolButton*>("ButtonBox"));
   TFormBox* box = BoxWindow(form_.get());
   auto* tree = box ? box->findChild<QTreeWidget*>("TreeBoxes") : nullptr;
   if (!tree || !QTest::qWaitFor([&] { return tree->topLevelItemCount() > 0; }, 10000)) return nullptr;
   return box;
+}
+
+TFormDiag* ReentryTest::OpenDiag() {
+  auto* diag = form_->findChild<TFormDiag*>("FormDiag");
+  if (!diag) {
+    diag = new TFormDiag(ctx_->Link, form_.get());
+    diag->setWindowFlag(Qt::Window);
+  }
+  diag->show();
+  auto* tree = diag->findChild<QTreeWidget*>("TreeView1");
+  return QTest::qWaitFor([&] { return tree->topLevelItemCount() > 0; }, 10000) ? diag : nullptr;
 }
 
 void ReentryTest::BoxScanDuringAPollRunsAfterIt() {
@@ -188,8 +201,8 @@ void ReentryTest::BoxScanDuringAPollRunsAfterIt() {
 // The logo opens the modal About box: opened from inside a wait it would hold the link busy and
 // stop every poll while it is open.
 void ReentryTest::BoxDialogOpenedDuringAPollLeavesThePollingOn() {
-  TFormBox* box = BoxWindow(form_.get());
-  QVERIFY(box && box->isVisible());
+  TFormBox* box = OpenBox();
+  QVERIFY(box);
   auto* tree = box->findChild<QTreeWidget*>("TreeBoxes");
   tree->setCurrentItem(tree->topLevelItem(0));
   uint64_t polled = 0;
@@ -206,7 +219,8 @@ void ReentryTest::BoxDialogOpenedDuringAPollLeavesThePollingOn() {
 }
 
 void ReentryTest::BoxEscapeDuringAPollClosesAfterItAsTheClosing() {
-  TFormBox* box = BoxWindow(form_.get());
+  TFormBox* box = OpenBox();
+  QVERIFY(box);
   auto* tree = box->findChild<QTreeWidget*>("TreeBoxes");
   tree->setCurrentItem(tree->topLevelItem(0));
   Click(box->findChild<QToolButton*>("SpeedButtonRec"));
@@ -225,11 +239,9 @@ void ReentryTest::BoxEscapeDuringAPollClosesAfterItAsTheClosing() {
 }
 
 void ReentryTest::DiagRescanDuringARefreshRunsAfterIt() {
-  auto* diag = new TFormDiag(ctx_->Link, form_.get());
-  diag->setWindowFlag(Qt::Window);
-  diag->show();
+  TFormDiag* diag = OpenDiag();
+  QVERIFY(diag);
   auto* tree = diag->findChild<QTreeWidget*>("TreeView1");
-  QTRY_VERIFY_WITH_TIMEOUT(tree->topLevelItemCount() > 0, 10000);
   diag->SelectObject(FindByPath(diag->Session().Context(), *diag->Session().Root, "Процессор.Порт 2"));
   Mark(tree);
   line_.user = [diag] { Click(diag->findChild<QToolButton*>("ButtonScan")); };
@@ -242,7 +254,7 @@ void ReentryTest::DiagRescanDuringARefreshRunsAfterIt() {
 }
 
 void ReentryTest::DiagEscapeStopsTheViewAndWritesTheSettings() {
-  auto* diag = form_->findChild<TFormDiag*>("FormDiag");
+  TFormDiag* diag = OpenDiag();
   QVERIFY(diag);
   diag->SelectObject(FindByPath(diag->Session().Context(), *diag->Session().Root, "Процессор.Осциллограф"));
   const QPointer<TFrameDiagView> view = diag->ViewFrame();
@@ -293,10 +305,9 @@ void ReentryTest::FilesRefreshDuringACopyLeavesTheCopyWhole() {
 // Pressed during the write's wait: the write button again (refused or after the write, never a
 // second write inside it) and the black box's scan, which closes and opens the link.
 void ReentryTest::WriteAndScanPressedDuringAConfigurationWrite() {
-  TFormBox* box = BoxWindow(form_.get());
-  QVERIFY(box && box->isVisible());
+  TFormBox* box = OpenBox();
+  QVERIFY(box);
   auto* tree = box->findChild<QTreeWidget*>("TreeBoxes");
-  QTRY_VERIFY_WITH_TIMEOUT(tree->topLevelItemCount() > 0, 10000);
   Mark(tree);
   prompt_.questions.clear();
   prompt_.answers = {TAnswer::Yes, TAnswer::No};
@@ -321,8 +332,8 @@ void ReentryTest::WriteAndScanPressedDuringAConfigurationWrite() {
 }
 
 void ReentryTest::ProgramEndClosesTheOpenWindows() {
-  TFormBox* box = BoxWindow(form_.get());
-  QVERIFY(box && box->isVisible());
+  TFormBox* box = OpenBox();
+  QVERIFY(box);
   QTRY_VERIFY_WITH_TIMEOUT(ctx_->Link.LinkOpen(), 5000);  // the readers poll over it
   form_->close();
   QVERIFY(!box->isVisible());
