@@ -1,7 +1,6 @@
 #include "diag/ui/FormDiag.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -17,7 +17,6 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 #include "shell/ui/LinkWait.h"
 
-#include <QApplication>
-#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
