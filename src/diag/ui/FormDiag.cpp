@@ -211,9 +211,7 @@ void TFormDiag::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   setWindowTitle(kAppTitle + " - Диагностика  IP=" + Q(IPToStr(link_.Settings.DestIP)));
   // After the window is on the screen, and never inside another window's link wait.
-  AfterLinkWait(this, [this] {
-    if (isVisible()) ButtonScanClick();
-  });
+  AfterLinkWait(this, [this] { ButtonScanClick(); });
 }
 
 void TFormDiag::hideEvent(QHideEvent* event) {

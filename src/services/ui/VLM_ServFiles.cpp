@@ -208,9 +208,7 @@ void TFormFiles::showEvent(QShowEvent* event) {
   setWindowTitle(kAppTitle + " - Обмен файлами  IP=" + Text(IPToStr(link_.Settings.DestIP)));
   // After the window is on the screen (the listing may take a while), and never inside another
   // window's link wait.
-  AfterLinkWait(this, [this] {
-    if (isVisible()) ChangeControllerDir(kControllerRoot);
-  });
+  AfterLinkWait(this, [this] { ChangeControllerDir(kControllerRoot); });
 }
 
 void TFormFiles::hideEvent(QHideEvent* event) {

@@ -46,8 +46,7 @@ class TLinkWaitGuard : public QObject {
 
   void Later(QObject* context, std::function<void()> work) {
     later_.push_back({QPointer<QObject>(context), std::move(work)});
-    if (posted_) return;
-    posted_ = true;  // as a posted event: the next turn of any event loop takes it
+    // As a posted event, in its place among the others: the next turn of any event loop takes it.
     QMetaObject::invokeMethod(this, [this] { Flush(); }, Qt::QueuedConnection);
   }
 
@@ -73,7 +72,7 @@ class TLinkWaitGuard : public QObject {
 
  private:
   void Flush() {
-    posted_ = false;
+    if (later_.empty()) return;
     if (LinkWaitRunning()) {  // posted events and timers run inside the pump too
       retry_.start();
       return;
@@ -89,7 +88,6 @@ class TLinkWaitGuard : public QObject {
     std::function<void()> work;
   };
   std::deque<TLater> later_;
-  bool posted_ = false;
   QTimer retry_;
 };
 
