@@ -426,7 +426,8 @@ void TFormVLM::TakeWindowSettings() {
 }
 
 void TFormVLM::closeEvent(QCloseEvent* event) {
-  // A link operation still running (its wait lets this event through) finishes first.
+  // A link operation still running finishes first (a close asked for during one of its waits
+  // comes back when the wait is over).
   if (busy_) {
     event->ignore();
     return;
@@ -434,8 +435,11 @@ void TFormVLM::closeEvent(QCloseEvent* event) {
   ApplyFrame();
   TakeWindowSettings();
   if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + PathToUtf8(ctx_.IniPath()));
-  if (traffic_) traffic_->close();
-  if (help_) help_->close();
+  // Every open window closes as its own close would: recordings stop, the black box and the
+  // diagnostics write their settings, the link they hold is closed before the program ends.
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (child->isWindow() && child->isVisible()) child->close();
+  if (help_) help_->close();  // it may live under a modal window
   event->accept();
 }
 

@@ -15,6 +15,7 @@
 #include "ports/ui/ReaddrFrames.h"
 #include "shell/AppContext.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/ui/LinkWait.h"
 #include "shell/ui/QtPrompt.h"
 
 int main(int argc, char** argv) {
@@ -34,9 +35,9 @@ int main(int argc, char** argv) {
   vlm::RegisterReaddrFrames();
 
   vlm::TAppContext context;
-  // While the link waits for an answer the window stays alive (the busy guard of the link keeps
-  // a timer or click from starting a second exchange).
-  context.Link.SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+  // While the link waits for an answer the windows stay alive, but nothing that starts an
+  // exchange or frees what one uses runs inside the wait (shell/ui/LinkWait.h).
+  vlm::InstallLinkWaitGuard(context.Link);
   vlm::TFormVLM form(context);
   const auto services = vlm::AttachServiceWindows(form, context);
   form.show();
@@ -51,20 +52,31 @@ int main(int argc, char** argv) {
   }
   // For the smoke test on a real X server (scripts/smoke-x11): VELMOR_UI_PROBE=1 prints where
   // the tool buttons are, then the "Считано из" label and the station caption each time one of
-  // them changes.
+  // them changes, and the service windows as they are shown or closed with where their scan
+  // button is.
   QTimer probe;
   if (qEnvironmentVariableIsSet("VELMOR_UI_PROBE")) {
-    for (const char* name : {"ButtonOpen", "ButtonSave"})
+    for (const char* name : {"ButtonOpen", "ButtonSave", "ButtonBox", "ButtonDiag", "ButtonDisplay"})
       if (const auto* button = form.findChild<QWidget*>(name)) {
         const QPoint at = button->mapTo(&form, button->rect().center());
         std::printf("button %s %d %d\n", name, at.x(), at.y());
       }
     QObject::connect(&probe, &QTimer::timeout, &form, [&form, last = QString()]() mutable {
-      const QString now = "label: " + form.ReadFromLabel() + "\nstation: " +
-                          QString::fromStdString(form.Tree().Root() ? form.Tree().Root()->Text() : std::string());
+      QString now = "label: " + form.ReadFromLabel() + "\nstation: " +
+                    QString::fromStdString(form.Tree().Root() ? form.Tree().Root()->Text() : std::string());
+      for (const char* name : {"FormBox", "FormDiag", "FormDisplay"}) {
+        const auto* window = form.findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+        if (!window || !window->isVisible()) continue;
+        now += QString("\nwindow %1 shown").arg(name);
+        for (const char* scan : {"ImageScan", "ButtonScan"})
+          if (const auto* button = window->findChild<QWidget*>(scan)) {
+            const QPoint at = button->mapTo(window, button->rect().center());
+            now += QString("\nbutton %1.%2 %3 %4").arg(name, scan).arg(at.x()).arg(at.y());
+          }
+      }
       if (now == last) return;
       last = now;
-      std::printf("%s\n", now.toUtf8().constData());
+      std::printf("%s\nprobe end\n", now.toUtf8().constData());
       std::fflush(stdout);
     });
     probe.start(100);

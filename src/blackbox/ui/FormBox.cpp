@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -43,6 +42,7 @@
 #include "link/Velmor_PC.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
+#include "shell/ui/LinkWait.h"
 
 namespace vlm {
 namespace {
@@ -177,7 +177,7 @@ TFormBox::TFormBox(TControllerLink& link, QWidget* parent) : QDialog(parent), co
     return t;
   };
   timerWork_ = timer("TimerWork", 20);
-  connect(timerWork_, &QTimer::timeout, this, &TFormBox::TimerWorkTimer);
+  ConnectLinkTimer(timerWork_, this, [this] { TimerWorkTimer(); });
   timerList_ = timer("TimerList", 200);
   connect(timerList_, &QTimer::timeout, this, &TFormBox::TimerListTimer);
   timerRaw_ = timer("TimerRaw", 100);
@@ -505,21 +505,29 @@ void TFormBox::showEvent(QShowEvent* event) {
   setWindowTitle(kAppTitle + QString(" - Чёрный Ящик  IP=%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]));
   if (showing_) return;
   showing_ = true;
-  QTimer::singleShot(0, this, [this] {
+  // After the window is on the screen, and never inside another window's link wait.
+  AfterLinkWait(this, [this] {
+    if (!showing_) return;
     ButtonScanClick();
     timerWork_->start();
   });
 }
 
-void TFormBox::closeEvent(QCloseEvent* event) {
-  boxes_.StopAll();
-  timerWork_->stop();
-  timerPlay_->stop();
-  timerTavik_->stop();
-  SaveSettings();
-  showing_ = false;
-  if (MainWindow && !MainWindow->isVisible()) MainWindow->show();
-  QDialog::closeEvent(event);
+// Escape, the window manager, the main window's closing at exit: every way ends here.
+void TFormBox::done(int result) {
+  if (showing_) {
+    showing_ = false;
+    boxes_.StopAll();
+    timerWork_->stop();
+    timerPlay_->stop();
+    timerTavik_->stop();
+    SaveSettings();
+    // The readers polled over the link the scan opened; nothing else holds it now. Closed here,
+    // the line falls quiet for the last poll's answer only, not for the time it stayed idle.
+    context_.link.CloseLink();
+    if (MainWindow && !MainWindow->isVisible()) MainWindow->show();
+  }
+  QDialog::done(result);
 }
 
 void TFormBox::changeEvent(QEvent* event) {

@@ -101,11 +101,12 @@ class TFormBox : public QDialog, private IBoxObserver {
   int LineCount() const;
   const std::string& LineAt(int index) const;
   TFormTavikLog* TavikLog() const { return tavikLog_; }
+  // The window's closing, however it is closed (Escape, the window manager, the program's end).
+  void done(int result) override;
   std::function<QString(const QString& title, const QString& start, bool save)> AskPath;
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,7 +1,6 @@
 #include "diag/ui/FormDiag.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -31,6 +30,7 @@
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
+#include "shell/ui/LinkWait.h"
 
 namespace vlm {
 namespace {
@@ -112,7 +112,7 @@ TFormDiag::TFormDiag(TControllerLink& link, QWidget* parent)
   timerWork_->setObjectName("TimerWork");
   timerWork_->setInterval(400);
   timerWork_->setSingleShot(true);
-  connect(timerWork_, &QTimer::timeout, this, [this] { TimerWorkTimer(); });
+  ConnectLinkTimer(timerWork_, this, [this] { TimerWorkTimer(); });
 
   memory_.SetIndicator([this](uint32_t colour) { indicator_->AddPoint(colour); });
   session_.Journal = [this](const std::string& line) { AppendJournal(Q(line)); };
@@ -210,7 +210,8 @@ bool TFormDiag::Reading() const { return reading_; }
 void TFormDiag::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   setWindowTitle(kAppTitle + " - Диагностика  IP=" + Q(IPToStr(link_.Settings.DestIP)));
-  QTimer::singleShot(0, this, [this] { ButtonScanClick(); });
+  // After the window is on the screen, and never inside another window's link wait.
+  AfterLinkWait(this, [this] { ButtonScanClick(); });
 }
 
 void TFormDiag::hideEvent(QHideEvent* event) {
@@ -218,13 +219,19 @@ void TFormDiag::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
 }
 
-void TFormDiag::closeEvent(QCloseEvent* event) {
-  FreeView();
-  WriteSettings();
-  QDialog::closeEvent(event);
+// Escape, the window manager, the main window's closing at exit: every way ends here. The view
+// goes with its timers and the oscilloscope's stream.
+void TFormDiag::done(int result) {
+  if (isVisible()) {
+    timerWork_->stop();
+    FreeView();
+    WriteSettings();
+  }
+  QDialog::done(result);
 }
 
 void TFormDiag::ButtonScanClick() {
+  if (scanning_) return;  // pressed again while a folder is read: the scan under way goes on
   scanning_ = true;
   link_.CloseLink();
   timerWork_->stop();
@@ -278,7 +285,7 @@ void TFormDiag::TreeView1Change(QTreeWidgetItem* item) {
       progress_->show();
     };
     progress.Step = [this](int position) { progress_->setValue(position); };
-    progress.Pump = [] { QCoreApplication::processEvents(); };
+    progress.Pump = PumpLinkWait;
     TDiagLinkUse open(link_);
     session_.Open(*obj, progress);
     SyncChildren(item, *obj);

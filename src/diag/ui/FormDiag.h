@@ -59,11 +59,12 @@ class TFormDiag : public QDialog {
   bool Reading() const;
   TFrameDiagView* ViewFrame() const { return view_; }
   TFormDiagDebug* DebugWindow() const { return debug_.get(); }
+  // The window's closing, however it is closed.
+  void done(int result) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -18,6 +18,7 @@
 #include "common/TextCodec.h"
 #include "diag/ui/DiagIcons.h"
 #include "link/Velmor_PC.h"
+#include "shell/ui/LinkWait.h"
 
 namespace vlm {
 
@@ -77,7 +78,7 @@ TFormDiagDebug::TFormDiagDebug(TDiagMemory& memory, TControllerLink& link, QWidg
   layout->addWidget(memo_, 1);
   timer_ = new QTimer(this);
   timer_->setObjectName("Timer1");
-  connect(timer_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  ConnectLinkTimer(timer_, this, [this] { Timer1Timer(); });
   connect(spin_, &QSpinBox::valueChanged, this, [this](int ms) { timer_->setInterval(ms); });
   timer_->setInterval(spin_->value());
 }

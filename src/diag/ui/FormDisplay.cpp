@@ -18,6 +18,7 @@
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
+#include "shell/ui/LinkWait.h"
 
 namespace vlm {
 namespace {
@@ -143,7 +144,7 @@ TFormDisplay::TFormDisplay(TControllerLink& link, QWidget* parent)
   timerWork_ = new QTimer(this);
   timerWork_->setObjectName("TimerWork");
   timerWork_->setInterval(10);
-  connect(timerWork_, &QTimer::timeout, this, [this] { TimerWorkTimer(); });
+  ConnectLinkTimer(timerWork_, this, [this] { TimerWorkTimer(); });
   timerStatus_ = new QTimer(this);
   timerStatus_->setInterval(50);
   connect(timerStatus_, &QTimer::timeout, this, [this] {
@@ -168,9 +169,16 @@ void TFormDisplay::showEvent(QShowEvent* event) {
 
 void TFormDisplay::hideEvent(QHideEvent* event) {
   timerWork_->stop();
+  QDialog::hideEvent(event);
+}
+
+// Escape, the window manager, the main window's closing at exit: every way ends here, outside
+// any link wait (a row read waiting on its answer uses the link this closes).
+void TFormDisplay::done(int result) {
+  timerWork_->stop();
   if (openedLink_) link_.CloseLink();
   openedLink_ = false;
-  QDialog::hideEvent(event);
+  QDialog::done(result);
 }
 
 void TFormDisplay::TimerWorkTimer() {

@@ -31,6 +31,8 @@ class TFormDisplay : public QDialog {
   // Writes the picture under the name with its extension made ".bmp"; the name written.
   QString SaveTo(const QString& chosen);
   void SetStatus(const QString& text);
+  // The window's closing, however it is closed.
+  void done(int result) override;
 
   QImage Picture() const;
   QImage ColumnRuler() const;

@@ -12,6 +12,7 @@
 #include "diag/ui/FrameOsc.h"
 #include "diag/ui/FrameTablo.h"
 #include "diag/ui/FrameValueMap.h"
+#include "shell/ui/LinkWait.h"
 
 namespace vlm {
 
@@ -34,7 +35,7 @@ TFrameDiagView::TFrameDiagView(TDiagContext& context, QWidget* parent) : QWidget
   timerScan_ = new QTimer(this);
   timerScan_->setObjectName("TimerScan");
   timerScan_->setInterval(10);
-  connect(timerScan_, &QTimer::timeout, this, [this] { ScanTick(); });
+  ConnectLinkTimer(timerScan_, this, [this] { ScanTick(); });
   timerStart_ = new QTimer(this);
   timerStart_->setObjectName("TimerStart");
   timerStart_->setInterval(1000);

@@ -82,7 +82,7 @@ void TFormReset::showEvent(QShowEvent* event) {
 
 void TFormReset::Image1MouseDown() {
   sent_ = false;
-  RunGuarded([&] { sent_ = SendReset(link_); });
+  if (!RunExclusive(busy_, [&] { sent_ = SendReset(link_); })) return;
   // A command that did not go out is said so in red, and the window stays for another try.
   countdown_.Start(sent_ ? ResetStatusText(link_.Settings.DestIP) : ResetFailedText(link_));
   labelStatus_->setStyleSheet(sent_ ? QString() : QString("color: red"));

@@ -49,6 +49,7 @@ class TFormReset : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  bool busy_ = false;  // an operation runs (its pump lets buttons through)
   TControllerLink& link_;
   bool& closeReset_;
   TResetButton* image_;

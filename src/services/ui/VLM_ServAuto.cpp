@@ -68,8 +68,9 @@ TFormAuto::TFormAuto(TControllerLink& link, QWidget* parent) : QDialog(parent), 
 }
 
 void TFormAuto::ButtonReadClick() {
+  if (busy_) return;
   memo_->clear();
-  RunGuarded([&] {
+  RunExclusive(busy_, [&] {
     TAutoexec autoexec(link_, observer_);
     TAutoexecFile file;
     if (!autoexec.Read(file)) return;
@@ -81,7 +82,7 @@ void TFormAuto::ButtonReadClick() {
 
 void TFormAuto::ButtonSaveClick() {
   bool reset = false;
-  RunGuarded([&] {
+  RunExclusive(busy_, [&] {
     TAutoexec autoexec(link_, observer_);
     reset = autoexec.WriteAndAskReset(EditorToAutoexec(memo_->toPlainText().toStdString()));
   });

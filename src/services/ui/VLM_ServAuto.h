@@ -36,6 +36,7 @@ class TFormAuto : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool busy_ = false;  // an operation runs (its pump lets buttons through)
   TControllerLink& link_;
   QPlainTextEdit* memo_;
   QLabel* panelSize_;

@@ -17,7 +17,6 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -28,6 +27,7 @@
 #include "services/ui/uEdit.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
+#include "shell/ui/LinkWait.h"
 
 namespace vlm {
 namespace {
@@ -201,19 +201,14 @@ void TFormFiles::SetPcDir(const QString& dir) {
   tree_->scrollTo(treeIndex);
 }
 
-bool TFormFiles::Run(const std::function<void()>& body) {
-  if (busy_) return false;
-  busy_ = true;
-  RunGuarded(body);
-  busy_ = false;
-  return true;
-}
+bool TFormFiles::Run(const std::function<void()>& body) { return RunExclusive(busy_, body); }
 
 void TFormFiles::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   setWindowTitle(kAppTitle + " - Обмен файлами  IP=" + Text(IPToStr(link_.Settings.DestIP)));
-  // After the window is on the screen: the listing may take a while.
-  QTimer::singleShot(0, this, [this] { ChangeControllerDir(kControllerRoot); });
+  // After the window is on the screen (the listing may take a while), and never inside another
+  // window's link wait.
+  AfterLinkWait(this, [this] { ChangeControllerDir(kControllerRoot); });
 }
 
 void TFormFiles::hideEvent(QHideEvent* event) {

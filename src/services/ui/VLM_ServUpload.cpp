@@ -80,7 +80,7 @@ void TFormUpload::ButtonLoadClick() {
     ShowError("Выберите файл для загрузки в контроллер.");
     return;
   }
-  RunGuarded([&] {
+  RunExclusive(busy_, [&] {
     TUpload upload(link_, observer_);
     upload.SettleMs = settleMs_;
     upload.Load(path_.toStdString());

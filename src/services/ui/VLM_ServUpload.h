@@ -31,6 +31,7 @@ class TFormUpload : public QDialog {
   QProgressBar* Progress() const { return progress_; }
 
  private:
+  bool busy_ = false;  // an operation runs (its pump lets buttons through)
   TControllerLink& link_;
   QString path_;
   QLineEdit* editPc_;

@@ -80,4 +80,12 @@ void RunGuarded(const std::function<void()>& body) {
   }
 }
 
+bool RunExclusive(bool& busy, const std::function<void()>& body) {
+  if (busy) return false;
+  busy = true;
+  RunGuarded(body);
+  busy = false;
+  return true;
+}
+
 }  // namespace vlm

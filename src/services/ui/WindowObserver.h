@@ -36,5 +36,8 @@ void InstallHelpKey(QWidget* window, int context, const std::function<void(int)>
 
 // Runs a window's operation: a silent abort ends it quietly, as the event loop would.
 void RunGuarded(const std::function<void()>& body);
+// The same, one at a time: an operation lets pending messages run between its requests, and a
+// button pressed then must not start a second one over the first's link. False when refused.
+bool RunExclusive(bool& busy, const std::function<void()>& body);
 
 }  // namespace vlm

@@ -12,6 +12,7 @@
 #include "common/PathText.h"
 #include "link/ServiceRequests.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/ui/LinkWait.h"
 
 namespace vlm {
 
@@ -113,7 +114,7 @@ void TFormFleetBackup::Start() {
   options.folder = folder_;
   options.stop = &stop_;
   // One controller at a time on the window's thread: the link lets the window run while it waits.
-  options.pump = [] { QCoreApplication::processEvents(); };
+  options.pump = PumpLinkWait;
   const TDateTime when = Now();
   const TBackupFolder folder(folder_);  // listed once for the whole run
   for (size_t i = 0; i < targets_.size(); ++i) {
