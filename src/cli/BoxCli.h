@@ -15,6 +15,7 @@ struct TBoxRecordArgs {
   double seconds = 0;  // 0: until Ctrl+C
   std::string output;  // empty: the reader's own name in the "Box" folder
   bool text = false;   // decoded text as well
+  bool append = false; // add to an existing file instead of refusing it
 };
 // Records a type-0 recorder into a text file, as the window's recording does.
 int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args);

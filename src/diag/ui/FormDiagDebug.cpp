@@ -18,12 +18,14 @@
 #include "common/TextCodec.h"
 #include "diag/ui/DiagIcons.h"
 #include "link/Velmor_PC.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
 TFormDiagDebug::TFormDiagDebug(TDiagMemory& memory, TControllerLink& link, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(memory), link_(link) {
   setObjectName("FormDiagDebug");
+  setProperty("helpContext", HelpContextOf("TFormDiagDebug"));  // F1 while it is the active window
   setWindowTitle("DiagDebug");
   resize(520, 420);
   auto* layout = new QVBoxLayout(this);
