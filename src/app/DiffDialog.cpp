@@ -10,11 +10,13 @@
 #include "common/DataFolder.h"
 #include "common/Prompt.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
 TFormConfigDiff::TFormConfigDiff(const TConfigDiff& diff, QWidget* parent) : QDialog(parent), diff_(diff) {
   setObjectName("FormConfigDiff");
+  setProperty("helpContext", HelpContextOf("TFormConfigDiff"));  // F1 while it is the active window
   setWindowTitle(kAppTitle + " - Отличия от конфигурации контроллера");
   resize(720, 380);
   auto* layout = new QVBoxLayout(this);

@@ -129,9 +129,11 @@ QAction* TFormVLM::AddAction(const QString& name, const QString& text, const std
 }
 
 void TFormVLM::BuildActions() {
-  AddAction("ActionNew", "Создать новую конфигурацию", [this] { NewConfiguration(); })
-      ->setIcon(ToolIcon(TToolIcon::New));
+  AddAction("ActionNew", "Создать новую конфигурацию", [this] {
+    if (MayDiscardChanges()) NewConfiguration();
+  })->setIcon(ToolIcon(TToolIcon::New));
   QAction* open = AddAction("ActionOpen", "Читать конфигурацию из файла...", [this] {
+    if (!MayDiscardChanges()) return;
     const QString path = AskOpenPath();
     if (!path.isEmpty()) OpenFile(path);
   });
@@ -144,8 +146,9 @@ void TFormVLM::BuildActions() {
   });
   save->setShortcut(Qt::Key_F2);
   save->setIcon(ToolIcon(TToolIcon::Save));
-  AddAction("ActionRead", "Читать конфигурацию из контроллера", [this] { ReadFromController(false); })
-      ->setIcon(ToolIcon(TToolIcon::Read));
+  AddAction("ActionRead", "Читать конфигурацию из контроллера", [this] {
+    if (MayDiscardChanges()) ReadFromController(false);
+  })->setIcon(ToolIcon(TToolIcon::Read));
   AddAction("ActionWrite", "Записать конфигурацию в контроллер", [this] { WriteToController(false); })
       ->setIcon(ToolIcon(TToolIcon::Write));
   AddAction("ActionNewController", "Добавить контроллер", [this] {
@@ -216,7 +219,11 @@ QWidget* TFormVLM::BuildTopPanel() {
     b->setIconSize(QSize(28, 28));
     b->setAutoRaise(true);
     b->setToolTip(actions_.value(action)->text());
-    connect(b, &QToolButton::clicked, this, [this, run] { Guarded([this, run] { (this->*run)(true); }); });
+    connect(b, &QToolButton::clicked, this, [this, run] {
+      Guarded([this, run] {
+        if (run != &TFormVLM::ReadFromController || MayDiscardChanges()) (this->*run)(true);
+      });
+    });
     row->addWidget(b);
   };
   linkButton("ButtonRead", TToolIcon::Read, "ActionRead", &TFormVLM::ReadFromController);
@@ -340,6 +347,7 @@ void TFormVLM::NewConfiguration() {
   TTreeNode* controller = station_->Node->Child(0);
   treeView_->expand(model_->IndexOf(controller));
   Select(station_->Node);
+  MarkSaved();
 }
 
 void TFormVLM::ExpandAfterRead() {
@@ -432,7 +440,16 @@ void TFormVLM::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  ApplyFrame();
+  // Unsaved changes are offered for saving; the program stays open when the user says so.
+  bool leave = false;
+  try {
+    leave = MayDiscardChanges();
+  } catch (const EAbort&) {
+  }
+  if (!leave) {
+    event->ignore();
+    return;
+  }
   TakeWindowSettings();
   if (!ctx_.SaveSettings()) ShowError("Не удалось записать файл настроек " + PathToUtf8(ctx_.IniPath()));
   // Every open window closes as its own close would: recordings stop, the black box and the
@@ -490,7 +507,7 @@ void TFormVLM::ShowTraffic() {
 TFormHelp* TFormVLM::HelpWindow() const { return help_; }
 
 // The help context of a window: its own or that of the nearest owner that has one.
-static int HelpContextOf(const QWidget* w) {
+static int WindowHelpContext(const QWidget* w) {
   for (; w; w = w->parentWidget())
     if (w->property("helpContext").isValid()) return w->property("helpContext").toInt();
   return 0;
@@ -499,11 +516,11 @@ static int HelpContextOf(const QWidget* w) {
 void TFormVLM::ShowHelp() {
   int context = currentFrame_ ? currentFrame_->HelpContext() : 0;
   QWidget* modal = QApplication::activeModalWidget();
-  QWidget* active = modal ? modal : QApplication::activeWindow();
-  if (active && active != this && active->property("helpContext").isValid())
-    context = active->property("helpContext").toInt();
-  else if (modal)
-    context = HelpContextOf(modal);
+  // The window the user works in: the active one when it has a topic of its own (the file viewer
+  // over the modal file exchange), else the modal one.
+  QWidget* active = QApplication::activeWindow();
+  if (!active || active == this || !active->property("helpContext").isValid()) active = modal;
+  if (active && active != this) context = WindowHelpContext(active);
   // A modal window blocks every window but its own: the help window then opens under it.
   QWidget* owner = modal ? modal : this;
   if (help_ && help_->parentWidget() != owner) delete help_;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "common/DateTime.h"
 #include "model/TreeNode.h"
@@ -108,7 +109,13 @@ class TFormVLM : public QWidget {
   void ShowTraffic();
   void CreateKind(const std::string& className);
   void MakeBackup();
+  // Reads an image into the tree; a damaged image aborts after its message and leaves the tree.
   void LoadImageBytes(const std::string& bytes);
+  // The configuration as last saved, opened, read or made new: what "changed" is measured from.
+  void MarkSaved();
+  // Before the tree is replaced or the program closes: a changed configuration is offered for
+  // saving. False when the user stays with it (Cancel, no file chosen, a frame refusing its edits).
+  bool MayDiscardChanges();
   QString AskOpenPath();
   QString AskSavePath();
   void ReadControllerImage(std::vector<uint8_t>& bytes);
@@ -138,6 +145,7 @@ class TFormVLM : public QWidget {
   TFormTraffic* traffic_ = nullptr;
   QPointer<TFormHelp> help_;  // may live under a modal window, which then frees it
   QString configFileName_;
+  std::vector<uint8_t> savedImage_;
   QString readFrom_, writtenTo_;
   QString place_;
   bool reading_ = false;

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <memory>
 
 #include "app/MainForm.h"
@@ -11,6 +12,8 @@
 #include "link/FileTransfer.h"
 #include "link/ServiceRequests.h"
 #include "model/Config.h"
+#include "model/ConfigTree.h"
+#include "model/Kinds.h"
 #include "ports/OwnerTableChecks.h"
 #include "shell/AppContext.h"
 #include "shell/FleetBackup.h"
@@ -52,8 +55,24 @@ QString TFormVLM::AskSavePath() {
 }
 
 void TFormVLM::LoadImageBytes(const std::string& bytes) {
-  ctx_.Image.Load({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
-  station_->ReadConfig(ctx_.Image);
+  const std::span<const uint8_t> image(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  // A damaged image is found on a scratch tree: its message comes and the edited tree stays.
+  {
+    TTree scratch;
+    TConfig cfg;
+    cfg.Load(image);
+    NewEmptyStation(scratch)->ReadConfig(cfg);
+  }
+  TFlagScope reading(reading_);
+  ResetTree(false);
+  try {
+    ctx_.Image.Load(image);
+    station_->ReadConfig(ctx_.Image);
+  } catch (const EAbort&) {
+    readFrom_.clear();  // the tree shows no source any more
+    labelRead_->clear();
+    throw;
+  }
   // Rows past a table's capacity were left out: said once, before anything is stored again.
   if (!ctx_.Image.ReadNotes.empty()) {
     std::string text = "Конфигурация считана не полностью:";
@@ -63,30 +82,27 @@ void TFormVLM::LoadImageBytes(const std::string& bytes) {
 }
 
 void TFormVLM::OpenFile(const QString& path) {
-  {
-    TFlagScope reading(reading_);
-    ResetTree(false);
-    const QFileInfo info(path);
-    ctx_.Main.RecentDirectory = info.absolutePath().toStdString();
-    configFileName_ = path;
-    // The size is checked before a byte is read: the image buffer holds no more.
-    if (info.size() > static_cast<qint64>(kImageCapacity)) {
-      ShowError("Слишком большой файл: " + std::to_string(info.size()) + "\r" + path.toStdString());
-      Abort();
-    }
-    QFile file(path);
-    QByteArray bytes;
-    if (!info.isDir() && file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    if (info.isDir() || !file.isOpen() || file.error() != QFileDevice::NoError) {
-      ShowError("Не удалось прочитать файл " + path.toStdString() +
-                (file.errorString().isEmpty() || info.isDir() ? "" : "\r" + file.errorString().toStdString()));
-      Abort();
-    }
-    LoadImageBytes(bytes.toStdString());
+  const QFileInfo info(path);
+  ctx_.Main.RecentDirectory = info.absolutePath().toStdString();
+  configFileName_ = path;
+  // The size is checked before a byte is read: the image buffer holds no more.
+  if (info.size() > static_cast<qint64>(kImageCapacity)) {
+    ShowError("Слишком большой файл: " + std::to_string(info.size()) + "\r" + path.toStdString());
+    Abort();
   }
+  QFile file(path);
+  QByteArray bytes;
+  if (!info.isDir() && file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+  if (info.isDir() || !file.isOpen() || file.error() != QFileDevice::NoError) {
+    ShowError("Не удалось прочитать файл " + path.toStdString() +
+              (file.errorString().isEmpty() || info.isDir() ? "" : "\r" + file.errorString().toStdString()));
+    Abort();
+  }
+  LoadImageBytes(bytes.toStdString());
   ExpandAfterRead();
   readFrom_ = path;
   UpdateLabels();
+  MarkSaved();
 }
 
 void TFormVLM::SaveFile(const QString& chosen) {
@@ -101,6 +117,26 @@ void TFormVLM::SaveFile(const QString& chosen) {
   }
   writtenTo_ = path;
   UpdateLabels();
+  MarkSaved();
+}
+
+void TFormVLM::MarkSaved() { savedImage_ = QuietImage(*station_); }
+
+bool TFormVLM::MayDiscardChanges() {
+  if (ApplyFrame() != 0) return false;  // the frame keeps its edits to be mended
+  if (QuietImage(*station_) == savedImage_) return true;
+  switch (AskYesNo("Конфигурация изменена и не сохранена.\r\rСохранить изменения в файле?", true)) {
+    case TAnswer::Yes: {
+      const QString path = AskSavePath();
+      if (path.isEmpty()) return false;
+      SaveFile(path);  // a failed write aborts: the configuration stays on screen
+      return true;
+    }
+    case TAnswer::No:
+      return true;
+    default:
+      return false;
+  }
 }
 
 namespace {
@@ -152,20 +188,20 @@ void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
 }
 
 void TFormVLM::ReadFromController(bool byButton) {
+  std::vector<uint8_t> bytes;
   {
     TFlagScope busy(busy_);
-    TFlagScope reading(reading_);
-    ResetTree(false);
-    std::vector<uint8_t> bytes;
     ReadControllerImage(bytes);
-    LoadImageBytes(std::string(bytes.begin(), bytes.end()));
   }
+  // The tree is replaced only by an image that reads: a failed read leaves the edits alone.
+  LoadImageBytes(std::string(bytes.begin(), bytes.end()));
   ExpandAfterRead();
   if (byButton) {
     readFrom_ = "контроллера";
     writtenTo_.clear();
   }
   UpdateLabels();
+  MarkSaved();
 }
 
 void TFormVLM::WriteToController(bool byButton) {

@@ -23,8 +23,9 @@ int main(int argc, char** argv) {
   started.start();
   vlm::SetProgramPath(argv[0]);
   QApplication app(argc, argv);
+  // The application name only: a display name would be appended by the window system to every
+  // title ("... — Конфигуратор ВЕЛМОР"), and each window's caption already says what it is.
   QApplication::setApplicationName(vlm::kAppTitle);
-  QApplication::setApplicationDisplayName(vlm::kAppTitle);
   vlm::InstallQtRussian();
 
   vlm::TQtPrompt prompt;

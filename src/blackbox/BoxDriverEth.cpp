@@ -160,4 +160,12 @@ void TBoxDriverEth::StopRecording() {
   SetRecording(false);
 }
 
+std::filesystem::path TBoxDriverEth::AbandonRecording() {
+  if (!Recording()) return {};
+  if (std::fclose(capture_) != 0 || writeFailed_) ShowError("Ошибка записи файла " + PathToUtf8(partPath_));
+  capture_ = nullptr;
+  SetRecording(false);
+  return partPath_;
+}
+
 }  // namespace vlm

@@ -25,6 +25,9 @@ class TBoxDriverEth : public TBoxDriver {
 
   void StartRecording() override;
   void StopRecording() override;
+  // Ends a recording before the write position: the file keeps its temporary name, which is
+  // returned, so that an interrupted capture never looks finished.
+  std::filesystem::path AbandonRecording();
   void Poll() override;
 
   uint32_t ReadPosition() const { return readPosition_; }

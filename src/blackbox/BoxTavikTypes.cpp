@@ -138,7 +138,8 @@ TTavikHubPort::TTavikHubPort(TTavikAnalyzer& analyzer, uint8_t key, TTavikNode* 
 
 void TTavikHubPort::Update() {
   TTavik::Update();
-  analyzer_.GetChild<TTavikHubPoint>(*this, analyzer_.At(TTavikAnalyzer::kHead));
+  // The KP octet carries flags above its number (bits 0-4), as the feed's KP test reads it.
+  analyzer_.GetChild<TTavikHubPoint>(*this, analyzer_.At(TTavikAnalyzer::kHead) & 0x1F);
 }
 
 uint32_t TTavikHubPort::Reference() const { return analyzer_.Controller().appearances; }

@@ -383,4 +383,45 @@ std::vector<std::vector<std::string>> ShowRows(const TItemShow& show, std::span<
   return rows;
 }
 
+namespace {
+
+void CollectRowCountFaults(const TImageBox& box, std::vector<TRowCountFault>& faults) {
+  struct TSides {
+    const TImageRecord* count = nullptr;
+    const TImageRecord* rows = nullptr;
+  };
+  std::vector<std::pair<const TRowTableDef*, TSides>> tables;
+  for (const TImageRecord& r : box.records) {
+    if (r.box) {
+      CollectRowCountFaults(*r.box, faults);
+      continue;
+    }
+    const TItemShow show = DescribeItem(box, r.id, r.occurrence);
+    if (!show.table || (!show.isRowCount && show.as != TShowAs::Rows)) continue;
+    auto it = std::find_if(tables.begin(), tables.end(), [&](const auto& t) { return t.first == show.table; });
+    if (it == tables.end()) it = tables.insert(tables.end(), {show.table, {}});
+    (show.isRowCount ? it->second.count : it->second.rows) = &r;
+  }
+  for (const auto& [table, sides] : tables) {
+    const int64_t count = sides.count ? static_cast<int64_t>(LittleEndian(sides.count->payload)) : 0;
+    const size_t bytes = sides.rows ? sides.rows->payload.size() : 0;
+    const size_t rows = bytes / table->rowSize;
+    std::string text;
+    if (bytes % table->rowSize)
+      text = Format("в таблице %d байт: это не целое число строк по %d байт", {bytes, table->rowSize});
+    else if (count != static_cast<int64_t>(rows))
+      text = Format("число строк %d, а строк в таблице %d", {count, rows});
+    if (!text.empty())
+      faults.push_back({sides.count ? sides.count : sides.rows, box.Title() + ", " + table->title + ": " + text});
+  }
+}
+
+}  // namespace
+
+std::vector<TRowCountFault> RowCountFaults(const TLoadedImage& image) {
+  std::vector<TRowCountFault> faults;
+  CollectRowCountFaults(image.Root(), faults);
+  return faults;
+}
+
 }  // namespace vlm

@@ -73,6 +73,15 @@ class TLoadedImage {
   TImageBox root_;  // holds the station container (and anything beside it)
 };
 
+// A table whose row count item and rows item disagree (count 3 over 2 rows, rows that are not
+// whole, one of the two missing): the reader takes what both allow, so such an image does not say
+// what it holds. `record` is the count item, or the rows item when there is no count.
+struct TRowCountFault {
+  const TImageRecord* record = nullptr;
+  std::string text;
+};
+std::vector<TRowCountFault> RowCountFaults(const TLoadedImage& image);
+
 // Caption and showing of item `id` (its `occurrence`-th) of a container.
 TItemShow DescribeItem(const TImageBox& box, uint8_t id, int occurrence);
 // The value as the editor frames show it (choices by name, addresses dotted, texts quoted, rows

@@ -145,7 +145,7 @@ namespace {
 
 class TTextReader {
  public:
-  explicit TTextReader(std::string_view text) : text_(text) {}
+  TTextReader(std::string_view text, std::map<size_t, int>* lines) : text_(text), lines_(lines) {}
 
   std::vector<uint8_t> Read() {
     while (NextLine()) {
@@ -185,6 +185,10 @@ class TTextReader {
 
  private:
   [[noreturn]] void Fail(const std::string& what) const { throw ETextFormError(number_, what); }
+  // The record about to start at the end of image_ comes from the current line.
+  void NoteLine() {
+    if (lines_) (*lines_)[kHeaderSize + image_.size()] = number_;
+  }
 
   static std::string_view Trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -254,6 +258,7 @@ class TTextReader {
     const uint8_t id = Id(s);
     if (s.empty() || s.front() != ']') Fail("после номера контейнера нужна \"]\"");
     open_.push_back(image_.size());
+    NoteLine();
     image_.insert(image_.end(), {kTagContainer, id, 0, 0});
   }
 
@@ -271,6 +276,7 @@ class TTextReader {
     const std::vector<uint8_t> payload = Value(Trimmed(s.substr(eq + 3)));
     if (payload.size() + 4 > 0xFFFF) Fail("значение длиннее записи");
     const size_t length = payload.size() + 4;
+    NoteLine();
     image_.insert(image_.end(), {tag, id, static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)});
     image_.insert(image_.end(), payload.begin(), payload.end());
     if (rowsOpen_) rowsItem_ = image_.size() - length;
@@ -363,6 +369,7 @@ class TTextReader {
   }
 
   std::string_view text_;
+  std::map<size_t, int>* lines_;
   size_t pos_ = 0;
   std::string_view line_;
   int number_ = 0;
@@ -376,6 +383,8 @@ class TTextReader {
 
 }  // namespace
 
-std::vector<uint8_t> ConfigFromText(std::string_view text) { return TTextReader(text).Read(); }
+std::vector<uint8_t> ConfigFromText(std::string_view text, std::map<size_t, int>* lines) {
+  return TTextReader(text, lines).Read();
+}
 
 }  // namespace vlm

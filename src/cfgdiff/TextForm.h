@@ -4,6 +4,7 @@
 // that states its own width ("u16 300", "ip 10.0.0.1", "\"Москва\"", "rows 4" with one line per
 // row). Reading the text back gives the very same bytes; hand edits give the image they say.
 #include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@ struct ETextFormError : std::runtime_error {
 };
 
 // The image the text describes, with its size and checksum set; not yet read by the reader.
-std::vector<uint8_t> ConfigFromText(std::string_view text);
+// `lines`, when given, gets the text line of every record by the record's offset in the image.
+std::vector<uint8_t> ConfigFromText(std::string_view text, std::map<size_t, int>* lines = nullptr);
 
 }  // namespace vlm

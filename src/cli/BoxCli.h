@@ -20,6 +20,7 @@ struct TBoxRecordArgs {
   std::string output;  // empty: the reader's own name in the "Box" folder
   bool text = false;   // decoded text as well
   IWorkClock* clock = nullptr;  // the steady clock when none is given (tests give a fake one)
+  bool append = false; // add to an existing file instead of refusing it
 };
 // Records a type-0 recorder into a text file, as the window's recording does.
 int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args);

@@ -87,6 +87,11 @@ int DecodeFile(const TBoxArgs& args) {
   const TReplayResult result = PrintRecording(file.get(), stdout, options);
   if (result.readError) return BadInput("read error in " + args.path);
   if (result.writeError) return kExitFailed;
+  if (result.records == 0) {
+    // A binary file, or a text without a recorded line: nothing was decoded, and that is said.
+    std::fprintf(stderr, "velmorctl: box decode: no records in %s\n", args.path.c_str());
+    return kExitFailed;
+  }
   return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
 }
 
@@ -142,6 +147,7 @@ void AddRecordingCommands(CLI::App& box) {
       ->check(CLI::PositiveNumber);
   rec->add_option("-o", record->output, "text file (BlackBoxNN.txt in the Box folder by default)");
   rec->add_flag("--text", record->text, "write the decoded text too");
+  rec->add_flag("--append", record->append, "add the records to an existing file (without it such a file is refused)");
   SetLinkAction(*rec, [=](TControllerLink& link) {
     TBoxRecordArgs a = *record;
     a.recorder = int(Number(*recorder, 0));
@@ -166,7 +172,9 @@ void AddBoxCommands(CLI::App& app) {
 
   CLI::App* frame = box->add_subcommand("decode-frame", "decode one frame given as hex bytes");
   frame->add_option("--code", args->code, "protocol code of the record")->required()->check(NumberUpTo(255));
-  frame->add_option("--dir", args->dir, "direction: 0 sent, 1 received")->required()->check(NumberUpTo(1));
+  frame->add_option("--dir", args->dir, "direction byte of the record: 0 received by the controller (->), 1 sent by it (<-)")
+      ->required()
+      ->check(NumberUpTo(1));
   frame->add_option("--param", args->param, "protocol parameter byte")->check(NumberUpTo(255));
   frame->add_option("--time", args->time, "time of the record, \"yyyy.mm.dd hh:nn:ss.zzz\" (now by default)");
   frame->add_option("HEX", args->hex, "frame bytes: hex pairs, blanks, commas or colons between them allowed");

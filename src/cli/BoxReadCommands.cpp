@@ -1,6 +1,8 @@
 // velmorctl box list | record | pcap | replay | topcap: the recorder readers driven from the
 // console. Polls run every 20 ms as the window's work timer does; Ctrl+C ends a recording
-// cleanly (the file is closed, a capture takes its name).
+// cleanly (the file is closed; a capture stopped before its end keeps its temporary name).
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include "cli/BoxCli.h"
 #include "cli/LinkCli.h"
 #include "common/PathText.h"
+#include "common/Prompt.h"
 #include "platform/FileAccess.h"
 
 namespace vlm::cli {
@@ -54,6 +57,22 @@ struct TConsoleObserver : IBoxObserver {
 
 const char* TypeText(uint8_t type) { return type == kBoxTypeRecords ? "records" : "pcap"; }
 
+// A scan whose chain breaks after some readers keeps them usable, as the window does; false when
+// it found none at all (the scan has said why).
+bool ScanReaders(TBoxList& list) { return list.Scan() || !list.Readers().empty() || !list.Unsupported().empty(); }
+
+// The window's overwrite question has no one to answer it here: an existing file is refused, or
+// with --append the records are added to it (the question's "Нет").
+class TAppendAnswer : public IPrompt {
+ public:
+  TAppendAnswer() : outer_(Prompt()) {}
+  void ShowError(const std::string& text) override { outer_.ShowError(text); }
+  TAnswer AskYesNo(const std::string&, bool) override { return TAnswer::No; }
+
+ private:
+  IPrompt& outer_;
+};
+
 // The reader of the given number after a scan; prints why when there is none.
 TBoxDriver* FindReader(TBoxList& list, int number, uint8_t type, const char* command) {
   TBoxDriver* reader = list.Find(number);
@@ -82,7 +101,9 @@ void WorkLoop(TBoxList& list, IWorkClock* clock, double seconds, Done done) {
 int BoxList(TControllerLink& link) {
   TBoxContext context(link);
   TBoxList list(context);
-  if (!list.Scan()) return kExitFailed;
+  // The recorders in front of a broken descriptor are listed; the status says the chain broke.
+  const bool whole = list.Scan();
+  if (!whole && list.Readers().empty() && list.Unsupported().empty()) return kExitFailed;
   for (const auto& reader : list.Readers()) {
     const TBoxDescriptor& d = reader->Descriptor();
     // The name last: names are Cyrillic, and columns counted in bytes would not line up.
@@ -95,7 +116,8 @@ int BoxList(TControllerLink& link) {
   }
   for (const auto& other : list.Unsupported())
     std::printf("-    type %-3u  not supported, not read                    %s\n", other.type, other.name.c_str());
-  return kExitOk;
+  if (!whole) std::fprintf(stderr, "box list: the chain of descriptors breaks after the recorders listed\n");
+  return whole ? kExitOk : kExitFailed;
 }
 
 int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
@@ -104,7 +126,7 @@ int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
   context.observer = &observer;
   context.view.showText = args.text;
   TBoxList list(context);
-  if (!list.Scan()) return kExitFailed;
+  if (!ScanReaders(list)) return kExitFailed;
   TBoxDriver* reader = FindReader(list, args.recorder, kBoxTypeRecords, "box record");
   if (!reader) return kExitBadInput;
   if (!args.output.empty()) {
@@ -112,7 +134,16 @@ int BoxRecord(TControllerLink& link, const TBoxRecordArgs& args) {
     context.boxFolder = output.has_parent_path() ? output.parent_path() : std::filesystem::current_path();
     reader->FileName = FileNameUtf8(output);
   }
-  reader->StartRecording();
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(reader->RecordingPath(), ec);
+  if (exists && !args.append)
+    return BadInput("box record", PathToUtf8(reader->RecordingPath()) +
+                                      " exists: name another file with -o, or add to it with --append");
+  {
+    TAppendAnswer append;
+    PromptGuard guard(append);
+    reader->StartRecording();
+  }
   if (!reader->Recording()) return kExitFailed;
   WorkLoop(list, args.clock, args.seconds, [] { return false; });
   reader->StopRecording();
@@ -145,19 +176,26 @@ int BoxPcap(TControllerLink& link, int recorder, const std::string& output, IWor
   observer.lines = stderr;
   context.observer = &observer;
   TBoxList list(context);
-  if (!list.Scan()) return kExitFailed;
+  if (!ScanReaders(list)) return kExitFailed;
   TBoxDriver* reader = FindReader(list, recorder, kBoxTypePcap, "box pcap");
   if (!reader) return kExitBadInput;
   auto& eth = static_cast<TBoxDriverEth&>(*reader);
   context.view.currentBox = &eth;
   eth.FileName = output;
+  std::error_code ec;
+  if (std::filesystem::exists(eth.CapturePath(), ec))
+    return BadInput("box pcap", PathToUtf8(eth.CapturePath()) + " exists: name another file with -o");
   eth.StartRecording();
   if (!eth.Recording()) return kExitFailed;
   WorkLoop(list, clock, 0, [&eth] { return !eth.Recording(); });
-  const bool complete = !eth.Recording();
-  eth.StopRecording();
-  std::fprintf(stderr, "box pcap: %d bytes to %s%s\n", eth.BytesWritten(), PathToUtf8(eth.CapturePath()).c_str(),
-               complete ? "" : " (stopped before the write position)");
+  if (eth.Recording()) {
+    // Stopped before the write position: the part is kept under its temporary name, so that
+    // nothing looks like a finished capture.
+    const std::filesystem::path part = eth.AbandonRecording();
+    std::fprintf(stderr, "box pcap: interrupted; %d bytes kept in %s\n", eth.BytesWritten(), PathToUtf8(part).c_str());
+    return kExitFailed;
+  }
+  std::fprintf(stderr, "box pcap: %d bytes to %s\n", eth.BytesWritten(), PathToUtf8(eth.CapturePath()).c_str());
   return kExitOk;
 }
 

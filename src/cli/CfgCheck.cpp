@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cfgdiff/ImageTree.h"
 #include "cli/CfgSupport.h"
 #include "cli/Commands.h"
 #include "common/Prompt.h"
@@ -52,6 +53,8 @@ int RunCfgCheck(const std::vector<std::string>& files) {
   // and so is every report of writing.
   TReportCollector collector;
   collector.reports = cfg.ReadNotes;
+  // Tables whose row count and rows disagree: the reader took the fewer rows.
+  for (TRowCountFault& fault : RowCountFaults(TLoadedImage(cfg.Image()))) collector.reports.push_back(std::move(fault.text));
   std::vector<std::string> warnings;
   for (TTableReport& report : CheckOwnerTables(tree))
     (report.warning ? warnings : collector.reports).push_back(std::move(report.text));

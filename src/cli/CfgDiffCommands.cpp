@@ -4,6 +4,7 @@
 //   cfg to-text FILE.cfg [-o FILE.txt]
 //   cfg from-text FILE.txt -o FILE.cfg
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,9 +28,14 @@ struct TDiffArgs {
   std::string format = "text";
 };
 
-// The bytes of a file that may hold an image; status 2 after saying why not.
+// The bytes of a file that may hold an image; status 2 after saying why not. A file larger than
+// any image is refused by its size, before a byte of it is read.
 std::optional<std::string> ReadImageFile(const std::string& command, const std::string& path) {
   std::string bytes;
+  if (const auto size = FileSizeOver(PathFromUtf8(path), kImageCapacity)) {
+    ShowError("Слишком большой файл: " + std::to_string(*size) + "\r" + path);
+    return std::nullopt;
+  }
   if (!ReadWholeFile(PathFromUtf8(path), bytes)) {
     std::fprintf(stderr, "velmorctl: %s: cannot read %s\n", command.c_str(), path.c_str());
     return std::nullopt;
@@ -55,19 +61,29 @@ std::unique_ptr<TLoadedImage> Load(const std::string& command, const std::string
   }
 }
 
+// A table whose row count and rows disagree is not a configuration to compare: the reader would
+// take the fewer rows, and the difference would hide it.
+bool SaysWhatItHolds(const std::string& command, const std::string& path, const TLoadedImage& image) {
+  const auto faults = RowCountFaults(image);
+  for (const TRowCountFault& f : faults)
+    std::fprintf(stderr, "velmorctl: %s: %s: %s\n", command.c_str(), path.c_str(), f.text.c_str());
+  return faults.empty();
+}
+
 int Diff(const TDiffArgs& args) {
   const auto a = ReadImageFile("cfg diff", args.first);
   const auto b = ReadImageFile("cfg diff", args.second);
   if (!a || !b) return kExitBadInput;
   TConfigDiff diff;
   if (*a == *b) {
-    if (!Load("cfg diff", args.first, *a)) return kExitBadInput;
+    const auto la = Load("cfg diff", args.first, *a);
+    if (!la || !SaysWhatItHolds("cfg diff", args.first, *la)) return kExitBadInput;
     diff.identicalBytes = true;
   } else {
     const auto la = Load("cfg diff", args.first, *a);
-    if (!la) return kExitBadInput;
+    if (!la || !SaysWhatItHolds("cfg diff", args.first, *la)) return kExitBadInput;
     const auto lb = Load("cfg diff", args.second, *b);
-    if (!lb) return kExitBadInput;
+    if (!lb || !SaysWhatItHolds("cfg diff", args.second, *lb)) return kExitBadInput;
     diff = DiffLoaded(*la, *lb);
   }
   const std::string text = args.format == "json" ? DiffJson(diff) : DiffText(diff);
@@ -99,15 +115,24 @@ int FromText(const TDiffArgs& args) {
     return kExitBadInput;
   }
   std::vector<uint8_t> image;
+  std::map<size_t, int> lines;
   try {
-    image = ConfigFromText(text);
+    image = ConfigFromText(text, &lines);
   } catch (const ETextFormError& e) {
     std::fprintf(stderr, "%s:%d: %s\n", args.first.c_str(), e.line, e.what());
     return kExitBadInput;
   }
-  // What the text says must also be a configuration the program can read.
+  // What the text says must also be a configuration the program can read, and its tables must
+  // hold as many rows as their counts say.
   const std::string bytes(image.begin(), image.end());
-  if (!Load("cfg from-text", args.first, bytes)) return kExitBadInput;
+  const auto loaded = Load("cfg from-text", args.first, bytes);
+  if (!loaded) return kExitBadInput;
+  const auto faults = RowCountFaults(*loaded);
+  for (const TRowCountFault& f : faults) {
+    const size_t offset = static_cast<size_t>(f.record->payload.data() - loaded->Bytes().data()) - 4;
+    std::fprintf(stderr, "%s:%d: %s\n", args.first.c_str(), lines.count(offset) ? lines[offset] : 0, f.text.c_str());
+  }
+  if (!faults.empty()) return kExitBadInput;
   if (!WriteFileAtomically(PathFromUtf8(args.out), bytes)) {
     std::fprintf(stderr, "velmorctl: cfg from-text: cannot write %s\n", args.out.c_str());
     return kExitFailed;

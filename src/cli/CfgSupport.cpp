@@ -50,13 +50,18 @@ int ReadConfigFile(const std::string& path, TTree& tree, TConfig& cfg) {
     std::fprintf(stderr, "velmorctl: cannot read %s: it is a folder\n", path.c_str());
     return 2;
   }
+  TFilePrompt prompt(Prompt(), path);
+  PromptGuard guard(prompt);
+  // Refused by its size before a byte is read: no image is larger.
+  if (const auto size = FileSizeOver(PathFromUtf8(path), kImageCapacity)) {
+    ShowError(Format("Слишком большой файл: %u", {*size}));
+    return 2;
+  }
   if (!ReadWholeFile(PathFromUtf8(path), bytes)) {
     std::fprintf(stderr, "velmorctl: cannot read %s\n", path.c_str());
     return 2;
   }
   TStation* station = NewEmptyStation(tree);
-  TFilePrompt prompt(Prompt(), path);
-  PromptGuard guard(prompt);
   try {
     if (bytes.size() > kImageCapacity) {
       ShowError(Format("Слишком большой файл: %u", {bytes.size()}));

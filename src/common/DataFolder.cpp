@@ -81,6 +81,13 @@ std::string SanitizeFileName(std::string_view name) {
   return out;
 }
 
+std::optional<uintmax_t> FileSizeOver(const fs::path& path, uintmax_t limit) {
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(path, ec);
+  if (ec || size <= limit) return std::nullopt;
+  return size;
+}
+
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   fs::path tmp = path;
   tmp += ".tmp";

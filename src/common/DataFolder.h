@@ -2,7 +2,9 @@
 // Where the program keeps its files ("Cfg", "Box", "Data", "Bak", "Log", "Wav", the ini files):
 // VELMOR_HOME when set; else the program's own folder when writable; else a per-user folder
 // ($XDG_DATA_HOME/velmor or ~/.local/share/velmor).
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,8 @@ std::filesystem::path IpListIniPath();
 std::string SanitizeFileName(std::string_view name);
 // Writes bytes through a temporary file and a rename; false (old file untouched) on failure.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// The size of a regular file when it is larger than `limit` bytes (refused before reading it).
+std::optional<uintmax_t> FileSizeOver(const std::filesystem::path& path, uintmax_t limit);
 // Reads a whole file; false when it cannot be read (a folder, an I/O error), never throws.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
 // A path given as UTF-8 text (a command line, an ini value) goes through

@@ -72,6 +72,35 @@ size_t DecodeUtf8(std::string_view s, size_t pos, char32_t& cp) {
   return len;
 }
 
+// Unicode of DOS 866 bytes 0xB0..0xDF (shades, box drawing, blocks) and 0xF0..0xFF; 0x80..0xAF
+// are U+0410..U+043F and 0xE0..0xEF U+0440..U+044F.
+constexpr std::array<char16_t, 48> kCp866Graphics = {
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,
+    0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,
+    0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+};
+constexpr std::array<char16_t, 16> kCp866Tail = {
+    0x0401, 0x0451, 0x0404, 0x0454, 0x0407, 0x0457, 0x040E, 0x045E,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,
+};
+
+char32_t Cp866ToCodePoint(uint8_t b) {
+  if (b < 0x80) return b;
+  if (b < 0xB0) return 0x0410 + (b - 0x80);
+  if (b < 0xE0) return kCp866Graphics[b - 0xB0];
+  if (b < 0xF0) return 0x0440 + (b - 0xE0);
+  return kCp866Tail[b - 0xF0];
+}
+
+int CodePointToCp866(char32_t cp) {
+  for (int b = 0; b < 256; ++b)
+    if (Cp866ToCodePoint(uint8_t(b)) == cp) return b;
+  return -1;
+}
+
 // The controller's tables: Cyrillic letters and the Ukrainian/Belarusian letters move, every
 // other byte stays as it is.
 constexpr uint8_t kWinUkrainian[8] = {0xA8, 0xB8, 0xAA, 0xBA, 0xAF, 0xBF, 0xA1, 0xA2};
@@ -129,6 +158,30 @@ std::string WinToDos(std::string_view cp1251) { return MapBytes(cp1251, WinByteT
 std::string DosToWin(std::string_view cp866) { return MapBytes(cp866, DosByteToWin); }
 std::string Utf8ToDos(std::string_view utf8) { return WinToDos(Utf8ToCp1251(utf8)); }
 std::string DosToUtf8(std::string_view cp866) { return Cp1251ToUtf8(DosToWin(cp866)); }
+
+std::string OemTextToUtf8(std::string_view cp866) {
+  std::string out;
+  out.reserve(cp866.size() * 2);
+  for (char c : cp866) AppendUtf8(out, Cp866ToCodePoint(static_cast<uint8_t>(c)));
+  return out;
+}
+
+std::string Utf8ToOemText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t pos = 0; pos < utf8.size();) {
+    char32_t cp;
+    const size_t len = DecodeUtf8(utf8, pos, cp);
+    if (len == 0) {
+      out += utf8[pos++];
+      continue;
+    }
+    const int b = cp < 0x80 ? int(cp) : CodePointToCp866(cp);
+    out += b < 0 ? '?' : static_cast<char>(b);
+    pos += len;
+  }
+  return out;
+}
 
 bool IsValidUtf8(std::string_view bytes) {
   for (size_t pos = 0; pos < bytes.size();) {

@@ -19,6 +19,11 @@ std::string DosToWin(std::string_view cp866);
 // Shortcuts for the usual road UTF-8 <-> controller bytes.
 std::string Utf8ToDos(std::string_view utf8);
 std::string DosToUtf8(std::string_view cp866);
+// Whole text files of the controller (autoexec.bat, files in the viewer) by the full DOS 866 code
+// page: box drawing, "№" and the other signs keep their characters, and every byte survives the
+// road there and back. Characters without a DOS 866 byte become '?'; invalid UTF-8 bytes are kept.
+std::string OemTextToUtf8(std::string_view cp866);
+std::string Utf8ToOemText(std::string_view utf8);
 bool IsValidUtf8(std::string_view bytes);
 // Characters of a UTF-8 text, and its first `characters` characters (texts cut to a length the
 // user sees, never inside a character).

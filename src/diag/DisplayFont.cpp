@@ -1,7 +1,6 @@
 #include "diag/DisplayFont.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 
 #include "common/DataFolder.h"
@@ -83,10 +82,9 @@ std::vector<uint8_t> BmpBytes(const TPixelImage& image) {
 
 std::string WriteBmpFile(const std::filesystem::path& path, const TPixelImage& image) {
   const auto bytes = BmpBytes(image);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  out.close();
-  return out ? std::string() : "cannot write " + PathToUtf8(path);
+  if (!WriteFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+    return "Не удалось записать файл " + PathToUtf8(path);
+  return {};
 }
 
 std::string BmpFileName(const std::string& chosen) {

@@ -1,8 +1,8 @@
 #include "diag/WavFile.h"
 
 #include <cstdio>
-#include <fstream>
 
+#include "common/DataFolder.h"
 #include "common/Format.h"
 #include "common/PathText.h"
 #include "diag/OscStream.h"
@@ -42,16 +42,10 @@ std::array<uint8_t, 44> WavHeader(uint32_t dataBytes) {
 }
 
 std::string WriteWavFile(const std::filesystem::path& path, std::span<const uint8_t> frames) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return "cannot create " + PathToUtf8(path);
-  const std::array<uint8_t, 44> placeholder{};
-  out.write(reinterpret_cast<const char*>(placeholder.data()), placeholder.size());
-  out.write(reinterpret_cast<const char*>(frames.data()), std::streamsize(frames.size()));
   const auto header = WavHeader(uint32_t(frames.size()));
-  out.seekp(0);
-  out.write(reinterpret_cast<const char*>(header.data()), header.size());
-  out.close();
-  if (!out) return "cannot write " + PathToUtf8(path);
+  std::string bytes(reinterpret_cast<const char*>(header.data()), header.size());
+  bytes.append(reinterpret_cast<const char*>(frames.data()), frames.size());
+  if (!WriteFileAtomically(path, bytes)) return "Не удалось записать файл " + PathToUtf8(path);
   return {};
 }
 

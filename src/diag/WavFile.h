@@ -10,7 +10,7 @@
 namespace vlm {
 
 std::array<uint8_t, 44> WavHeader(uint32_t dataBytes);
-// Header placeholder, frames, then the real header; an error text, empty on success.
+// Header and frames, through a temporary file; an error text, empty on success.
 std::string WriteWavFile(const std::filesystem::path& path, std::span<const uint8_t> frames);
 // Message of the "Сохранено" box.
 std::string WavSavedText(const std::string& name, uint64_t fileSize);

@@ -21,9 +21,9 @@ void ShowCardNode(TCard& card) {
 }
 }  // namespace
 
-const TCardRSKind kCard5554Kind{"TCard5554", "Плата 5554", 2, 2, 4, 4, false, 130};
-const TCardRSKind kCard5558Kind{"TCard5558", "Плата 5558", 3, 4, 4, 8, false, 140};
-const TCardRSKind kCardPPIKind{"TCardPPI", "Плата ППИ", 5, 2, 2, 4, true, 160};
+const TCardRSKind kCard5554Kind{"TCard5554", "Плата 5554", 2, 2, 4, 4, false};
+const TCardRSKind kCard5558Kind{"TCard5558", "Плата 5558", 3, 4, 4, 8, false};
+const TCardRSKind kCardPPIKind{"TCardPPI", "Плата ППИ", 5, 2, 2, 4, true};
 
 // --- serial cards ---
 

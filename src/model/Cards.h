@@ -20,7 +20,6 @@ struct TCardRSKind {
   uint8_t addrStep;   // the base address is a multiple of this
   uint8_t portCount;
   bool allPortsRs485;  // else only ports 3 and 4 may be RS-485
-  int helpContext;
 };
 
 inline constexpr int32_t kDefaultFrequency = 1843200;

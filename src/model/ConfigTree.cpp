@@ -1,11 +1,20 @@
 #include "model/ConfigTree.h"
 
 #include "common/Format.h"
+#include "common/Prompt.h"
+#include "model/Config.h"
 
 namespace vlm {
 
 namespace {
 bool HoldsProcessor(const TTreeNode& node) { return dynamic_cast<const TProcessor*>(node.Object()) != nullptr; }
+
+// Swallows the reports of a build the user did not ask for.
+class TQuietPrompt : public IPrompt {
+ public:
+  void ShowError(const std::string&) override {}
+  TAnswer AskYesNo(const std::string&, bool) override { return TAnswer::No; }
+};
 
 template <class T>
 std::vector<T*> AllOf(const TTree& tree) {
@@ -62,6 +71,19 @@ std::string CardsText(const std::vector<TCard*>& cards) {
 
 TUseLevel UseLevel(int useCount) {
   return useCount <= 0 ? TUseLevel::Free : useCount == 1 ? TUseLevel::Used : TUseLevel::Conflict;
+}
+
+std::vector<uint8_t> QuietImage(TStation& station) {
+  TQuietPrompt quiet;
+  PromptGuard guard(quiet);
+  TConfig cfg;
+  cfg.Stamp = TDateTime(0);
+  try {
+    station.WriteConfig(cfg);
+  } catch (const EAbort&) {
+    return {};
+  }
+  return {cfg.Image().begin(), cfg.Image().end()};
 }
 
 }  // namespace vlm

@@ -30,6 +30,11 @@ std::vector<TSoftPort*> AllSoftPorts(const TTree& tree);
 // Controller frame: the captions of the cards of one registry list, each after one blank.
 std::string CardsText(const std::vector<TCard*>& cards);
 
+// The image the station would be written as, built without a word to the user and with a fixed
+// header time, so that two states of a tree compare by their bytes (has the configuration changed
+// since it was saved?); empty when it cannot be built.
+std::vector<uint8_t> QuietImage(TStation& station);
+
 // How the editors draw an address or line: no card, one card, a conflict.
 enum class TUseLevel : uint8_t { Free, Used, Conflict };
 TUseLevel UseLevel(int useCount);

@@ -163,8 +163,9 @@ std::string CellErrorText(std::string_view title, int row, int column, std::stri
     s += Format("Допустимый диапазон значений: %d..%d.\r", {result.rangeMin, result.rangeMax});
   else
     s += "которое невозможно преобразовать в число.\r";
-  s += "\rДальнейшие действия:\rCancel - вернуться к редактированию (рекомендуется);\r"
-       "Ignore - обнулить данную ячейку и продолжить (на свой страх и риск).";
+  // The buttons are named as the box shows them.
+  s += "\rДальнейшие действия:\rОтмена - вернуться к редактированию (рекомендуется);\r"
+       "Пропустить - обнулить данную ячейку и продолжить (на свой страх и риск).";
   return s;
 }
 

@@ -28,7 +28,7 @@ std::string AutoexecToEditor(std::string_view dosBytes) {
       text += dosBytes[i];
     }
   }
-  return DosToUtf8(text);
+  return OemTextToUtf8(text);
 }
 
 std::string EditorToAutoexec(std::string_view text) {
@@ -38,7 +38,7 @@ std::string EditorToAutoexec(std::string_view text) {
     if (text[i] == '\n' || text[i] == '\r') lines += "\r\n";
     else lines += text[i];
   }
-  return Utf8ToDos(lines);
+  return Utf8ToOemText(lines);
 }
 
 bool TAutoexec::Read(TAutoexecFile& file) {

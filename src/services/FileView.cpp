@@ -23,7 +23,7 @@ std::string HexLines(std::string_view bytes) {
       out += i < row.size() ? Format("%.2X ", {int64_t(uint8_t(row[i]))}) : std::string("   ");
     std::string chars;
     for (const char c : row) chars += uint8_t(c) < 0x20 || c == 0x7F ? '.' : c;
-    out += " " + DosToUtf8(chars) + "\n";
+    out += " " + OemTextToUtf8(chars) + "\n";
   }
   return out;
 }
@@ -39,7 +39,7 @@ bool LooksBinary(std::string_view bytes) {
   return false;
 }
 
-std::string ViewText(std::string_view bytes) { return LooksBinary(bytes) ? HexLines(bytes) : DosToUtf8(bytes); }
+std::string ViewText(std::string_view bytes) { return LooksBinary(bytes) ? HexLines(bytes) : OemTextToUtf8(bytes); }
 
 bool ReadFileForView(TControllerLink& link, IServiceObserver& observer, const std::string& name, std::string& text) {
   text.clear();

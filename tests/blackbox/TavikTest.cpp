@@ -146,6 +146,14 @@ TEST_F(TavikTest, TelesignalsChangeOnlyWhenTheirBitChanges) {
   EXPECT_TRUE(At({4, 0x90, 3, 1})->Popup().logEnabled);
 }
 
+TEST_F(TavikTest, APointIsKeyedByTheKpNumberWithoutTheFlagBits) {
+  Sirius(1, {0x25, 0x90, 0x01});
+  Sirius(0, {0x05, 0x90, 0x01, 0x81});
+  ASSERT_NE(At({5}), nullptr);
+  EXPECT_EQ(At({37}), nullptr);
+  EXPECT_EQ(Text({5}), "Пункт5 C=2");
+}
+
 TEST_F(TavikTest, TelecontrolReceiptsJoinTheirCommandWithinTwoSeconds) {
   Sirius(1, {0x02, 0x70, 0x03, 0x04});
   ms = 1500;

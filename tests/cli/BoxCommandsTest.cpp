@@ -94,6 +94,11 @@ TEST_F(BoxCommandsTest, DecodeFileWithAndWithoutHex) {
             "2024.01.02 03:04:05.700|t   122|d  22|p020|e0|L  1|№1|<ПУ|7F \n");
   EXPECT_EQ(Run({"decode", path + ".missing"}), 2);
   EXPECT_EQ(Run({"decode"}), 2);
+  // A file without a recorded line (here a binary one) is said to hold no records.
+  Write(std::string("MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF", 14));
+  EXPECT_EQ(Run({"decode", path}), 1);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(err, "velmorctl: box decode: no records in " + path + "\n");
 }
 
 TEST_F(BoxCommandsTest, ReplayAppliesTheWindowFiltersAndCountsSkippedLines) {

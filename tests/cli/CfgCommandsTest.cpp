@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cfgdiff/TextForm.h"
 #include "cli/Commands.h"
 
 namespace vlm::cli {
@@ -115,6 +116,38 @@ TEST_F(CfgCommandsTest, TextFormRoundTripAndAnErrorWithItsLine) {
   EXPECT_EQ(Run({"from-text", Path("bad.txt"), "-o", Path("b.cfg")}), 2);
   EXPECT_EQ(err, Path("bad.txt") + ":" + std::to_string(line) + ": после номера контейнера нужна \"]\"\n");
   EXPECT_FALSE(fs::exists(Path("b.cfg")));
+}
+
+// A table whose row count says one row more than it has: from-text names the count's line, check
+// reports it, diff refuses the image rather than calling it equal to the mended one.
+TEST_F(CfgCommandsTest, RowCountThatDisagreesWithTheRowsIsRefused) {
+  const std::string good = VELMOR_TEST_DATA "/ports/all_kinds.cfg";
+  ASSERT_EQ(Run({"to-text", good, "-o", Path("a.txt")}), 0) << err;
+  std::string text = ReadBytes(Path("a.txt"));
+  // The first table with two rows or more.
+  size_t at = 0, valueAt = 0;
+  int count = 0;
+  while (count < 2) {
+    at = text.find("число строк = u", at + 1);
+    ASSERT_NE(at, std::string::npos);
+    valueAt = text.find(' ', text.find("= u", at) + 2) + 1;
+    count = std::stoi(text.substr(valueAt));
+  }
+  text.replace(valueAt, text.find('\n', valueAt) - valueAt, std::to_string(count + 1));
+  const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
+  const std::string says = "число строк " + std::to_string(count + 1) + ", а строк в таблице " + std::to_string(count);
+  std::ofstream(Path("bad.txt"), std::ios::binary) << text;
+  EXPECT_EQ(Run({"from-text", Path("bad.txt"), "-o", Path("bad.cfg")}), 2);
+  EXPECT_NE(err.find(Path("bad.txt") + ":" + std::to_string(line) + ": "), std::string::npos) << err;
+  EXPECT_NE(err.find(says), std::string::npos) << err;
+  EXPECT_FALSE(fs::exists(Path("bad.cfg")));
+
+  const std::vector<uint8_t> image = ConfigFromText(text);
+  std::ofstream(Path("bad.cfg"), std::ios::binary).write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+  EXPECT_EQ(Run({"check", Path("bad.cfg")}), 1);
+  EXPECT_NE(out.find(says), std::string::npos) << out;
+  EXPECT_EQ(Run({"diff", Path("bad.cfg"), good}), 2);
+  EXPECT_NE(err.find(says), std::string::npos) << err;
 }
 
 TEST_F(CfgCommandsTest, BadArgumentsAreRefused) {

@@ -33,6 +33,8 @@ TEST_F(CommandLineTest, VersionAndHelpGoToStdoutWithStatus0) {
   EXPECT_NE(out.find("-o"), std::string::npos);
   EXPECT_EQ(Run({"box", "decode-frame", "--help"}), 0);
   EXPECT_NE(out.find("--code"), std::string::npos) << out;
+  // The record's direction byte: 0 is a frame the controller received, 1 one it sent.
+  EXPECT_NE(out.find("0 received by the controller (->), 1 sent by it (<-)"), std::string::npos) << out;
 }
 
 TEST_F(CommandLineTest, BadUsageIsStatus2WithTheReasonAndWhereHelpIs) {

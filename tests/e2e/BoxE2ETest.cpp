@@ -135,6 +135,56 @@ TEST_F(BoxE2E, EthernetCaptureIsAnIec104SessionForTshark) {
   EXPECT_EQ(shark.out.find("\t0\t"), std::string::npos) << "unverified checksum: " << shark.out;
 }
 
+// A broken descriptor later in the chain leaves the recorders in front of it usable, as in the
+// window; an existing recording is never overwritten unasked.
+TEST_F(BoxE2E, RecordersBeforeABrokenDescriptorStayUsable) {
+  TSim sim(disk, home, SimArgs());
+  ASSERT_TRUE(sim.Running());
+  ASSERT_EQ(Run(Ctl(sim, {"poke", "6020:0004", "00"})).status, 0);  // the third descriptor's signature
+  const TRun list = Run(Ctl(sim, {"box", "list"}));
+  EXPECT_EQ(list.status, 1) << list.err;
+  EXPECT_NE(list.out.find("№1 "), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("№2 "), std::string::npos) << list.out;
+  EXPECT_EQ(list.out.find("№3 "), std::string::npos) << list.out;
+  EXPECT_NE(list.err.find("breaks after the recorders listed"), std::string::npos) << list.err;
+
+  const fs::path file = root.Path() / "first.txt";
+  const std::vector<std::string> record{"box", "record", "--recorder", "1", "--seconds", "0.5", "-o", file.string()};
+  const TRun first = Run(Ctl(sim, record));
+  ASSERT_EQ(first.status, 0) << first.err;
+  const std::string before = ReadText(file);
+  const TRun again = Run(Ctl(sim, record));
+  EXPECT_EQ(again.status, 2);
+  EXPECT_NE(again.err.find("exists"), std::string::npos) << again.err;
+  EXPECT_EQ(ReadText(file), before);
+  std::vector<std::string> append = record;
+  append.push_back("--append");
+  const TRun added = Run(Ctl(sim, append));
+  EXPECT_EQ(added.status, 0) << added.err;
+  const std::string after = ReadText(file);
+  EXPECT_EQ(after.substr(0, before.size()), before);
+  EXPECT_NE(Cp1251ToUtf8(after).find("Добавлены записи Чёрного Ящика №1"), std::string::npos);
+}
+
+// Ctrl+C during a capture: the part keeps its temporary name and the status says it failed.
+TEST_F(BoxE2E, InterruptedCaptureIsNotGivenTheFinalName) {
+  TSim sim(disk, home, SimArgs({"--delay", "200"}));  // slow answers: the copy takes seconds
+  ASSERT_TRUE(sim.Running());
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // packets enough for many chunks
+  const fs::path capture = root.Path() / "cut";
+  const std::string part = (root.Path() / "cut.pcap.part").string();
+  std::string command;
+  for (const std::string& a : Ctl(sim, {"box", "pcap", "--recorder", std::to_string(sim::RecorderPorts().size() + 1),
+                                        "-o", capture.string()}))
+    command += "'" + a + "' ";
+  const TRun run = Shell(command + "& pid=$!; while [ ! -e " + part + " ] && kill -0 $pid 2>/dev/null; do sleep 0.05; done; " +
+                         "sleep 0.6; kill -INT $pid; wait $pid; echo status=$?");
+  EXPECT_NE(run.out.find("status=1"), std::string::npos) << run.out << run.err;
+  EXPECT_NE(run.err.find("interrupted"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::exists(part));
+  EXPECT_FALSE(fs::exists(root.Path() / "cut.pcap"));
+}
+
 TEST_F(BoxE2E, SerialRecordingsBecomeAPcapTsharkDissects) {
   TSim sim(disk, home, SimArgs());
   ASSERT_TRUE(sim.Running());

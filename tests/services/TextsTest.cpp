@@ -97,6 +97,20 @@ TEST(AutoexecText, CodePagesAndLineEndsBothWays) {
   EXPECT_EQ(Utf8ToCp1251(AutoexecToEditor("\x8F")), "\xCF");  // П: 866 8F, 1251 CF
 }
 
+// The whole DOS 866 page, not the short-string table: box drawing and "№" keep their look, and
+// a file read into the editor and written back unchanged keeps every byte.
+TEST(AutoexecText, BoxDrawingAndNumeroSurviveAndEveryByteComesBack) {
+  EXPECT_EQ(AutoexecToEditor("\xFC" "1 \xC9\xCD\xCD\xCD\xBB\r\n"), "№1 ╔═══╗\n");
+  EXPECT_EQ(EditorToAutoexec("№1 ╚═══╝ 5°"), "\xFC" "1 \xC8\xCD\xCD\xCD\xBC 5\xF8");
+  EXPECT_EQ(EditorToAutoexec("€"), "?");
+  std::string all;
+  for (int b = 0; b < 256; ++b)
+    if (b != '\r' && b != '\n') all += char(b);
+  all += "\r\n";
+  EXPECT_EQ(EditorToAutoexec(AutoexecToEditor(all)), all);
+  EXPECT_EQ(ViewText("\xFC" "1 \xC9\xCD\xBB"), "№1 ╔═╗");
+}
+
 TEST(FileView, TextConvertedAndBinaryShownAsHex) {
   EXPECT_EQ(ViewText("rem \x8F\xE0\xA8\xA2\xA5\xE2\r\n\t\x1A"), "rem Привет\r\n\t\x1A");
   EXPECT_TRUE(LooksBinary(std::string("MZ\x90\0", 4)));

@@ -19,6 +19,8 @@
 #include "blackbox/ui/BoxService.h"
 #include "blackbox/ui/FormBox.h"
 #include "blackbox/ui/FormTavikLog.h"
+#include "common/DataFolder.h"
+#include "common/PathText.h"
 #include "common/Prompt.h"
 #include "link/Velmor_PC.h"
 #include "services/ui/ServiceWindows.h"
@@ -41,6 +43,7 @@ class BoxWindowTest : public QObject {
   void HundredCharacterLineDrawsHalfWidthFlow();
   void ReplayShowsLinesAndFillsTheAnalyzer();
   void MainWindowHasTheBlackBoxButton();
+  void FailedExportsAndSettingsAreReported();
 
  private:
   template <typename T>
@@ -270,8 +273,25 @@ void BoxWindowTest::MainWindowHasTheBlackBoxButton() {
   const auto services = AttachServiceWindows(form, context);
   auto* button = form.findChild<QToolButton*>("ButtonBox");
   QVERIFY(button);
-  QCOMPARE(button->toolTip(), QString("Чёрный Яшик"));
+  QCOMPARE(button->toolTip(), QString("Сервис \"Чёрный Яшик\""));
   QVERIFY(!BoxWindow(&form));
+}
+
+// Exports go through a temporary file; what cannot be written is said, as the main window says it.
+void BoxWindowTest::FailedExportsAndSettingsAreReported() {
+  const std::string missing = QDir(home_.path()).filePath("missing/x.csv").toStdString();
+  prompt_.errors.clear();
+  QVERIFY(!form_->ExportTreeCsv(QString::fromStdString(missing)));
+  QVERIFY(!form_->TavikLog()->ExportCsv(QString::fromStdString(missing)));
+  QCOMPARE(prompt_.errors, std::vector<std::string>(2, "Не удалось записать файл " + missing));
+  // A folder where the settings file should be: closing says so.
+  const std::filesystem::path ini = SettingsIniPath();
+  std::filesystem::remove(ini);
+  std::filesystem::create_directory(ini);
+  form_->close();
+  std::filesystem::remove(ini);
+  QCOMPARE(prompt_.errors.size(), size_t(3));
+  QCOMPARE(prompt_.errors.back(), "Не удалось записать файл настроек " + PathToUtf8(ini));
 }
 
 QTEST_MAIN(BoxWindowTest)

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "common/DataFolder.h"
+#include "common/PathText.h"
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
 #include "app/MainForm.h"
@@ -350,6 +351,10 @@ void DiagWindowTest::OscilloscopeDrawsTheSimulatorsSignal() {
   Shoot(form_.get(), "diag_osc");
   const QString saved = osc->SaveTo(QDir(home_.path()).filePath("запись"));
   QVERIFY2(saved.startsWith("Файл: " + QDir(home_.path()).filePath("запись.wav") + "\n\nБайтов: "), qPrintable(saved));
+  prompt_.errors.clear();
+  QCOMPARE(osc->SaveTo(QDir(home_.path()).filePath("missing/запись")), QString());
+  QCOMPARE(prompt_.errors,
+           std::vector<std::string>{"Не удалось записать файл " + QDir(home_.path()).filePath("missing/запись.wav").toStdString()});
   osc->ImagePlotMouseDown(0, 0);
   QVERIFY(osc->Paused());
   OpenAndTick("Процессор");
@@ -372,9 +377,21 @@ void DiagWindowTest::DisplayShowsTheSimulatorsScreen() {
   const QString saved = display.SaveTo(QDir(home_.path()).filePath("экран.png"));
   QCOMPARE(saved, QDir(home_.path()).filePath("экран.bmp"));
   QCOMPARE(QFileInfo(saved).size(), qint64(54 + 640 * 500 * 3));
+  QCOMPARE(display.SaveTo(QDir(home_.path()).filePath("missing/экран")), QString());
+  QCOMPARE(display.findChild<QLabel*>("LabelStatus")->text(),
+           "Не удалось записать файл " + QDir(home_.path()).filePath("missing/экран.bmp"));
   display.ImageRunClick();
   QVERIFY(!display.Reading());
   QCOMPARE(display.findChild<QToolButton*>("ImageRun")->toolTip(), QString("Включить/Отключить чтение (Отключено)"));
+
+  // A folder where the settings file should be: closing the diagnostics window says so.
+  const std::filesystem::path ini = SettingsIniPath();
+  std::filesystem::remove(ini);
+  std::filesystem::create_directory(ini);
+  prompt_.errors.clear();
+  form_->close();
+  std::filesystem::remove(ini);
+  QCOMPARE(prompt_.errors, std::vector<std::string>{"Не удалось записать файл настроек " + PathToUtf8(ini)});
 }
 
 QTEST_MAIN(DiagWindowTest)

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
+#include <QFileDialog>
 #include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <set>
 
 #include "app/DiffDialog.h"
 #include "app/MainForm.h"
@@ -27,6 +30,7 @@
 #include "link/ExchangeLog.h"
 #include "link/ServiceRequests.h"
 #include "model/Cards.h"
+#include "model/Config.h"
 #include "model/Kinds.h"
 #include "model/ui/FrameComPort.h"
 #include "model/ui/FrameProcessor.h"
@@ -45,6 +49,23 @@
 #include "shell/ui/Options.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/HelpWindow.h"
+#include "shell/ui/Traffic.h"
+#include "shell/HelpTopics.h"
+#include "blackbox/ui/FormBox.h"
+#include "blackbox/ui/FormTavikLog.h"
+#include "diag/DiagMemory.h"
+#include "diag/ui/FormDiag.h"
+#include "diag/ui/FormDiagDebug.h"
+#include "diag/ui/FormDisplay.h"
+#include "ports/PointKind.h"
+#include "ports/ui/PortFrames.h"
+#include "ports/ui/ReaddrEdit.h"
+#include "ports/ui/ReaddrModel.h"
+#include "services/ui/VLM_Reset.h"
+#include "services/ui/VLM_ServAuto.h"
+#include "services/ui/VLM_ServFiles.h"
+#include "services/ui/VLM_ServFilesView.h"
+#include "services/ui/VLM_ServUpload.h"
 #include "support/ScriptedPrompt.h"
 #include "UiTestUtil.h"
 
@@ -96,6 +117,7 @@ class MainWindowTest : public QObject {
   void OpenRefusesTooLargeFile();
   void RowsPastCapacityAreAnnouncedOnOpen();
   void FailedReadShowsOneMessage();
+  void EditsSurviveAFailedOpenAndAreOfferedForSaving();
   void WriteAsksOnceAboutTableFaults();
   void TreeShowsWholeCaptionsAndFirstStartWidth();
   void SaveAddsExtensionOnlyWhenMissing();
@@ -107,6 +129,7 @@ class MainWindowTest : public QObject {
   void BackupOfAllControllersShowsEachResult();
   void SettingsSurviveRestart();
   void HelpFollowsTheFrame();
+  void EveryWindowAndFrameHasItsOwnHelpPage();
   void StationAndProcessorFrames();
   void RefusingFrameKeepsItsRowsAndNode();
   void F1InTheSettingsDialogOpensItsPage();
@@ -124,6 +147,7 @@ class MainWindowTest : public QObject {
 
 void MainWindowTest::initTestCase() {
   test::PrepareProgram(home_);
+  RegisterPortFrames();
   RegisterReaddrFrames();
 }
 
@@ -327,7 +351,7 @@ void MainWindowTest::OpenRefusesTooLargeFile() {
   form_->Guarded([&] { form_->OpenFile(path); });
   QCOMPARE(prompt_.errors, std::vector<std::string>{"Слишком большой файл: 64002\r" + path.toStdString()});
   QVERIFY(!form_->Reading());
-  QCOMPARE(int(form_->Station()->Node->Count()), 0);  // the empty station stays
+  QCOMPARE(int(form_->Station()->Node->Count()), 1);  // the configuration on screen stays
 
   // A folder in place of a file: a message with its name, nothing escapes the action.
   prompt_.errors.clear();
@@ -389,6 +413,7 @@ void MainWindowTest::TreeShowsWholeCaptionsAndFirstStartWidth() {
   QVERIFY(view->header()->sectionSize(0) > view->viewport()->width());
   QCOMPARE(station.data(Qt::ToolTipRole).toString(), "СТАНЦИЯ ПУ " + QString::fromStdString(form_->Station()->Place));
   // A saved width stays as it was.
+  prompt_.answers = {TAnswer::No};  // the changed place is not saved
   form_->close();
   form_.reset();
   TIniFile ini(SettingsIniPath().string());
@@ -409,11 +434,75 @@ void MainWindowTest::FailedReadShowsOneMessage() {
   s.WaitTime = 20;
   s.Attempts = 1;
   s.ShowErrors = 1;
+  NameProcessor(9);
+  const std::string edited = test::TreeText(*form_->Tree().Root());
   form_->Guarded([&] { form_->ReadFromController(true); });
   QCOMPARE(prompt_.errors.size(), size_t(1));
   // A silent controller is "no answer", never a missing configuration.
   QVERIFY2(prompt_.errors[0].starts_with("Ошибка при чтении файла конфигурации из контроллера.\rКонтроллер не отвечает."),
            prompt_.errors[0].c_str());
+  QCOMPARE(test::TreeText(*form_->Tree().Root()), edited);  // the edits are not lost
+}
+
+void MainWindowTest::EditsSurviveAFailedOpenAndAreOfferedForSaving() {
+  const QString good = home_.filePath("good.cfg"), damaged = home_.filePath("damaged.cfg");
+  form_->SaveFile(good);
+  form_->OpenFile(good);
+  std::string bytes;
+  QVERIFY(ReadWholeFile(good.toStdU16String(), bytes));
+  bytes[kHeaderSize + 1] = char(0x77);  // the station container's id
+  QVERIFY(WriteFileAtomically(damaged.toStdU16String(), bytes));
+  NameProcessor(7);
+  const std::string edited = test::TreeText(*form_->Tree().Root());
+
+  // A damaged file: its message, and the edited tree and its label stay.
+  form_->Guarded([&] { form_->OpenFile(damaged); });
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QCOMPARE(test::TreeText(*form_->Tree().Root()), edited);
+  QCOMPARE(form_->ReadFromLabel(), "Считано из " + good);
+
+  // New, Open and closing ask about the change; "Отмена" keeps everything.
+  const std::string question = "Конфигурация изменена и не сохранена.\r\rСохранить изменения в файле?";
+  prompt_.answers = {TAnswer::Cancel, TAnswer::Cancel, TAnswer::Cancel};
+  form_->Action("ActionNew")->trigger();
+  form_->Action("ActionOpen")->trigger();
+  QVERIFY(!form_->close());
+  QCOMPARE(prompt_.questions, std::vector<std::string>(3, question));
+  QCOMPARE(test::TreeText(*form_->Tree().Root()), edited);
+  QVERIFY(form_->isVisible());
+
+  // "Да" saves through the save dialog first, then the open dialog comes.
+  const QString kept = home_.filePath("kept.cfg");
+  QStringList dialogs;
+  QTimer dialogHand;
+  connect(&dialogHand, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || dialog->isHidden()) return;
+    dialogs << dialog->windowTitle();
+    if (dialog->acceptMode() == QFileDialog::AcceptSave) {
+      dialog->selectFile(kept);
+      static_cast<QDialog*>(dialog)->accept();
+    } else {
+      dialog->reject();
+    }
+  });
+  dialogHand.start(20);
+  prompt_.answers = {TAnswer::Yes};
+  form_->Action("ActionOpen")->trigger();
+  dialogHand.stop();
+  QCOMPARE(dialogs, QStringList({"Конфигуратор ВЕЛМОР - Сохранить файл конфигурации",
+                                 "Конфигуратор ВЕЛМОР - Открыть файл конфигурации"}));
+  QCOMPARE(form_->WrittenToLabel(), "Записано в " + kept);
+
+  // Saved: New asks nothing more; "Нет" lets an unsaved change go.
+  const size_t asked = prompt_.questions.size();
+  form_->Action("ActionNew")->trigger();
+  QCOMPARE(prompt_.questions.size(), asked);
+  NameProcessor(8);
+  prompt_.answers = {TAnswer::No};
+  QVERIFY(form_->close());
+  QCOMPARE(prompt_.questions.size(), asked + 1);
+  std::filesystem::remove(SettingsIniPath());  // written by the close
 }
 
 void MainWindowTest::SaveAddsExtensionOnlyWhenMissing() {
@@ -528,10 +617,11 @@ void MainWindowTest::ReadShowsSimulatorConfiguration() {
   sim.terminate();
   sim.waitForFinished(3000);
 
-  // With the simulator gone the read fails, says so, and leaves the empty station.
+  // With the simulator gone the read fails, says so, and leaves the tree read before.
+  const std::string read = test::TreeText(*form_->Tree().Root());
   form_->Guarded([&] { form_->ReadFromController(true); });
   QCOMPARE(prompt_.errors.size(), size_t(1));
-  QCOMPARE(int(form_->Tree().Root()->Count()), 0);
+  QCOMPARE(test::TreeText(*form_->Tree().Root()), read);
   QVERIFY(!form_->Reading());
 }
 
@@ -684,9 +774,73 @@ void MainWindowTest::HelpFollowsTheFrame() {
   form_->Select(card->Node->Child(0));
   form_->Action("ActionHelp")->trigger();
   QCOMPARE(form_->HelpWindow()->Context(), 150);
-  // Every frame of this window has its page.
-  for (int context : {350, 110, 6, 130, 160, 410, 1, 420})
-    QVERIFY2(TFormHelp::HasPage(context), std::to_string(context).c_str());
+}
+
+// One registry: no number twice, a page and a contents link for each topic, and F1 on every frame
+// and in every window opens its own page.
+void MainWindowTest::EveryWindowAndFrameHasItsOwnHelpPage() {
+  std::set<int> contexts;
+  std::set<std::string> owners;
+  QVERIFY(TFormHelp::HasPage(350));
+  QFile index(":/help/index.html");
+  QVERIFY(index.open(QIODevice::ReadOnly));
+  const QString contents = QString::fromUtf8(index.readAll());
+  for (const THelpTopic& topic : HelpTopics()) {
+    QVERIFY2(contexts.insert(topic.context).second, topic.owner);
+    QVERIFY2(owners.insert(topic.owner).second, topic.owner);
+    QVERIFY2(TFormHelp::HasPage(topic.context), topic.owner);
+    QVERIFY2(contents.contains(QString("href=\"%1.html\"").arg(topic.context)), topic.owner);
+  }
+
+  // Every card with its ports, every port kind and every point kind under a port that takes it.
+  TTreeNode* controller = form_->Station()->Node->Child(0);
+  TTreeNode* processor = controller->Child(0);
+  for (const TKind* kind : Kinds().List(TKindFamily::Card)) Kinds().Create(TKindFamily::Card, kind->id, *controller);
+  for (const TPortKind* kind : PortKinds()) Kinds().Create(TKindFamily::Port, kind->typeId, *processor);
+  for (const TPointKind* point : PointKinds())
+    for (const TPortKind* port : PortKinds())
+      if (std::find(port->childIds.begin(), port->childIds.end(), point->typeId) != port->childIds.end()) {
+        Kinds().Create(TKindFamily::Point, point->typeId, *Kinds().Create(TKindFamily::Port, port->typeId, *processor)->Node);
+        break;
+      }
+  std::set<std::string> framed;
+  std::vector<TTreeNode*> nodes;
+  form_->Tree().ForEach([&](TTreeNode& node) { nodes.push_back(&node); });
+  for (TTreeNode* node : nodes) {
+    form_->Select(node);
+    const std::string owner = node->Object()->ClassName();
+    QVERIFY2(form_->CurrentFrame(), owner.c_str());
+    QVERIFY2(form_->CurrentFrame()->HelpContext() == HelpContextOf(owner) && HelpContextOf(owner) != 0, owner.c_str());
+    form_->Action("ActionHelp")->trigger();
+    QCOMPARE(form_->HelpWindow()->Context(), HelpContextOf(owner));
+    framed.insert(owner);
+  }
+  QCOMPARE(framed.size(), size_t(3 + 5 + 2 + 26 + 13));  // fixed nodes, cards, their ports, ports, points
+
+  // Every window names its own topic (F1 takes it while the window is active).
+  TControllerLink link;
+  bool closeReset = false;
+  TDiagMemory memory(link);
+  TFormFiles files(link);
+  TFormBox box(link);
+  std::vector<TReaddrColumn> column(1);
+  column[0].title = "К1";
+  column[0].kind = TDataKind::Byte;
+  TReaddrTable table("Т", column);
+  table.Load({{0}});
+  const std::vector<QWidget*> windows{TFormReaddrEdit::ShowFor(&table, table.Model().index(0, 1)), &files, files.Viewer(), new TFormUpload(link, &files), new TFormAuto(link, &files),
+                                      new TFormReset(link, closeReset, &files), &box, box.TavikLog(),
+                                      new TFormDiag(link, &files), new TFormDiagDebug(memory, link, &files),
+                                      new TFormDisplay(link, &files), new TOptionsDlg(IpListIniPath(), &files),
+                                      new TFormTraffic([] { return std::vector<std::string>(); }, [] { return QString(); }, &files),
+                                      new TFormFleetBackup({}, home_.path().toStdString(), &files),
+                                      new TFormConfigDiff(TConfigDiff(), &files)};
+  for (QWidget* window : windows) {
+    const std::string owner = "T" + window->objectName().toStdString();
+    QVERIFY2(HelpContextOf(owner) != 0, owner.c_str());
+    QVERIFY2(window->property("helpContext").toInt() == HelpContextOf(owner),
+             (owner + " has " + window->property("helpContext").toString().toStdString()).c_str());
+  }
 }
 
 void MainWindowTest::StationAndProcessorFrames() {

@@ -1,8 +1,10 @@
 // The readdressing grid driven by keys and mouse, offscreen.
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 #include "ports/ui/ReaddrEdit.h"
@@ -99,6 +101,33 @@ class ReaddrTableTest : public QObject {
     table.messageHandler = [&](const QString& text) { message = text; };
     QVERIFY(!table.Store(1, "Превышена максимальная емкость выходной таблицы - 1 записи.").has_value());
     QCOMPARE(message, QString("Таблица\rПревышена максимальная емкость выходной таблицы - 1 записи."));
+
+    // The box itself: Enter goes back to editing, and the text names the buttons it shows.
+    table.cellErrorHandler = nullptr;
+    table.Data().SetCell(1, 1, "x");
+    QStringList buttons;
+    QString text;
+    QTimer::singleShot(0, &table, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      for (QAbstractButton* b : box->buttons()) buttons << b->text();
+      text = box->text();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QVERIFY(!table.Store(0).has_value());
+    buttons.sort();
+    QCOMPARE(buttons, QStringList({"Отмена", "Пропустить"}));
+    QVERIFY2(text.contains("\nОтмена - вернуться к редактированию") && text.contains("\nПропустить - обнулить"),
+             qPrintable(text));
+    QCOMPARE(table.currentIndex(), table.Model().index(1, 2));
+  }
+
+  void MenuNamesItsShortcutsAsKeysAreWritten() {
+    TReaddrTable table("Т", ByteColumns(1));
+    QStringList keys;
+    for (const QAction* action : table.actions())
+      if (!action->shortcut().isEmpty()) keys << action->shortcut().toString(QKeySequence::NativeText);
+    QCOMPARE(keys, QStringList({"Ctrl+Enter", "Ctrl+Del", "Ctrl+I", "Ctrl+O"}));
   }
 
   void KeypadWritesTheDecimalValue() {

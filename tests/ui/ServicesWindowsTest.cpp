@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
 
 #include "common/Prompt.h"
@@ -91,7 +93,7 @@ void ServicesWindowsTest::initTestCase() {
   QVERIFY(QDir(disk_.path()).mkpath("sub"));
   Write(disk_.filePath("sub/inner.txt"), "inner\r\n");
   Write(disk_.filePath("data.bin"), Pattern(5000, 1));
-  Write(disk_.filePath("note.txt"), "rem \x8F\xE0\xA8\xA2\xA5\xE2\r\n");
+  Write(disk_.filePath("note.txt"), "rem \x8F\xE0\xA8\xA2\xA5\xE2\r\n\xFC" "1 \xC9\xCD\xBB\r\n");
   Write(disk_.filePath("empty.dat"), "");
   const int port = test::TestPort(1);
   QVERIFY(test::StartSimulator(sim_, 5, port, disk_.path()));
@@ -196,7 +198,7 @@ void ServicesWindowsTest::FilesCopyCompareViewDelete() {
   form.NViewClick();
   QVERIFY(form.Viewer()->isVisible());
   QCOMPARE(form.Viewer()->windowTitle(), QString("Конфигуратор ВЕЛМОР - Просмотр файла note.txt"));
-  QCOMPARE(form.Viewer()->Memo()->toPlainText(), QString("rem Привет\n"));
+  QCOMPARE(form.Viewer()->Memo()->toPlainText(), QString("rem Привет\n№1 ╔═╗\n"));
   Shoot(form.Viewer(), "service_files_view");
   QTest::keyClick(form.Viewer()->Memo(), Qt::Key_Escape);
   QVERIFY(!form.Viewer()->isVisible());
@@ -229,6 +231,34 @@ void ServicesWindowsTest::FilesNewPcFolderAndPcFileDetails() {
   QVERIFY(QRegularExpression("^.*local\\.txt \\| 5 \\| \\d\\d\\.\\d\\d\\.\\d{4}  \\d\\d:\\d\\d:\\d\\d$")
               .match(form.LabelState()->text())
               .hasMatch());
+
+  // A bare name is made in the folder shown; a folder that cannot be made is reported.
+  auto answer = [](const QString& text) {
+    QTimer::singleShot(0, [text] {
+      auto* dialog = qobject_cast<TfEdit*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      dialog->Edit()->setText(text);
+      dialog->findChild<QPushButton*>("ButtonOk")->click();
+    });
+  };
+  answer("relative");
+  form.NMkDirClick();
+  QVERIFY(QDir(QDir(pc_.path()).filePath("relative")).exists());
+  prompt_.errors.clear();
+  answer("local.txt/inside");
+  form.NMkDirClick();
+  QCOMPARE(QString::fromStdString(prompt_.errors.back()),
+           "Не удалось создать каталог " + QDir::toNativeSeparators(QDir(pc_.path()).filePath("local.txt/inside")));
+
+  // The highlight moved by the keys is the copy target.
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  auto* tree = form.findChild<QTreeView*>("DirectoryTreePC");
+  tree->setFocus();
+  QTest::keyClick(tree, Qt::Key_Up);
+  QVERIFY(form.PcDir() != QDir(pc_.path()).absolutePath());
+  QCOMPARE(form.PcDir(), qobject_cast<QFileSystemModel*>(tree->model())->filePath(tree->currentIndex()));
+  QCOMPARE(QString::fromStdString(form.Exchange().PcDir), form.PcDir());
 }
 
 void ServicesWindowsTest::InputDialogResults() {
@@ -265,8 +295,16 @@ void ServicesWindowsTest::AutoexecReadsEditsAndOffersReset() {
   TFormAuto form(link_);
   bool resetShown = false;
   form.ShowReset = [&] { resetShown = true; };
+  // Read and written back without an edit, the file keeps every byte: box drawing, "№" and the
+  // no-break space (FFh) included.
+  const QByteArray drawn("rem \xFC" "1 \xC9\xCD\xCD\xCD\xBB\xFF\r\nvlm.exe\r\n");
+  Write(QDir(disk_.path()).filePath("autoexec.bat"), drawn);
   form.ButtonReadClick();
-  QVERIFY(!form.MemoAuto()->toPlainText().isEmpty());
+  QCOMPARE(form.MemoAuto()->toPlainText(), QString("rem №1 ╔═══╗ \nvlm.exe\n"));
+  prompt_.answers = {TAnswer::No};
+  form.ButtonSaveClick();
+  QCOMPARE(Read(QDir(disk_.path()).filePath("autoexec.bat")), drawn);
+  QVERIFY(!resetShown);
   QVERIFY(!form.PanelSize()->text().isEmpty());
   QVERIFY(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$").match(form.PanelTime()->text()).hasMatch());
   form.MemoAuto()->setPlainText("@echo off\nrem Запуск\nvlm.exe\n");
@@ -338,9 +376,12 @@ void ServicesWindowsTest::MainWindowButtonsAndResetAfterWrite() {
   ctx.Link.Settings = link_.Settings;  // the window has read its ini by now
   const auto services = AttachServiceWindows(form, ctx);
   form.show();
-  const QStringList names{"ButtonFiles", "ButtonUpload", "ButtonAutoexec", "ButtonReset"};
+  const QStringList names{"ButtonFiles", "ButtonUpload", "ButtonAutoexec", "ButtonReset",  "ButtonBox",
+                          "ButtonDiag",  "ButtonDisplay", "ButtonOptions",  "ButtonHelp"};
   const QStringList hints{"Сервис \"Обмен файлами\"", "Загрузить файл в контроллер ",
-                          "Править файл autoexec.bat в контроллере", "Перезагрузить контроллер"};
+                          "Править файл autoexec.bat в контроллере", "Перезагрузить контроллер",
+                          "Сервис \"Чёрный Яшик\"", "Сервис \"Диагностика\"", "Сервис \"Дисплей\"",
+                          "Настроить программу", "Вызвать справочную систему"};
   for (int i = 0; i < names.size(); ++i) {
     auto* button = form.findChild<QToolButton*>(names[i]);
     QVERIFY2(button, qPrintable(names[i]));

@@ -1,5 +1,6 @@
 // Shell windows offscreen: the two boxes, the indicator raster, the exchange log view and its
 // file, the settings dialog (the Qt-free parts are tested in tests/shell).
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,12 +9,14 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include "common/DataFolder.h"
 #include "common/TextCodec.h"
 #include "shell/IpList.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/ui/FileDialogTexts.h"
 #include "shell/ui/Indicator.h"
 #include "shell/ui/Options.h"
 #include "shell/ui/QtPrompt.h"
@@ -32,6 +35,7 @@ class ShellTest : public QObject {
   void OptionsRoundTripAndCancel();
   void OptionsRefuseAnEmptyAddressAndNameTheUdpPort();
   void QtDialogsSpeakRussian();
+  void FileDialogListIsRussian();
 };
 
 void ShellTest::ErrorBoxHasTitleTextAndCloseButton() {
@@ -214,6 +218,41 @@ void ShellTest::QtDialogsSpeakRussian() {
   if (!InstallQtRussian()) QSKIP("qtbase_ru.qm is not installed (scripts/setup installs qt6-translations-l10n)");
   QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") != "Look in:");
   QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") != "Cancel");
+}
+
+// The list of a file dialog: sizes, types, dates and headers in Russian, whatever the system
+// locale and the MIME database say.
+void ShellTest::FileDialogListIsRussian() {
+  InstallQtRussian();
+  QTemporaryDir dir;
+  QVERIFY(QDir(dir.path()).mkdir("папка"));
+  QFile file(dir.filePath("conf.cfg"));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(3072, 'x'));
+  file.close();
+  QMap<QString, QStringList> rows;
+  QStringList headers;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    auto* view = dialog->findChild<QTreeView*>("treeView");
+    QVERIFY(view);
+    const QAbstractItemModel* model = view->model();
+    QTRY_COMPARE(model->rowCount(view->rootIndex()), 2);
+    for (int r = 0; r < 2; ++r)
+      for (int c = 1; c < 4; ++c)
+        rows[model->index(r, 0, view->rootIndex()).data().toString()] << model->index(r, c, view->rootIndex()).data().toString();
+    for (int c = 0; c < 4; ++c) headers << model->headerData(c, Qt::Horizontal).toString();
+    dialog->reject();
+  });
+  QFileDialog::getOpenFileName(nullptr, "Открыть", dir.path());
+  QCOMPARE(headers, QStringList({"Имя", "Размер", "Тип", "Изменён"}));
+  QCOMPARE(rows.value("папка").mid(0, 2), QStringList({"", "Папка"}));
+  QCOMPARE(rows.value("conf.cfg").mid(0, 2), QStringList({"3,0 КБ", "Файл CFG"}));
+  QVERIFY2(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$").match(rows.value("conf.cfg").value(2)).hasMatch(),
+           qPrintable(rows.value("conf.cfg").join('|')));
+  QCOMPARE(FileSizeText(512), QString("512 байт"));
+  QCOMPARE(FileSizeText(5 * 1024 * 1024 + 512 * 1024), QString("5,5 МБ"));
 }
 
 QTEST_MAIN(ShellTest)

@@ -23,7 +23,7 @@ QIcon ServiceIcon() {
 TFormBox* BoxWindow(QWidget* owner) { return owner->findChild<TFormBox*>("FormBox", Qt::FindDirectChildrenOnly); }
 
 QToolButton* AddBoxService(const TServiceButtonAdder& add, TControllerLink& link, QWidget* owner) {
-  return add("ButtonBox", "Чёрный Яшик", ServiceIcon(), [&link, owner] {
+  return add("ButtonBox", "Сервис \"Чёрный Яшик\"", ServiceIcon(), [&link, owner] {
     TFormBox* form = BoxWindow(owner);
     if (!form) {
       form = new TFormBox(link, owner);

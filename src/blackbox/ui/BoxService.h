@@ -1,5 +1,5 @@
 #pragma once
-// The main window's button "Чёрный Яшик": the black-box window is made on first use and kept for
+// The main window's button "Сервис \"Чёрный Яшик\"": the black-box window is made on first use and kept for
 // the run; while it is minimised the main window hides.
 #include "shell/ui/ServiceButton.h"
 

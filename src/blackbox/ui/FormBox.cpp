@@ -42,6 +42,7 @@
 #include "link/Velmor_PC.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/Indicator.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/LinkWait.h"
 
 namespace vlm {
@@ -144,6 +145,7 @@ QFont LineFontOf() {
 
 TFormBox::TFormBox(TControllerLink& link, QWidget* parent) : QDialog(parent), context_(link), boxes_(context_) {
   setObjectName("FormBox");
+  setProperty("helpContext", HelpContextOf("TFormBox"));  // F1 while it is the active window
   setWindowFlag(Qt::WindowMinimizeButtonHint);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setMinimumSize(949, 200);
@@ -235,7 +237,7 @@ QWidget* TFormBox::BuildTopBar() {
     if (ShowAbout) ShowAbout();
   });
   connect(imageHelp_, &QToolButton::clicked, this, [this] {
-    if (ShowHelp) ShowHelp(590);
+    if (ShowHelp) ShowHelp(HelpContextOf("TFormBox"));
   });
 
   row->addWidget(Label(bar, "Файл:"));
@@ -494,7 +496,7 @@ void TFormBox::SaveSettings() const {
   ini.WriteBool(kSection, "Color", checkColor_->isChecked());
   ini.WriteBool(kSection, "Hex", checkHex_->isChecked());
   ini.WriteBool(kSection, "FnHex", radio16_->isChecked());
-  ini.UpdateFile();
+  if (!ini.UpdateFile()) ShowError("Не удалось записать файл настроек " + PathToUtf8(SettingsIniPath()));
 }
 
 // ---- window events
@@ -906,10 +908,9 @@ void TFormBox::ShowTavikLog(const TTavikNode* node) {
 }
 
 bool TFormBox::ExportTreeCsv(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const std::string csv = TavikTreeCsv(analyzer_);
-  return file.write(csv.data(), qint64(csv.size())) == qint64(csv.size());
+  if (WriteFileAtomically(path.toStdU16String(), TavikTreeCsv(analyzer_))) return true;
+  ShowError("Не удалось записать файл " + path.toStdString());
+  return false;
 }
 
 }  // namespace vlm

@@ -1,7 +1,6 @@
 #include "blackbox/ui/FormTavikLog.h"
 
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
@@ -11,12 +10,16 @@
 #include <QVBoxLayout>
 
 #include "blackbox/BoxTavikExport.h"
+#include "common/DataFolder.h"
+#include "common/Prompt.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
 TFormTavikLog::TFormTavikLog(QWidget* parent) : QDialog(parent) {
   setObjectName("FormTavikLog");
+  setProperty("helpContext", HelpContextOf("TFormTavikLog"));  // F1 while it is the active window
   setWindowTitle("ТАВИК - Журнал событий");
   setMinimumSize(470, 150);
   resize(560, 360);
@@ -67,10 +70,9 @@ void TFormTavikLog::ShowLog(const TTavikLog& log) {
 }
 
 bool TFormTavikLog::ExportCsv(const QString& path) const {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const std::string csv = TavikLogCsv(log_);
-  return file.write(csv.data(), qint64(csv.size())) == qint64(csv.size());
+  if (WriteFileAtomically(path.toStdU16String(), TavikLogCsv(log_))) return true;
+  ShowError("Не удалось записать файл " + path.toStdString());
+  return false;
 }
 
 }  // namespace vlm

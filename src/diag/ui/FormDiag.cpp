@@ -21,6 +21,7 @@
 
 #include "common/DataFolder.h"
 #include "common/IniFile.h"
+#include "common/PathText.h"
 #include "common/Prompt.h"
 #include "diag/DiagKinds.h"
 #include "diag/ui/DiagIcons.h"
@@ -30,6 +31,7 @@
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/LinkWait.h"
 
 namespace vlm {
@@ -53,6 +55,7 @@ QString OnOffText(bool on) { return on ? QStringLiteral("(Включено)") : 
 TFormDiag::TFormDiag(TControllerLink& link, QWidget* parent)
     : QDialog(parent), link_(link), memory_(link), context_(memory_), session_(context_) {
   setObjectName("FormDiag");
+  setProperty("helpContext", HelpContextOf("TFormDiag"));  // F1 while it is the active window
   setMinimumSize(700, 500);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -197,7 +200,7 @@ void TFormDiag::WriteSettings() {
   settings_.HighLight = session_.HighlightGlobal;
   TIniFile ini(SettingsIniPath().string());
   SaveDiagSettings(ini, settings_);
-  ini.UpdateFile();
+  if (!ini.UpdateFile()) ShowError("Не удалось записать файл настроек " + PathToUtf8(SettingsIniPath()));
 }
 
 void TFormDiag::UpdateHints() {
@@ -304,6 +307,7 @@ void TFormDiag::ShowObject(TDiagObj& obj) {
   if (IsViewKind(obj.Kind())) {
     view_ = TFrameDiagView::Create(obj.Kind(), context_, centre_);
     helpContext_ = TFrameDiagView::HelpContext(obj.Kind());
+    setProperty("helpContext", helpContext_);
     if (view_) {
       centreSplit_->hide();
       centre_->layout()->addWidget(view_);
@@ -326,7 +330,8 @@ void TFormDiag::ShowObject(TDiagObj& obj) {
   const QFontMetrics metrics(grid1_->font());
   const int digits = metrics.horizontalAdvance(QString::number(std::max<int>(10, grid1_->rowCount() + 1))) + 8;
   if (grid1_->columnWidth(0) < digits) grid1_->setColumnWidth(0, digits);
-  helpContext_ = obj.HelpContext() ? int(obj.HelpContext()) : 540;
+  helpContext_ = obj.HelpContext() ? int(obj.HelpContext()) : HelpContextOf("TFormDiag");
+  setProperty("helpContext", helpContext_);
 }
 
 void TFormDiag::FreeView() {

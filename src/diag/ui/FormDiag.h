@@ -9,6 +9,7 @@
 
 #include "diag/DiagSession.h"
 #include "diag/DiagSettings.h"
+#include "shell/HelpTopics.h"
 
 class QLabel;
 class QMenu;
@@ -114,7 +115,7 @@ class TFormDiag : public QDialog {
   bool scanning_ = false;
   bool suspend_ = false;
   bool reading_ = true;
-  int helpContext_ = 540;
+  int helpContext_ = HelpContextOf("TFormDiag");
 };
 
 }  // namespace vlm

@@ -18,6 +18,7 @@
 #include "common/TextCodec.h"
 #include "diag/ui/DiagIcons.h"
 #include "link/Velmor_PC.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/LinkWait.h"
 
 namespace vlm {
@@ -25,6 +26,7 @@ namespace vlm {
 TFormDiagDebug::TFormDiagDebug(TDiagMemory& memory, TControllerLink& link, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(memory), link_(link) {
   setObjectName("FormDiagDebug");
+  setProperty("helpContext", HelpContextOf("TFormDiagDebug"));  // F1 while it is the active window
   setWindowTitle("DiagDebug");
   resize(520, 420);
   auto* layout = new QVBoxLayout(this);

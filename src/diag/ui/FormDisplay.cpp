@@ -18,6 +18,7 @@
 #include "shell/ui/AppInfo.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/Indicator.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/LinkWait.h"
 
 namespace vlm {
@@ -29,7 +30,7 @@ QImage View(const TPixelImage& image) {
 }
 
 constexpr int kRulerCells = 2;
-constexpr int kHelpContext = 560;
+constexpr int kHelpContext = HelpContextOf("TFormDisplay");
 
 }  // namespace
 
@@ -90,6 +91,7 @@ TFormDisplay::TFormDisplay(TControllerLink& link, QWidget* parent)
     : QDialog(parent), link_(link), reader_(link, screen_), columnRuler_(kPictureWidth, kRulerCells * kCellHeight),
       rowRuler_(kRulerCells * kCellWidth, kPictureHeight) {
   setObjectName("FormDisplay");
+  setProperty("helpContext", HelpContextOf("TFormDisplay"));  // F1 while it is the active window
   glyphs_ = std::make_unique<TGlyphCache>(DisplayFont(&glyphSource_));
   picture_ = std::make_unique<TScreenPicture>(*glyphs_);
   picture_->DrawAll(screen_);

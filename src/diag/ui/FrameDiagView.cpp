@@ -12,6 +12,7 @@
 #include "diag/ui/FrameOsc.h"
 #include "diag/ui/FrameTablo.h"
 #include "diag/ui/FrameValueMap.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/LinkWait.h"
 
 namespace vlm {
@@ -51,7 +52,11 @@ TFrameDiagView* TFrameDiagView::Create(int kind, TDiagContext& context, QWidget*
 }
 
 int TFrameDiagView::HelpContext(int kind) {
-  return kind == kDiagScope ? 660 : kind == kDiagTablo ? 670 : kind == kDiagTI ? 710 : kind == kDiagTS ? 720 : 540;
+  return HelpContextOf(kind == kDiagScope   ? "TFrameOsc"
+                       : kind == kDiagTablo ? "TFrameTablo"
+                       : kind == kDiagTI    ? "TFrameTI"
+                       : kind == kDiagTS    ? "TFrameTS"
+                                            : "TFormDiag");
 }
 
 void TFrameDiagView::StartTimers(int total) {

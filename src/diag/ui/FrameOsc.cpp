@@ -20,6 +20,7 @@
 
 #include "common/DataFolder.h"
 #include "common/PathText.h"
+#include "common/Prompt.h"
 #include "diag/DiagObj.h"
 #include "diag/WavFile.h"
 #include "link/Velmor_PC.h"
@@ -311,8 +312,10 @@ void TFrameOsc::ImagePlotMouseDown(int x, int y) {
 QString TFrameOsc::SaveTo(const QString& chosen) {
   const std::string name = WavFileName(chosen.toStdString());
   const auto frames = OscRecording(stream_.Ring(), plotter_.PageStart);
-  if (const std::string error = WriteWavFile(PathFromUtf8(name), frames); !error.empty())
-    return QString::fromStdString(error);
+  if (const std::string error = WriteWavFile(PathFromUtf8(name), frames); !error.empty()) {
+    ShowError(error);
+    return {};
+  }
   return UiText(WavSavedText(name, frames.size() + 44));
 }
 
@@ -322,7 +325,7 @@ void TFrameOsc::SpeedButtonSaveClick() {
   const QString name = QFileDialog::getSaveFileName(this, kAppTitle + " - Сохранить запись сигнала в файл",
                                                     folder + "/" + proposed, "Звуковые файлы (*.wav);;Все файлы (*.*)");
   if (name.isEmpty()) return;
-  QMessageBox::information(this, "Сохранено", SaveTo(name));
+  if (const QString saved = SaveTo(name); !saved.isEmpty()) QMessageBox::information(this, "Сохранено", saved);
 }
 
 QMenu* TFrameOsc::PopupAt(const QPoint&) { return menu_; }

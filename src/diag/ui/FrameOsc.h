@@ -34,7 +34,8 @@ class TFrameOsc : public TFrameDiagView {
   void SpeedButtonPlusClick(bool larger);
   void ImagePlotMouseDown(int x, int y);
   void SpeedButtonSaveClick();
-  // Writes the recording since the plotter's page start; the text of the "Сохранено" box.
+  // Writes the recording since the plotter's page start; the text of the "Сохранено" box, or empty
+  // after the error box when the file cannot be written.
   QString SaveTo(const QString& chosen);
 
   QImage PlotImage() const { return plot_; }

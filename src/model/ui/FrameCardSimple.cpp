@@ -4,6 +4,7 @@
 
 #include "model/Cards.h"
 #include "model/ui/ModelFrameParts.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
@@ -33,13 +34,13 @@ void TFrameCardSimple::RefreshList() {
 }
 
 TFramePVS::TFramePVS(QWidget* parent)
-    : TFrameCardSimple(410,
+    : TFrameCardSimple(HelpContextOf("TCardPVS"),
                        "После изменения Базового адреса установите выбранное значение перемычками на "
                        "плате. Подробности в Справочной системе.",
                        parent) {}
 
 TFrameUNIO::TFrameUNIO(QWidget* parent)
-    : TFrameCardSimple(1,
+    : TFrameCardSimple(HelpContextOf("TCardUNIO"),
                        "Данный программный модуль находится в состоянии отладки и на настоящий "
                        "момент требует установки базового адреса 0.",
                        parent) {}

@@ -9,10 +9,11 @@
 #include "common/Format.h"
 #include "model/Cards.h"
 #include "model/ui/SoftPortLink.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
-TFrameComPort::TFrameComPort(QWidget* parent) : TFrame(150, parent) {
+TFrameComPort::TFrameComPort(QWidget* parent) : TFrame(HelpContextOf("TComPort"), parent) {
   TBinder& b = Binder();
   auto recalc = [this] { Recalculate(); };
   comboInterface_ = b.Combo("Тип интерфейса", "ComboBoxInterface", {{"RS-232", 0}, {"RS-485", 1}},

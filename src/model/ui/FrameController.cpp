@@ -7,10 +7,11 @@
 #include "model/Cards.h"
 #include "model/VLM_Obj.h"
 #include "model/ui/ModelFrameParts.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
-TFrameController::TFrameController(QWidget* parent) : TFrame(110, parent) {
+TFrameController::TFrameController(QWidget* parent) : TFrame(HelpContextOf("TController"), parent) {
   gridAddr_ = SummaryGrid("StringGridAddr", " Адрес", " Плата", this);
   gridIrq_ = SummaryGrid("StringGridIRQ", " IRQ", " Плата", this);
   gridLinks_ = SummaryGrid("StringGridLinks", " Программный порт", " Аппаратный порт", this);

@@ -4,10 +4,11 @@
 
 #include "model/Cards.h"
 #include "model/ui/SoftPortLink.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
-TFrameModem::TFrameModem(QWidget* parent) : TFrame(420, parent) {
+TFrameModem::TFrameModem(QWidget* parent) : TFrame(HelpContextOf("TModem"), parent) {
   link_ = new TSoftPortLink(this);
   Body()->addWidget(link_);
   Binder().Note("Модемный порт настройки не требует. Его параметры (частоты, скорость и пр.) задаёт "

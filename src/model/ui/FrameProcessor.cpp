@@ -6,10 +6,11 @@
 #include <QSpinBox>
 
 #include "model/Cards.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
-TFrameProcessor::TFrameProcessor(QWidget* parent) : TFrame(6, parent) {
+TFrameProcessor::TFrameProcessor(QWidget* parent) : TFrame(HelpContextOf("TProcessor"), parent) {
   Binder().Spin("Номер процессора", "SpinEditNumber", 1, 255,
                 IntField([this]() -> uint8_t& { return processor_->Number; }),
                 [this] { processor_->UpdateNode(); });

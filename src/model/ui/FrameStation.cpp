@@ -6,10 +6,11 @@
 #include "model/ConfigTree.h"
 #include "model/VLM_Obj.h"
 #include "model/ui/ModelFrameParts.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
-TFrameStation::TFrameStation(QWidget* parent) : TFrame(350, parent) {
+TFrameStation::TFrameStation(QWidget* parent) : TFrame(HelpContextOf("TStation"), parent) {
   Binder().Edit("Место установки", "EditPlace", 255,
                 TextField([this]() -> std::string& { return station_->Place; }),
                 [this] { station_->UpdateNode(); });

@@ -9,6 +9,7 @@
 #include "model/ui/FrameProcessor.h"
 #include "model/ui/FrameStation.h"
 #include "shell/ui/FrameFactory.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
@@ -20,7 +21,7 @@ void RegisterModelFrames() {
   reg("TController", [](QWidget* p) { return new TFrameController(p); });
   reg("TProcessor", [](QWidget* p) { return new TFrameProcessor(p); });
   for (const TCardRSKind* kind : {&kCard5554Kind, &kCard5558Kind, &kCardPPIKind}) {
-    const int help = kind->helpContext;
+    const int help = HelpContextOf(kind->className);
     RegisterFrame(kind->className, [help](TObj&, QWidget* p) -> TFrame* { return new TFrameCardRS(help, p); });
   }
   reg("TCardPVS", [](QWidget* p) { return new TFramePVS(p); });

@@ -15,6 +15,7 @@
 #include "ports/PointKind.h"
 #include "ports/ui/FramePages.h"
 #include "ports/PortKind.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
@@ -97,8 +98,8 @@ void THardPortBox::Chosen(int index) {
 
 // ---- kind frame ----
 
-TFrameKind::TFrameKind(const char* frameClass, std::span<const TItemDef> table, QWidget* parent)
-    : TFrame(0, parent), table_(table), frameClass_(frameClass) {
+TFrameKind::TFrameKind(const char* className, const char* frameClass, std::span<const TItemDef> table, QWidget* parent)
+    : TFrame(HelpContextOf(className), parent), table_(table), frameClass_(frameClass) {
   setObjectName(frameClass);
   pages_.push_back(new TItemPage(this, Grid(), table_, [this](uint8_t id) { OnItem(id); }));
 }
@@ -144,7 +145,7 @@ void TFrameKind::OnItem(uint8_t id) {
 // ---- port frames ----
 
 TFramePortItems::TFramePortItems(const TPortKind& kind, QWidget* parent, bool addItems)
-    : TFrameKind(kind.frameClass, kind.items, parent), kind_(kind) {
+    : TFrameKind(kind.className, kind.frameClass, kind.items, parent), kind_(kind) {
   auto node = [this] { if (port_) port_->UpdateNode(); };
   Main().Binder().Spin(QStringLiteral("Адрес порта"), "SpinEditNumber", 0, 255,
                        IntField([this]() -> auto& { return port_->Number; }), node);
@@ -177,7 +178,7 @@ void TFramePortItems::ItemChanged(uint8_t) {
 // ---- point frames ----
 
 TFramePointItems::TFramePointItems(const TPointKind& kind, QWidget* parent, bool addItems)
-    : TFrameKind(kind.frameClass, kind.items, parent), kind_(kind) {
+    : TFrameKind(kind.className, kind.frameClass, kind.items, parent), kind_(kind) {
   if (addItems) Main().AddAll();
 }
 

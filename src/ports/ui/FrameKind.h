@@ -45,7 +45,8 @@ class THardPortBox : public QWidget {
 class TFrameKind : public TFrame {
   Q_OBJECT
  public:
-  TFrameKind(const char* frameClass, std::span<const TItemDef> table, QWidget* parent);
+  // className: the class of the objects edited, which names the frame's help topic.
+  TFrameKind(const char* className, const char* frameClass, std::span<const TItemDef> table, QWidget* parent);
   int Apply() override;
 
  protected:

@@ -18,9 +18,10 @@ struct MenuItem {
   void (*run)(TReaddrTable*);
 };
 
-// The menu in its order; the second item has two blanks between its words.
+// The menu in its order; the second item has two blanks between its words. The grid takes
+// Ctrl with either Enter key itself; the keypad's Enter names the shortcut "Ctrl+Enter" in the menu.
 const MenuItem kItems[] = {
-    {"Редактировать в 10 или 16 виде", QKeySequence(Qt::CTRL | Qt::Key_Return), [](TReaddrTable* t) { t->OpenKeypad(); }},
+    {"Редактировать в 10 или 16 виде", QKeySequence(Qt::CTRL | Qt::Key_Enter), [](TReaddrTable* t) { t->OpenKeypad(); }},
     {"Вставить  пустую строку", {}, [](TReaddrTable* t) { t->InsertEmptyRow(); }},
     {"Вставить копию строки", {}, [](TReaddrTable* t) { t->InsertCopyRow(); }},
     {"Удалить строку", QKeySequence(Qt::CTRL | Qt::Key_Delete), [](TReaddrTable* t) { t->DeleteCurrentRow(); }},

@@ -12,6 +12,7 @@
 #include "ports/ReaddrCell.h"
 #include "ports/ui/ReaddrModel.h"
 #include "ports/ui/ReaddrTable.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 namespace {
@@ -28,6 +29,7 @@ TFormReaddrEdit* TFormReaddrEdit::ShowFor(TReaddrTable* table, const QModelIndex
 
 TFormReaddrEdit::TFormReaddrEdit(QWidget* parent) : QDialog(parent) {
   setObjectName("FormReaddrEdit");
+  setProperty("helpContext", HelpContextOf("TFormReaddrEdit"));  // F1 while it is the active window
   setWindowTitle("Редактор");
   setModal(false);
   setAttribute(Qt::WA_DeleteOnClose, false);

@@ -24,6 +24,7 @@
 #include "ports/ui/ReaddrPage.h"
 #include "ports/ui/FramePages.h"
 #include "ports/ui/ReaddrTable.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
@@ -256,7 +257,7 @@ int TReaddrFrame::StoreTables() {
 // ---- port and point frames ---------------------------------------------------------------------
 
 TReaddrPortFrame::TReaddrPortFrame(int& rememberedPage, const char* className, QWidget* parent)
-    : TReaddrFrame(0, rememberedPage, FindPortKindByClass(className)->items, parent) {
+    : TReaddrFrame(HelpContextOf(className), rememberedPage, FindPortKindByClass(className)->items, parent) {
   portPage_ = &AddSettingsPage("Порт");
   AddPortRows(*portPage_, soft_);
 }
@@ -270,7 +271,7 @@ void TReaddrPortFrame::Edit(TObj* obj) {
 }
 
 TReaddrPointFrame::TReaddrPointFrame(int& rememberedPage, const char* className, QWidget* parent)
-    : TReaddrFrame(0, rememberedPage, FindPointKindByClass(className)->items, parent) {}
+    : TReaddrFrame(HelpContextOf(className), rememberedPage, FindPointKindByClass(className)->items, parent) {}
 
 void TReaddrPointFrame::AddNumberAndPlace(TBinder& binder) {
   const auto caption = [this] { point_->UpdateNode(); };

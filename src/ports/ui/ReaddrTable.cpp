@@ -7,13 +7,16 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyledItemDelegate>
 
+#include "common/DataFolder.h"
 #include "common/Prompt.h"
 #include "ports/ReaddrOwners.h"
 #include "ports/ui/ReaddrDataModule.h"
 #include "ports/ui/ReaddrEdit.h"
 #include "ports/ui/ReaddrModel.h"
+#include "shell/ui/AppInfo.h"
 
 namespace vlm {
 
@@ -99,9 +102,16 @@ TCellDecision TReaddrTable::AskCell(const std::string& text, int row, int column
   ShowCell(row - 1, column);
   const QString message = QString::fromStdString(text);
   if (cellErrorHandler) return cellErrorHandler(message);
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName() + " - Ошибка",
-                  QString(message).replace('\r', '\n'), QMessageBox::Cancel | QMessageBox::Ignore, this);
-  return box.exec() == QMessageBox::Ignore ? TCellDecision::Ignore : TCellDecision::Cancel;
+  QMessageBox box(QMessageBox::Critical, kAppTitle + " - Ошибка", QString(message).replace('\r', '\n'),
+                  QMessageBox::NoButton, this);
+  // Enter and Esc go back to editing: zeroing the cell is taken only by a deliberate click.
+  QPushButton* cancel = box.addButton("Отмена", QMessageBox::RejectRole);
+  box.addButton("Пропустить", QMessageBox::DestructiveRole)->setObjectName("ButtonIgnore");
+  cancel->setObjectName("ButtonCancel");
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  return box.clickedButton() && box.clickedButton() != cancel ? TCellDecision::Ignore : TCellDecision::Cancel;
 }
 
 void TReaddrTable::ShowMessage(const QString& text) {
@@ -185,10 +195,7 @@ bool TReaddrTable::ImportFrom(const QString& path) {
 }
 
 bool TReaddrTable::ExportTo(const QString& path) {
-  const std::string text = data_->ExportText();
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.flush()) {
+  if (!WriteFileAtomically(path.toStdU16String(), data_->ExportText())) {
     ShowError("Не удалось записать файл " + path.toStdString());
     return false;
   }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "services/Reset.h"
+#include "shell/HelpTopics.h"
 
 class QCheckBox;
 class QLabel;
@@ -15,7 +16,7 @@ namespace vlm {
 
 class TControllerLink;
 
-inline constexpr int kHelpReset = 580;
+inline constexpr int kHelpReset = HelpContextOf("TFormReset");
 
 class TResetButton : public QWidget {
   Q_OBJECT

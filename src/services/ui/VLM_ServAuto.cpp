@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QProgressBar>
 #include <QStyle>
 #include <QToolButton>
@@ -23,6 +24,15 @@ QLabel* Panel(const char* name, QWidget* parent) {
   panel->setMinimumWidth(140);
   panel->setAlignment(Qt::AlignCenter);
   return panel;
+}
+
+// The editor's text as typed: toPlainText would turn no-break spaces (DOS 866 byte FFh) into
+// blanks, and a file read and written back unchanged must keep its bytes.
+QString EditorText(const QPlainTextEdit* memo) {
+  QString text = memo->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, u'\n');
+  text.replace(QChar::LineSeparator, u'\n');
+  return text;
 }
 
 }  // namespace
@@ -84,7 +94,7 @@ void TFormAuto::ButtonSaveClick() {
   bool reset = false;
   RunExclusive(busy_, [&] {
     TAutoexec autoexec(link_, observer_);
-    reset = autoexec.WriteAndAskReset(EditorToAutoexec(memo_->toPlainText().toStdString()));
+    reset = autoexec.WriteAndAskReset(EditorToAutoexec(EditorText(memo_).toStdString()));
   });
   if (reset && ShowReset) ShowReset();
 }

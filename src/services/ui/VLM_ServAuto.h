@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "services/ui/WindowObserver.h"
+#include "shell/HelpTopics.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -14,7 +15,7 @@ namespace vlm {
 
 class TControllerLink;
 
-inline constexpr int kHelpAutoexec = 570;
+inline constexpr int kHelpAutoexec = HelpContextOf("TFormAuto");
 
 class TFormAuto : public QDialog {
   Q_OBJECT

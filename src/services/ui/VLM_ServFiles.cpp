@@ -21,6 +21,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "common/Prompt.h"
 #include "link/LinkSettings.h"
 #include "services/ControllerPath.h"
 #include "services/ui/VLM_ServFilesView.h"
@@ -131,7 +132,12 @@ QWidget* TFormFiles::BuildPcPane() {
   treeMenu_->addAction("Создать каталог", this, [this] { NMkDirClick(); })->setObjectName("NMkDir");
   connect(tree_, &QTreeView::customContextMenuRequested, this,
           [this](const QPoint& at) { treeMenu_->popup(tree_->viewport()->mapToGlobal(at)); });
-  connect(tree_, &QTreeView::clicked, this, [this](const QModelIndex& index) { SetPcDir(dirModel_->filePath(index)); });
+  // The folder under the highlight is the copy target, however the highlight got there (mouse,
+  // arrow keys, Enter).
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
+    if (index.isValid()) SetPcDir(dirModel_->filePath(index));
+  });
+  connect(tree_, &QTreeView::activated, this, [this](const QModelIndex& index) { SetPcDir(dirModel_->filePath(index)); });
   fileModel_ = new QFileSystemModel(this);
   fileModel_->setFilter(QDir::Files);
   pcFiles_ = new QListView(pane);
@@ -309,7 +315,12 @@ void TFormFiles::NMkDirClick() {
   if (!start.endsWith(QDir::separator())) start += QDir::separator();
   const TInputResult input = InputString("Для создания нового каталога\rвведите его имя :", start, 255, this);
   if (input.Result != kInputOk) return;
-  QDir().mkpath(input.Text);
+  // A bare name is made in the folder shown, not in the program's working folder.
+  const QString path = QDir(pcDir_).absoluteFilePath(input.Text);
+  if (input.Text.trimmed().isEmpty() || !QDir().mkpath(path)) {
+    ShowError("Не удалось создать каталог " + QDir::toNativeSeparators(path).toStdString());
+    return;
+  }
   SetPcDir(pcDir_);
 }
 

@@ -6,6 +6,7 @@
 
 #include "services/FileExchange.h"
 #include "services/ui/WindowObserver.h"
+#include "shell/HelpTopics.h"
 
 class QComboBox;
 class QFileSystemModel;
@@ -22,7 +23,7 @@ namespace vlm {
 class TFormFilesView;
 class TIndicator;
 
-inline constexpr int kHelpFiles = 550;
+inline constexpr int kHelpFiles = HelpContextOf("TFormFiles");
 
 class TFormFiles : public QDialog {
   Q_OBJECT

@@ -8,12 +8,14 @@
 
 #include "services/FileView.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
 TFormFilesView::TFormFilesView(TControllerLink& link, QWidget* parent)
     : QWidget(parent, Qt::Window), link_(link) {
   setObjectName("FormFilesView");
+  setProperty("helpContext", HelpContextOf("TFormFilesView"));  // F1 while it is the active window
   resize(640, 480);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

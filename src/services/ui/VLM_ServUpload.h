@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "services/ui/WindowObserver.h"
+#include "shell/HelpTopics.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -14,7 +15,7 @@ namespace vlm {
 
 class TControllerLink;
 
-inline constexpr int kHelpUpload = 560;
+inline constexpr int kHelpUpload = HelpContextOf("TFormUpload");
 
 class TFormUpload : public QDialog {
   Q_OBJECT

@@ -70,7 +70,9 @@ void InstallHelpKey(QWidget* window, int context, const std::function<void(int)>
   window->setProperty("helpContext", context);
   auto* filter = new THelpKey(window, context, help);
   window->installEventFilter(filter);
-  for (QWidget* child : window->findChildren<QWidget*>()) child->installEventFilter(filter);
+  // Windows of their own inside (the file viewer) keep their own F1.
+  for (QWidget* child : window->findChildren<QWidget*>())
+    if (child->window() == window) child->installEventFilter(filter);
 }
 
 void RunGuarded(const std::function<void()>& body) {

@@ -1,5 +1,7 @@
 #include "shell/ui/AppInfo.h"
 
+#include "shell/ui/FileDialogTexts.h"
+
 #include <QColor>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -38,6 +40,7 @@ QColor WinColor(unsigned value) {
 }
 
 bool InstallQtRussian() {
+  InstallRussianFileDialogs();
   static QTranslator* installed = nullptr;
   if (installed) return true;
   auto* translator = new QTranslator(QCoreApplication::instance());

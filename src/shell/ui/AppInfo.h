@@ -21,8 +21,9 @@ QString UiText(const QString& text);
 // bottom (right) becomes 0; the size is cut to the screen.
 void FitOnScreen(QWidget* window);
 
-// Installs Qt's own Russian texts (file dialogs, message box buttons) for the whole program;
-// false when the translations are not installed (Debian: qt6-translations-l10n).
+// Installs Qt's own Russian texts (file dialogs, message box buttons) for the whole program and
+// the Russian file list of the file dialogs; false when the translations are not installed
+// (Debian: qt6-translations-l10n), the file list is Russian all the same.
 bool InstallQtRussian();
 
 // Windows colour values keep blue in the high byte.

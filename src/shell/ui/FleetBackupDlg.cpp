@@ -12,6 +12,7 @@
 #include "common/PathText.h"
 #include "link/ServiceRequests.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/LinkWait.h"
 
 namespace vlm {
@@ -48,6 +49,7 @@ QString BackupResultText(const TBackupResult& r) {
 TFormFleetBackup::TFormFleetBackup(std::vector<TBackupTarget> targets, std::filesystem::path folder, QWidget* parent)
     : QDialog(parent), targets_(std::move(targets)), folder_(std::move(folder)) {
   setObjectName("FormFleetBackup");
+  setProperty("helpContext", HelpContextOf("TFormFleetBackup"));  // F1 while it is the active window
   setWindowTitle(kAppTitle + " - Резервные копии всех контроллеров");
   resize(760, 300);
   auto* layout = new QVBoxLayout(this);

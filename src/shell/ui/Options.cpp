@@ -27,6 +27,7 @@
 #include "shell/FleetBackup.h"
 #include "shell/ui/FleetBackupDlg.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/HelpTopics.h"
 
 
 namespace vlm {
@@ -52,7 +53,7 @@ QToolButton* SpeedButton(const char* name, const QString& text, const QString& h
 TOptionsDlg::TOptionsDlg(std::filesystem::path ipListPath, QWidget* parent)
     : QDialog(parent), ipListPath_(std::move(ipListPath)) {
   setObjectName("OptionsDlg");
-  setProperty("helpContext", 700);
+  setProperty("helpContext", HelpContextOf("TOptionsDlg"));
   setWindowTitle(kAppTitle + " - Настройка");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(BuildLinkBox());

@@ -14,6 +14,7 @@
 #include "common/Prompt.h"
 #include "common/TextCodec.h"
 #include "shell/ui/AppInfo.h"
+#include "shell/HelpTopics.h"
 
 namespace vlm {
 
@@ -77,7 +78,7 @@ class TTrafficView : public QWidget {
 TFormTraffic::TFormTraffic(TLogSource source, std::function<QString()> destIp, QWidget* parent)
     : QWidget(parent, Qt::Window), source_(std::move(source)), destIp_(std::move(destIp)) {
   setObjectName("FormTraffic");
-  setProperty("helpContext", 710);
+  setProperty("helpContext", HelpContextOf("TFormTraffic"));
   setAutoFillBackground(true);
   QPalette p = palette();
   p.setColor(QPalette::Window, Qt::black);
