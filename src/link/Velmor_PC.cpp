@@ -24,8 +24,9 @@ bool TControllerLink::OpenLink() {
   return true;
 }
 
-void TControllerLink::CloseLink() {
+void TControllerLink::CloseLink(bool quiet) {
   if (!transport_) return;
+  if (!quiet) unsettled_ = quietOwed_ = false;
   // Nothing owed to this operation may reach the next one (a new socket on the same port).
   // A line that has said nothing since it opened (a controller switched off, a wrong address)
   // owes nothing: a dead controller costs the tries alone.
@@ -124,6 +125,7 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
     if (sampleRoundTrip && !retry_) timing_.Answered(std::chrono::steady_clock::now() - sentAt_);
     else timing_.AnsweredAfterRetry();
     if (retry_) unsettled_ = true;
+    answeredAt_ = std::chrono::steady_clock::now();
     LastFailure = TLinkFailure::None;
     return true;
   }
@@ -151,7 +153,8 @@ void TControllerLink::QuietLink() {
   // The answer taken after a retry may have been the first try's, which then took as long as
   // the tries took together: the last try's own answer can be that late behind it.
   if (std::exchange(unsettled_, false))
-    silence = std::max(silence, std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - firstSentAt_));
+    // (measured to the answer, not to now: the silence must not grow with the idle time after it)
+    silence = std::max(silence, std::chrono::ceil<std::chrono::milliseconds>(answeredAt_ - firstSentAt_));
   std::chrono::steady_clock::time_point firstArrival{};
   const int late = transport_->Quiet(silence, pump_, firstArrival);
   if (late > 0) {

@@ -69,7 +69,8 @@ class TControllerLink {
 
   // False when already open (nothing changes) or when the transport cannot be opened.
   bool OpenLink();
-  void CloseLink();
+  // `quiet` false at the program's end: nobody is left to meet a late answer.
+  void CloseLink(bool quiet = true);
   // mode 0 sends only; 1 and 2 send and wait for an answer; others send and fail.
   // `expected` is the answer length the request expects (a serial line reads that many bytes).
   bool Exchange(uint8_t mode, uint8_t expected);
@@ -128,7 +129,7 @@ class TControllerLink {
   // The request last sent and when: a retry of it is not a clean round-trip sample, and an
   // answer that comes late tells how slow the line really is.
   std::vector<uint8_t> lastFrame_;
-  std::chrono::steady_clock::time_point sentAt_, firstSentAt_;
+  std::chrono::steady_clock::time_point sentAt_, firstSentAt_, answeredAt_;
   bool retry_ = false;
   // Whether the last exchange ended without an answer. Only then is the same frame again a
   // retry: a poll that asks the same again after an answer is a new request.

@@ -13,7 +13,7 @@ constexpr std::string_view kSection = "Velmor";
 TAppContext::TAppContext() { Link.AddObserver(&Log); }
 
 TAppContext::~TAppContext() {
-  Link.CloseLink();
+  Link.CloseLink(false);  // the program ends: no late answer can meet a next request
   Link.RemoveObserver(&Log);
 }
 
