@@ -165,6 +165,7 @@ TEST_F(BoxCommandsTest, RecordingThatLostRecordsToTheRingFails) {
   args.recorder = 1;
   args.seconds = 2;
   args.output = Write("");
+  fs::remove(args.output);  // an existing file is refused without --append
   args.clock = &clock;
   EXPECT_EQ(Capture([&] { return BoxRecord(link, args); }), 1);
   EXPECT_NE(err.find("the recorder wrote over records before they were read"), std::string::npos) << err;
