@@ -113,12 +113,9 @@ class TFileReader {
  public:
   TFileReader(TControllerLink& link, std::string name, uint32_t size, const TReadOptions& options, TReadReport& report)
       : link_(link), name_(std::move(name)), size_(size), options_(options), report_(report),
-        long_(options.longBlocks && link.Settings.LinkMode == kLinkUdp), counts_(long_ ? kBlockLong : kBlockShort),
-        probing_(long_) {
-    const int configured = link.Settings.LinkMode == kLinkUdp ? link.Settings.ReadWindow : 1;
-    maxWindow_ = size_t(std::clamp(configured, 1, kMaxReadWindow));
-    window_ = maxWindow_;
-  }
+        udp_(link.Settings.LinkMode == kLinkUdp), long_(options.longBlocks && udp_),
+        counts_(long_ ? kBlockLong : kBlockShort), probing_(long_),
+        maxWindow_(udp_ ? size_t(std::clamp(link.Settings.ReadWindow, 1, kMaxReadWindow)) : 1), window_(maxWindow_) {}
 
   bool Read(std::vector<uint8_t>& out);
 
@@ -153,12 +150,12 @@ class TFileReader {
   const uint32_t size_;
   const TReadOptions& options_;
   TReadReport& report_;
+  const bool udp_;
   bool long_;
   TBlockCounts counts_;
   bool probing_;  // the first long request goes alone and tells whether long reads work
-  const bool udp_ = link_.Settings.LinkMode == kLinkUdp;
   int passNo_ = 1;
-  size_t maxWindow_ = 1, window_ = 1;
+  size_t maxWindow_, window_;
   int dosStrikes_ = 0;
   // Where the block of each count was read, and the bytes taken there: a second answer of the
   // same count must bring the same bytes.
@@ -277,9 +274,8 @@ bool TFileReader::Resend(std::vector<TAsk>& asks, bool onlyExpired, TLinkFailure
 bool TFileReader::Pass(const TRanges& ranges, std::vector<uint8_t>& bytes, TPass& pass) {
   pass = TPass{};
   const TLinkCounters before = link_.Counters();
-  uint64_t done = 0;
-  done = size_;
-  for (const auto& [a, b] : ranges) done -= b - a;  // progress counts the bytes already certain
+  uint64_t done = size_;  // progress counts the bytes already certain
+  for (const auto& [a, b] : ranges) done -= b - a;
   std::vector<TAsk> asks;
   size_t range = 0;
   uint32_t next = ranges.empty() ? 0 : ranges[0].first;
