@@ -43,6 +43,20 @@ TEST_F(Upload, SegmentsOf230AreWrittenIntoTheRootAndVerified) {
   EXPECT_EQ(WrittenBlocks(), (std::vector<size_t>{230, 230}));
 }
 
+// A network that delivers every read-back answer twice: a copy is never taken for the next
+// segment, so a good upload is not reported as damaged.
+TEST_F(Upload, CheckTakesNoDuplicatedAnswerForTheNextSegment) {
+  wire.device = [this](std::span<const uint8_t> frame) {
+    auto answer = disk.Answer(frame);
+    if (frame[1] == 0xA4) wire.ahead.push_back(answer);
+    return answer;
+  };
+  WriteFile(pc / "dup.bin", Pattern(5000, 9));
+  ASSERT_TRUE(upload.Load(pc / "dup.bin"));
+  EXPECT_EQ(observer.logs.back(), "Проверка завершена успешно.");
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
 TEST_F(Upload, ZeroLengthFileIsCreatedAndReportsSuccess) {
   disk.Add("C:\\", {"EMPTY.DAT", 0x20, 0, "old contents"});
   WriteFile(pc / "empty.dat", "");
