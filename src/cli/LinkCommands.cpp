@@ -45,6 +45,7 @@ std::string OpenTarget(const TLinkSettings& s) {
 int RunOnLink(const CLI::App& command, const std::function<int(TControllerLink&)>& run) {
   TControllerLink link;
   link.Settings = SettingsOfLine(command);
+  link.RecentCountsFile = DataFolder() / kRecentCountsFileName;
   errno = 0;
   TLinkSession session(link);
   if (!session.Opened()) {

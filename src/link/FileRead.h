@@ -62,8 +62,10 @@ std::string ReadFailureCause(const TControllerLink& link);
 class TBlockCounts {
  public:
   explicit TBlockCounts(size_t maxCount);
-  // The count to ask for with `left` bytes still to read (at most the maximum).
-  size_t Next(size_t left);
+  // The count to ask for with `left` bytes still to read (at most the maximum), never one the
+  // caller refuses; 0 when free counts were refused (the caller relaxes its conditions or waits
+  // for an answer).
+  size_t Next(size_t left, const std::function<bool(size_t)>& refuse = {});
   bool Used(size_t count) const { return count < used_.size() && used_[count]; }
   // Whether the counts given since the first cycle ended may have been given before.
   bool Reusing() const { return cycle_ > 0; }

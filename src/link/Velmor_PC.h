@@ -14,6 +14,7 @@
 #include "link/LinkSettings.h"
 #include "link/LinkTiming.h"
 #include "link/LinkTransport.h"
+#include "link/RecentCounts.h"
 
 namespace vlm {
 
@@ -58,6 +59,10 @@ class TControllerLink {
   // Read at each opening, so a change reaches the next operation.
   TLinkSettings Settings;
   TFileRequest File;
+  // The block counts recent file reads asked for; with a file named, shared with the next
+  // process (velmorctl and the program name one in the data folder).
+  TRecentCounts RecentCounts;
+  std::filesystem::path RecentCountsFile;
   std::array<uint8_t, kRequestSize> RequestBuffer{};
   std::array<uint8_t, kResponseSize> ResponseBuffer{};
 

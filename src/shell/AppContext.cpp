@@ -10,7 +10,10 @@ namespace {
 constexpr std::string_view kSection = "Velmor";
 }
 
-TAppContext::TAppContext() { Link.AddObserver(&Log); }
+TAppContext::TAppContext() {
+  Link.AddObserver(&Log);
+  Link.RecentCountsFile = DataFolder() / kRecentCountsFileName;
+}
 
 TAppContext::~TAppContext() {
   Link.CloseLink(false);  // the program ends: no late answer can meet a next request

@@ -20,6 +20,7 @@ class TFakeController {
   std::vector<std::string> listing = {"autoexec.bat", "vlm.cfg", "config.sys", "long.dat", "x"};
   size_t listEntriesPerBlock = 2;
   bool longBlocks = true;
+  uint16_t longMax = 1420;  // a controller whose long blocks are shorter answers at most this
 
   // The answer to one request frame; empty when the controller stays silent.
   std::vector<uint8_t> Answer(std::span<const uint8_t> req) {
@@ -82,7 +83,7 @@ class TFakeController {
   }
   std::vector<uint8_t> ReadBlockLong(std::span<const uint8_t> req) {
     uint16_t code;
-    const auto data = Block(req, 15, fake::U32(&req[5]), fake::U16(&req[13]), &code);
+    const auto data = Block(req, 15, fake::U32(&req[5]), std::min(fake::U16(&req[13]), longMax), &code);
     std::vector<uint8_t> body{0, 0, 0};
     fake::Put16(body, code);
     fake::Put16(body, uint16_t(data.size()));
