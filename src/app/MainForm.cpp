@@ -437,6 +437,9 @@ void TFormVLM::ApplySettingsToWindow() {
   const TMainSettings& s = ctx_.Main;
   setGeometry(s.FormLeft, s.FormTop, std::max(s.FormWidth, 600), std::max(s.FormHeight, 400));
   FitOnScreen(this);
+  // The splitter gets its real width first: sizes given to a splitter of the unshown default
+  // width would be scaled down with the scroll area's minimum taken out.
+  layout()->activate();
   const int tree = std::clamp(s.TreeWidth, kMinTreeWidth, kMaxTreeWidth);
   splitter_->setSizes({tree, std::max(100, width() - tree)});
 }

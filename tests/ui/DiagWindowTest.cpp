@@ -46,9 +46,8 @@ class DiagWindowTest : public QObject {
   void cleanupTestCase();
   void ScanAndOpenFolders();
   void WatchListAndPopupRules();
-  void HintsStayTwoSecondsAfterTheRelease();
-  void FailedScanClearsTheOldStructure();
   void JournalSaveWithTheProposedName();
+  void HintsStayTwoSecondsAfterTheRelease();
   void PlusEditIsReadBack();
   void TableViewsFilledFromTheSimulator();
   void DebugViewWritesAtTheDataPointer();
@@ -56,6 +55,7 @@ class DiagWindowTest : public QObject {
   void MainWindowHasTheDiagnosticsButton();
   void OscilloscopeDrawsTheSimulatorsSignal();
   void DisplayShowsTheSimulatorsScreen();
+  void FailedScanClearsTheOldStructure();
 
  private:
   TDiagObj* Find(const char* path) { return FindByPath(form_->Session().Context(), *form_->Session().Root, path); }
@@ -307,7 +307,12 @@ void DiagWindowTest::HintsStayTwoSecondsAfterTheRelease() {
 
 // A scan that finds nothing leaves no row, caption or journal of the structure before it.
 void DiagWindowTest::FailedScanClearsTheOldStructure() {
-  QVERIFY(grid2_->item(0, 2) && !grid2_->item(0, 2)->text().isEmpty());  // the watch row of the test before
+  OpenAndTick("Процессор.Порт 2");
+  TDiagObj* received = Find("Процессор.Порт 2.Принято");
+  QVERIFY(received);
+  Action(form_->BuildPopup(*received, false), "ItemWatch")->trigger();
+  Action(form_->BuildPopup(*received, true), "ItemShowLog")->trigger();
+  QVERIFY(grid2_->item(0, 2) && !grid2_->item(0, 2)->text().isEmpty());
   auto* caption = form_->findChild<QLabel*>("PanelParam");
   auto* journal = form_->findChild<QPlainTextEdit*>("MemoLog");
   QVERIFY(!caption->text().isEmpty() && !journal->toPlainText().isEmpty());

@@ -170,6 +170,7 @@ void TFormDiag::BuildGrids() {
   grid1_ = make("Grid1", "Окно параметров");
   grid2_ = make("Grid2", "Окно постоянного просмотра");
   grid2_->setRowCount(1);
+  grid2_->setMinimumHeight(20);  // the watch list may be as low as its 40-pixel default and lower
 }
 
 void TFormDiag::ReadSettings() {
