@@ -228,13 +228,14 @@ void ScreenshotTest::MainWindowAtScreenSizes() {
   TTreeNode* processor = controller->Child(0);
   add(controller, "ActionNewCard5554");
   TTreeNode* active = add(processor, "ActionNewPortActive");
+  TTreeNode* sirius = add(active, "ActionNewPointSIRIUS");
+  TTreeNode* passive = add(processor, "ActionNewPortPassive");
+  // Filled while another node's frame is shown (a frame stores its own contents when left).
   auto* port = static_cast<TPortActive*>(active->Object());
   const uint8_t steps[] = {1, 2, 0, 3, 1, 4, 0, 5, 6, 0, 7, 1};
   port->StepCount = sizeof steps;
   std::copy(std::begin(steps), std::end(steps), port->Steps.begin());
-  TTreeNode* sirius = add(active, "ActionNewPointSIRIUS");
   for (int g : {1, 2, 5, 17, 18, 40}) (*static_cast<TDataPoint*>(sirius->Object())->Groups)[g].Used = true;
-  TTreeNode* passive = add(processor, "ActionNewPortPassive");
   form.TreeView()->expandAll();
   for (const QSize size : {QSize(900, 600), QSize(1366, 768)}) {
     form.resize(size);
