@@ -437,7 +437,6 @@ void MainWindowTest::FramesScrollAndTheTreeKeepsItsWidth() {
   auto* splitter = form_->findChild<QSplitter*>();
   splitter->setSizes({200, 700});
   QCoreApplication::processEvents();
-  QVERIFY(form_->findChild<QScrollArea*>("ScrollBoxRight"));
   TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
   form_->Select(processor);
   form_->Action("ActionNewPortActive")->trigger();
@@ -454,6 +453,7 @@ void MainWindowTest::FramesScrollAndTheTreeKeepsItsWidth() {
   form_->Select(port);
   QCoreApplication::processEvents();
   QCOMPARE(splitter->sizes().value(0), 200);
+  QVERIFY(form_->findChild<QScrollArea*>("ScrollBoxRight"));
 }
 
 void MainWindowTest::FailedReadShowsOneMessage() {
