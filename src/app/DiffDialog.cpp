@@ -1,6 +1,9 @@
 #include "app/DiffDialog.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -11,6 +14,8 @@
 #include "common/Prompt.h"
 #include "shell/ui/AppInfo.h"
 #include "shell/HelpTopics.h"
+
+#include <algorithm>
 
 namespace vlm {
 
@@ -29,7 +34,13 @@ TFormConfigDiff::TFormConfigDiff(const TConfigDiff& diff, QWidget* parent) : QDi
   layout->addWidget(label);
   list_ = new QListWidget(this);
   list_->setObjectName("ListBoxDiff");
-  for (const TDiffEntry& e : diff.entries) list_->addItem(QString::fromStdString(DiffEntryText(e)));
+  int longest = 0;
+  for (const TDiffEntry& e : diff.entries) {
+    const QString text = QString::fromStdString(DiffEntryText(e));
+    auto* item = new QListWidgetItem(text, list_);
+    item->setToolTip(text);
+    longest = std::max(longest, list_->fontMetrics().horizontalAdvance(text));
+  }
   layout->addWidget(list_, 1);
   auto* buttons = new QHBoxLayout;
   auto* save = new QPushButton("Сохранить как текст...", this);
@@ -47,6 +58,13 @@ TFormConfigDiff::TFormConfigDiff(const TConfigDiff& diff, QWidget* parent) : QDi
   buttons->addWidget(go);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
+  // Wide enough for the longest line, so the old and new values at a line's end show (as far as
+  // the screen allows; a longer line scrolls).
+  const QMargins m = layout->contentsMargins();
+  const int wanted = longest + 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width() + m.left() + m.right() + 8;
+  const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  const int room = screen ? screen->availableGeometry().width() - 40 : wanted;
+  resize(std::max(720, std::min(wanted, room)), 380);
 }
 
 bool TFormConfigDiff::SaveText(const QString& path) const {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -69,12 +70,22 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   treeView_->MayDrop = [](TTreeNode* d, TTreeNode* t) { return CanDrop(d, t); };
   treeView_->OnDrop = [this](TTreeNode* d, TTreeNode* t) { return DropNode(d, t); };
   treeView_->MayLeave = [this] { return ApplyFrame() == 0; };
-  rightPanel_ = new QWidget(splitter_);
+  // The frames scroll when the window is smaller than they are: they are never pressed together
+  // (radio groups over each other) and never take the tree's width.
+  auto* scroll = new QScrollArea(splitter_);
+  scroll->setObjectName("ScrollBoxRight");
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  rightPanel_ = new QWidget(scroll);
   rightPanel_->setObjectName("PanelRight");
   rightLayout_ = new QVBoxLayout(rightPanel_);
   rightLayout_->setContentsMargins(4, 0, 0, 0);
+  scroll->setWidget(rightPanel_);
+  treeView_->setMinimumWidth(kMinTreeWidth);
   splitter_->addWidget(treeView_);
-  splitter_->addWidget(rightPanel_);
+  splitter_->addWidget(scroll);
+  splitter_->setCollapsible(0, false);
+  splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
   layout->addWidget(splitter_, 1);
 
@@ -104,9 +115,16 @@ TFormVLM::TFormVLM(TAppContext& context, QWidget* parent) : QWidget(parent), ctx
   place_ = QString::fromStdString(list.PlaceOf(IPToStr(ctx_.Link.Settings.DestIP)));
   UpdateTitle();
   NewConfiguration();
-  // A first start shows the whole station caption rather than its first letters.
+  // A first start shows whole captions rather than their first letters: those of the new
+  // station, and those of the cards and ports an engineer adds next ("Плата 5554" under the
+  // controller, "№1 Порт Активный" under the processor).
   if (!ctx_.Main.TreeWidthKnown) {
-    const int tree = std::clamp(static_cast<const QAbstractItemView*>(treeView_)->sizeHintForColumn(0) + 2 * treeView_->frameWidth() + 4, kMinTreeWidth,
+    const QFontMetrics metrics = treeView_->fontMetrics();
+    const int step = treeView_->indentation(), icon = treeView_->iconSize().width() + 8;
+    const int sample = std::max(2 * step + metrics.horizontalAdvance(QStringLiteral("Плата 5554")),
+                                3 * step + metrics.horizontalAdvance(QStringLiteral("№1 Порт Активный")));
+    const int shown = static_cast<const QAbstractItemView*>(treeView_)->sizeHintForColumn(0);
+    const int tree = std::clamp(std::max(shown, step + icon + sample) + 2 * treeView_->frameWidth() + 4, kMinTreeWidth,
                                 kMaxTreeWidth);
     splitter_->setSizes({tree, std::max(100, width() - tree)});
   }
@@ -419,6 +437,9 @@ void TFormVLM::ApplySettingsToWindow() {
   const TMainSettings& s = ctx_.Main;
   setGeometry(s.FormLeft, s.FormTop, std::max(s.FormWidth, 600), std::max(s.FormHeight, 400));
   FitOnScreen(this);
+  // The splitter gets its real width first: sizes given to a splitter of the unshown default
+  // width would be scaled down with the scroll area's minimum taken out.
+  layout()->activate();
   const int tree = std::clamp(s.TreeWidth, kMinTreeWidth, kMaxTreeWidth);
   splitter_->setSizes({tree, std::max(100, width() - tree)});
 }

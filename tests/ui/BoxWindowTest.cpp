@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -20,6 +21,7 @@
 #include "blackbox/ui/FormBox.h"
 #include "blackbox/ui/FormTavikLog.h"
 #include "common/DataFolder.h"
+#include "common/IniFile.h"
 #include "common/PathText.h"
 #include "common/Prompt.h"
 #include "link/Velmor_PC.h"
@@ -44,6 +46,7 @@ class BoxWindowTest : public QObject {
   void ReplayShowsLinesAndFillsTheAnalyzer();
   void MainWindowHasTheBlackBoxButton();
   void FailedExportsAndSettingsAreReported();
+  void TopBarFitsAndPanelsKeepTheirSizes();
 
  private:
   template <typename T>
@@ -86,7 +89,7 @@ void BoxWindowTest::initTestCase() {
   link_.Settings.UdpPort = uint16_t(port);
   link_.Settings.WaitTime = 500;
   form_ = std::make_unique<TFormBox>(link_);
-  form_->resize(1280, 720);
+  form_->resize(1100, 640);
   form_->show();
   QTRY_VERIFY_WITH_TIMEOUT(Child<QTreeWidget>("TreeBoxes")->topLevelItemCount() > 0, 10000);
   const QByteArray env = qgetenv("VELMOR_SCREENSHOTS");
@@ -292,6 +295,41 @@ void BoxWindowTest::FailedExportsAndSettingsAreReported() {
   std::filesystem::remove(ini);
   QCOMPARE(prompt_.errors.size(), size_t(3));
   QCOMPARE(prompt_.errors.back(), "Не удалось записать файл настроек " + PathToUtf8(ini));
+}
+
+// Every caption of the top bar whole at the window's smallest width; the recorder list as tall as
+// it was left, however often the window is opened and closed.
+void BoxWindowTest::TopBarFitsAndPanelsKeepTheirSizes() {
+  {
+    TIniFile ini(PathToUtf8(SettingsIniPath()));
+    ini.WriteInteger("BlackBox", "FormWidth", 1100);
+    ini.WriteInteger("BlackBox", "FormHeight", 640);
+    ini.WriteInteger("BlackBox", "TreeHeight", 150);
+    QVERIFY(ini.UpdateFile());
+  }
+  for (int round = 0; round < 3; ++round) {
+    TFormBox box(link_);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QCoreApplication::processEvents();
+    QCOMPARE(box.findChild<QTreeWidget*>("TreeBoxes")->height(), 150);
+    for (const int width : {1100, 949}) {
+      box.resize(width, 640);
+      QCoreApplication::processEvents();
+      auto* bar = box.findChild<QWidget*>("PanelTop");
+      for (QWidget* w : bar->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+        if (text.isEmpty() || !w->isVisible()) continue;
+        QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(QString("%1 at %2: %3 < %4").arg(text).arg(width).arg(w->width()).arg(w->sizeHint().width())));
+      }
+      auto* file = box.findChild<QLineEdit*>("EditFileName");
+      QVERIFY(file->width() > file->fontMetrics().horizontalAdvance(file->text()) + 8);
+    }
+    box.close();
+    QCOMPARE(TIniFile(PathToUtf8(SettingsIniPath())).ReadInteger("BlackBox", "TreeHeight", 0), 150);
+  }
 }
 
 QTEST_MAIN(BoxWindowTest)

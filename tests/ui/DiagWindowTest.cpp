@@ -5,6 +5,11 @@
 #include <QLabel>
 #include <QToolButton>
 #include <QMenu>
+#include <QFontInfo>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QTimer>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -42,6 +47,7 @@ class DiagWindowTest : public QObject {
   void ScanAndOpenFolders();
   void WatchListAndPopupRules();
   void JournalSaveWithTheProposedName();
+  void HintsStayTwoSecondsAfterTheRelease();
   void PlusEditIsReadBack();
   void TableViewsFilledFromTheSimulator();
   void DebugViewWritesAtTheDataPointer();
@@ -49,6 +55,7 @@ class DiagWindowTest : public QObject {
   void MainWindowHasTheDiagnosticsButton();
   void OscilloscopeDrawsTheSimulatorsSignal();
   void DisplayShowsTheSimulatorsScreen();
+  void FailedScanClearsTheOldStructure();
 
  private:
   TDiagObj* Find(const char* path) { return FindByPath(form_->Session().Context(), *form_->Session().Root, path); }
@@ -124,6 +131,9 @@ void DiagWindowTest::ScanAndOpenFolders() {
   QCOMPARE(root->child(0)->text(0), QString("Процессор"));
   QVERIFY(root->child(0)->childCount() > 8);  // opened by the scan: ports, tables
   QVERIFY(form_->windowTitle().endsWith(" - Диагностика  IP=127.0.0.3"));
+  // The watch list takes its default 40 pixels; the grids are in a fixed-pitch font.
+  QCOMPARE(grid2_->height(), 40);
+  QVERIFY(QFontInfo(grid1_->font()).fixedPitch());
 
   OpenAndTick("Процессор");
   QCOMPARE(grid1_->rowCount(), int(form_->Session().CurrentObject->Parameters.size()));
@@ -256,6 +266,72 @@ void DiagWindowTest::TableViewsFilledFromTheSimulator() {
   QVERIFY(!form_->ViewFrame());
 }
 
+// The hints of the grid stay their 2 s after the button is released (the timer is driven here).
+void DiagWindowTest::HintsStayTwoSecondsAfterTheRelease() {
+  OpenAndTick("Процессор.Порт 2");
+  const int row = RowOf("Принято");
+  QVERIFY(row >= 0);
+  auto click = [&](int column) {
+    const QPoint at = grid1_->visualRect(grid1_->model()->index(row, column)).center();
+    QTest::mousePress(grid1_->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(grid1_->viewport(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+  };
+  click(0);
+  auto* hint = form_->findChild<QLabel*>("HintLabel");
+  auto* timer = form_->findChild<QTimer*>("TimerHint");
+  QVERIFY(hint && timer);
+  QVERIFY(hint->isVisible());
+  QCOMPARE(hint->text(), QString("\"Принято\"\nЧтение отключено"));
+  QVERIFY(timer->isActive() && timer->isSingleShot());
+  QCOMPARE(timer->interval(), 2000);
+  QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+  QVERIFY(!hint->isVisible());
+  click(0);  // reading on again
+  QVERIFY(hint->isVisible() && hint->text().endsWith("Чтение включено"));
+  for (const QSize size : {QSize(900, 600), QSize(1366, 768)}) {
+    form_->resize(size);
+    QCoreApplication::processEvents();
+    click(1);
+    QVERIFY(hint->isVisible() && hint->text().startsWith("\"Принято\""));
+    // The hint is a window of its own: drawn into the window's picture where it stands.
+    QPixmap picture = form_->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(form_->mapFromGlobal(hint->pos()), hint->grab());
+    painter.end();
+    QVERIFY(picture.save(out_.filePath(QString("diag_window_hint_%1x%2.png").arg(size.width()).arg(size.height()))));
+  }
+  form_->resize(1100, 700);
+  QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+}
+
+// A scan that finds nothing leaves no row, caption or journal of the structure before it.
+void DiagWindowTest::FailedScanClearsTheOldStructure() {
+  OpenAndTick("Процессор.Порт 2");
+  TDiagObj* received = Find("Процессор.Порт 2.Принято");
+  QVERIFY(received);
+  Action(form_->BuildPopup(*received, false), "ItemWatch")->trigger();
+  Action(form_->BuildPopup(*received, true), "ItemShowLog")->trigger();
+  QVERIFY(grid2_->item(0, 2) && !grid2_->item(0, 2)->text().isEmpty());
+  auto* caption = form_->findChild<QLabel*>("PanelParam");
+  auto* journal = form_->findChild<QPlainTextEdit*>("MemoLog");
+  QVERIFY(!caption->text().isEmpty() && !journal->toPlainText().isEmpty());
+  const TLinkSettings kept = link_.Settings;
+  link_.Settings.UdpPort = uint16_t(test::TestPort(0));  // nobody answers there
+  link_.Settings.WaitTime = 20;
+  link_.Settings.Attempts = 1;
+  prompt_.errors.clear();
+  form_->ButtonScanClick();
+  link_.Settings = kept;
+  QCOMPARE(prompt_.errors.size(), size_t(1));
+  QVERIFY(!grid2_->item(0, 2) || grid2_->item(0, 2)->text().isEmpty());
+  QVERIFY(caption->text().isEmpty());
+  QVERIFY(journal->toPlainText().isEmpty());
+  prompt_.errors.clear();
+  form_->ButtonScanClick();
+  QVERIFY(prompt_.errors.empty());
+}
+
 void DiagWindowTest::DebugViewWritesAtTheDataPointer() {
   OpenAndTick("Процессор.Порт 2");
   TDiagObj* address = Find("Процессор.Порт 2.Адрес");
@@ -273,6 +349,33 @@ void DiagWindowTest::DebugViewWritesAtTheDataPointer() {
   QCOMPARE(grid1_->item(row, 3)->text(), QString("7"));
   Shoot(debug, "diag_debug");
   debug->close();
+
+  // Over the modal diagnostics window the debug view still takes clicks and keys: it is the
+  // window's own.
+  QCOMPARE(debug->parentWidget(), form_.get());
+  form_->hide();
+  form_->setWindowModality(Qt::ApplicationModal);
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  QCoreApplication::processEvents();  // the scan of the showing
+  OpenAndTick("Процессор.Порт 2");
+  grid1_->setFocus();
+  grid1_->selectRow(RowOf("Адрес"));
+  QTest::keyClick(grid1_, ' ');
+  QVERIFY(debug->isVisible());
+  QVERIFY(QTest::qWaitForWindowExposed(debug));
+  auto* memo = debug->findChild<QPlainTextEdit*>("Memo1");
+  memo->clear();
+  auto* edit = debug->findChild<QLineEdit*>("Edit1");
+  edit->setText("0A");
+  QTest::mouseClick(debug->findChild<QPushButton*>("ButtonAdd"), Qt::LeftButton);
+  QVERIFY2(memo->toPlainText().contains("0A"), qPrintable(memo->toPlainText()));
+  Shoot(debug, "diag_debug_modal");
+  debug->close();
+  form_->hide();
+  form_->setWindowModality(Qt::NonModal);
+  form_->show();
+  QCoreApplication::processEvents();
 }
 
 void DiagWindowTest::ServiceButtonMakesTheWindowOnceAndShowsItModally() {

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -120,6 +121,7 @@ class MainWindowTest : public QObject {
   void EditsSurviveAFailedOpenAndAreOfferedForSaving();
   void WriteAsksOnceAboutTableFaults();
   void TreeShowsWholeCaptionsAndFirstStartWidth();
+  void FramesScrollAndTheTreeKeepsItsWidth();
   void SaveAddsExtensionOnlyWhenMissing();
   void SerialPortGapColours();
   void WriteAndReadThroughSimulator();
@@ -405,6 +407,9 @@ void MainWindowTest::TreeShowsWholeCaptionsAndFirstStartWidth() {
   const QModelIndex station = view->model()->index(0, 0);
   const int captionWidth = view->fontMetrics().horizontalAdvance("СТАНЦИЯ ПУ");
   QVERIFY2(splitter->sizes().value(0) > captionWidth, std::to_string(splitter->sizes().value(0)).c_str());
+  // ... and as the captions of the cards and ports added next under the controller and processor.
+  const int portWidth = 3 * view->indentation() + view->fontMetrics().horizontalAdvance("№1 Порт Активный");
+  QVERIFY2(splitter->sizes().value(0) > portWidth, std::to_string(splitter->sizes().value(0)).c_str());
   // A long caption widens the column (the tree scrolls sideways) and shows whole in its tooltip.
   form_->Station()->Place = "ПС 110 кВ Северная, ячейка 12, шкаф телемеханики";
   form_->Station()->UpdateNode();
@@ -423,6 +428,32 @@ void MainWindowTest::TreeShowsWholeCaptionsAndFirstStartWidth() {
   form_ = std::make_unique<TFormVLM>(*ctx_);
   QCOMPARE(form_->findChild<QSplitter*>()->sizes().value(0), 70);
   std::filesystem::remove(SettingsIniPath());
+}
+
+// At the default 900x600 a frame taller or wider than the room scrolls: it is neither pressed
+// together nor does it take the tree's width.
+void MainWindowTest::FramesScrollAndTheTreeKeepsItsWidth() {
+  form_->resize(900, 600);
+  auto* splitter = form_->findChild<QSplitter*>();
+  splitter->setSizes({200, 700});
+  QCoreApplication::processEvents();
+  TTreeNode* processor = form_->Station()->Node->Child(0)->Child(0);
+  form_->Select(processor);
+  form_->Action("ActionNewPortActive")->trigger();
+  TTreeNode* port = form_->SelectedNode();
+  for (const char* action : {"ActionNewPointSIRIUS", "ActionNewPointTM120"}) {
+    form_->Select(port);
+    form_->Action(action)->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(form_->CurrentFrame());
+    QCOMPARE(splitter->sizes().value(0), 200);
+    const QSize need = form_->CurrentFrame()->minimumSizeHint();
+    QVERIFY2(form_->CurrentFrame()->height() >= need.height() && form_->CurrentFrame()->width() >= need.width(), action);
+  }
+  form_->Select(port);
+  QCoreApplication::processEvents();
+  QCOMPARE(splitter->sizes().value(0), 200);
+  QVERIFY(form_->findChild<QScrollArea*>("ScrollBoxRight"));
 }
 
 void MainWindowTest::FailedReadShowsOneMessage() {

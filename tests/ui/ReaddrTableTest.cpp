@@ -8,7 +8,9 @@
 #include <QtTest>
 
 #include "ports/ui/ReaddrEdit.h"
+#include "ports/ReaddrOwners.h"
 #include "ports/ui/ReaddrModel.h"
+#include "ports/ui/ReaddrPage.h"
 #include "ports/ui/ReaddrTable.h"
 
 using namespace vlm;
@@ -155,6 +157,21 @@ class ReaddrTableTest : public QObject {
     QCOMPARE(QString::fromStdString(table.Data().Cell(0, 0) + table.Data().Cell(1, 0) + table.Data().Cell(2, 0)),
              QString("231"));
     QCOMPARE(table.verticalHeader()->visualIndex(0), 0);  // numbers stay 1, 2, 3
+  }
+
+  // Every heading over its columns is whole ("Внешняя система", "Адрес в протоколе МЭК104").
+  void HeadingsAreAsWideAsTheirTexts() {
+    for (int id = 0; id < kOwnerTableCount; ++id) {
+      TReaddrPage page(static_cast<TOwnerTableId>(id), nullptr);
+      const TOwnerTable& def = OwnerTable(static_cast<TOwnerTableId>(id));
+      const QFontMetrics metrics = page.Table()->horizontalHeader()->fontMetrics();
+      for (const TTableHeading& h : def.headings) {
+        int span = 0;
+        for (int c = h.firstColumn; c < h.firstColumn + h.columnCount; ++c) span += page.Table()->columnWidth(c);
+        const QString text = QString::fromStdString(h.text);
+        QVERIFY2(span >= metrics.horizontalAdvance(text) + 10, qPrintable(text));
+      }
+    }
   }
 };
 

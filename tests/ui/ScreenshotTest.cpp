@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QtTest>
 
 #include "app/MainForm.h"
@@ -16,6 +18,10 @@
 #include "model/Cards.h"
 #include "model/Kinds.h"
 #include "model/ui/TreeView.h"
+#include "ports/PointKind.h"
+#include "ports/VLM_PortAct.h"
+#include "ports/ui/PortFrames.h"
+#include "ports/ui/ReaddrFrames.h"
 #include "shell/AppContext.h"
 #include "shell/ui/Frame.h"
 #include "shell/ui/HelpWindow.h"
@@ -35,6 +41,7 @@ class ScreenshotTest : public QObject {
   void MainWindowAndFrames();
   void ShellWindows();
   void LargeConfiguration();
+  void MainWindowAtScreenSizes();
 
  private:
   void Shoot(QWidget* w, const QString& name);
@@ -46,6 +53,8 @@ class ScreenshotTest : public QObject {
 
 void ScreenshotTest::initTestCase() {
   test::PrepareProgram(home_);
+  RegisterPortFrames();
+  RegisterReaddrFrames();
   SetPrompt(&prompt_);
   const QByteArray env = qgetenv("VELMOR_SCREENSHOTS");
   out_ = QDir(env.isEmpty() ? QStringLiteral(VELMOR_SCREENSHOTS) : QString::fromUtf8(env));
@@ -202,6 +211,53 @@ void ScreenshotTest::LargeConfiguration() {
   qInfo("400-node configuration: open and expand %lld ms; scrolling %d steps, %.2f ms per repaint",
         openMs, steps, perStep);
   Shoot(&form, "main_large");
+}
+
+// The port and point frames in the main window at its default size and on a 1366x768 screen.
+void ScreenshotTest::MainWindowAtScreenSizes() {
+  TAppContext ctx;
+  TFormVLM form(ctx);
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  auto add = [&](TTreeNode* parent, const char* action) {
+    form.Select(parent);
+    form.Action(action)->trigger();
+    return form.SelectedNode();
+  };
+  TTreeNode* controller = form.Station()->Node->Child(0);
+  TTreeNode* processor = controller->Child(0);
+  add(controller, "ActionNewCard5554");
+  TTreeNode* active = add(processor, "ActionNewPortActive");
+  TTreeNode* sirius = add(active, "ActionNewPointSIRIUS");
+  TTreeNode* passive = add(processor, "ActionNewPortPassive");
+  // Filled while another node's frame is shown (a frame stores its own contents when left).
+  auto* port = static_cast<TPortActive*>(active->Object());
+  const uint8_t steps[] = {1, 2, 0, 3, 1, 4, 0, 5, 6, 0, 7, 1};
+  port->StepCount = sizeof steps;
+  std::copy(std::begin(steps), std::end(steps), port->Steps.begin());
+  for (int g : {1, 2, 5, 17, 18, 40}) (*static_cast<TDataPoint*>(sirius->Object())->Groups)[g].Used = true;
+  form.TreeView()->expandAll();
+  for (const QSize size : {QSize(900, 600), QSize(1366, 768)}) {
+    form.resize(size);
+    QCoreApplication::processEvents();
+    const QString suffix = QString("_%1x%2").arg(size.width()).arg(size.height());
+    Pick(form, sirius, "layout_sirius" + suffix);
+    if (auto* tabs = form.CurrentFrame()->findChild<QTabWidget*>("PageControl")) {
+      for (int page = 1; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        Shoot(&form, QString("layout_sirius_page%1").arg(page) + suffix);
+      }
+    }
+    Pick(form, active, "layout_poll_ring" + suffix);
+    Pick(form, passive, "layout_passive" + suffix);
+    if (auto* tabs = form.CurrentFrame()->findChild<QTabWidget*>("PageControl")) {
+      for (int page = 1; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        Shoot(&form, QString("layout_passive_page%1").arg(page) + suffix);
+      }
+    }
+  }
+  prompt_.answers = {TAnswer::No};
 }
 
 QTEST_MAIN(ScreenshotTest)

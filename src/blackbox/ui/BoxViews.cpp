@@ -36,23 +36,29 @@ void TBoxLineView::paintEvent(QPaintEvent*) {
   const int left = form_.scrollH_->value();
   const bool colour = form_.settings_.Color;
   const int ascent = QFontMetrics(form_.LineFont()).ascent();
+  // Backgrounds first, texts after: a row's fill must not cover what the row above draws below
+  // its baseline (the underscore of "Д1_Д8" sits at the very bottom of the line height).
   int y = 0;
-  for (int r = 0; r < rows && top + r < count; ++r, y += h) {
-    const std::string& line = form_.LineAt(top + r);
-    const uint8_t code = line.empty() ? 0 : uint8_t(line[0]);
-    QColor text = Qt::black, back = kSilver;
-    if (colour && UsesPalette(code)) {
-      text = WinColor(PaletteText(code & 15));
-      back = WinColor(PaletteBackground(code >> 4));
+  for (int pass = 0; pass < 2; ++pass) {
+    y = 0;
+    for (int r = 0; r < rows && top + r < count; ++r, y += h) {
+      const std::string& line = form_.LineAt(top + r);
+      const uint8_t code = line.empty() ? 0 : uint8_t(line[0]);
+      QColor text = Qt::black, back = kSilver;
+      if (colour && UsesPalette(code)) {
+        text = WinColor(PaletteText(code & 15));
+        back = WinColor(PaletteBackground(code >> 4));
+      }
+      if (top + r == form_.selectedLine_) std::swap(text, back);
+      if (pass == 0) {
+        p.fillRect(0, y, width(), h, back);
+      } else if (line.size() > 1) {
+        p.setPen(text);
+        p.drawText(0, y + ascent, QString::fromUtf8(line.data() + 1, int(line.size() - 1)).mid(left));
+      }
     }
-    if (top + r == form_.selectedLine_) std::swap(text, back);
-    p.fillRect(0, y, width(), h, back);
-    if (line.size() > 1) {
-      p.setPen(text);
-      p.drawText(0, y + ascent, QString::fromUtf8(line.data() + 1, int(line.size() - 1)).mid(left));
-    }
+    if (pass == 0 && y < height()) p.fillRect(0, y, width(), height() - y, kSilver);
   }
-  if (y < height()) p.fillRect(0, y, width(), height() - y, kSilver);
   form_.flow_->update();
 }
 

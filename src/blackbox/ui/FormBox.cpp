@@ -131,16 +131,6 @@ size_t Characters(const std::string& text) {
   return n;
 }
 
-// Lucida Console when the system has it, else the system's fixed-width font.
-QFont LineFontOf() {
-  QFont font("Lucida Console");
-  font.setPixelSize(13);
-  if (QFontInfo(font).family() == "Lucida Console" && QFontInfo(font).fixedPitch()) return font;
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  fixed.setPixelSize(13);
-  return fixed;
-}
-
 }  // namespace
 
 TFormBox::TFormBox(TControllerLink& link, QWidget* parent) : QDialog(parent), context_(link), boxes_(context_) {
@@ -149,10 +139,12 @@ TFormBox::TFormBox(TControllerLink& link, QWidget* parent) : QDialog(parent), co
   setWindowFlag(Qt::WindowMinimizeButtonHint);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setMinimumSize(949, 200);
-  setStyleSheet("TFormBox, #PanelTop, #PanelLeft, #PanelCenter, #PanelFlow { background: black; }"
+  // Object names: a type selector would have to spell the namespace ("vlm--TFormBox").
+  setStyleSheet("#FormBox, #PanelTop, #PanelLeft, #PanelCenter, #PanelFlow, #SplitterMain, QSplitter::handle"
+                " { background: black; }"
                 " QCheckBox, QRadioButton { color: #e0e0e0; }");
   context_.observer = this;
-  font_ = LineFontOf();
+  font_ = FixedPitchFont(13);
   tavikLog_ = new TFormTavikLog(this);
 
   auto* layout = new QVBoxLayout(this);
@@ -240,32 +232,42 @@ QWidget* TFormBox::BuildTopBar() {
     if (ShowHelp) ShowHelp(HelpContextOf("TFormBox"));
   });
 
-  row->addWidget(Label(bar, "Файл:"));
+  // Three rows of groups, each under its caption, so that the bar keeps every caption whole down
+  // to the window's smallest width.
+  auto* groups = new QGridLayout;
+  groups->setContentsMargins(6, 0, 0, 0);
+  groups->setHorizontalSpacing(10);
+  groups->setVerticalSpacing(1);
+  row->addLayout(groups);
+  auto cell = [&](int r, int c, std::initializer_list<QWidget*> widgets) {
+    auto* line = new QHBoxLayout;
+    line->setSpacing(4);
+    for (QWidget* w : widgets) line->addWidget(w);
+    line->addStretch(1);
+    groups->addLayout(line, r, c);
+  };
+
   editFileName_ = new QLineEdit("BlackBox.txt", bar);
   editFileName_->setObjectName("EditFileName");
   editFileName_->setToolTip("Имя файла для сохранения данных");
-  editFileName_->setMaximumWidth(160);
+  editFileName_->setFixedWidth(editFileName_->fontMetrics().horizontalAdvance("BlackBox_000.txt") + 12);
   connect(editFileName_, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (Current()) Current()->FileName = text.toStdString();
   });
-  row->addWidget(editFileName_);
-  row->addWidget(Label(bar, "Запись"));
   buttonRec_ = SpeedButton(bar, "SpeedButtonRec", "Пуск", "Начать запись в файл");
   buttonStop_ = SpeedButton(bar, "SpeedButtonStop", "Стоп", "Остановить запись в файл");
   buttonPause_ = SpeedButton(bar, "SpeedButtonPause", "Пауза", "Приостановить отображение посылок (на запись в файл не влияет)");
   connect(buttonRec_, &QToolButton::clicked, this, &TFormBox::SpeedButtonRecClick);
   connect(buttonStop_, &QToolButton::clicked, this, &TFormBox::SpeedButtonStopClick);
   connect(buttonPause_, &QToolButton::clicked, this, &TFormBox::SpeedButtonPauseClick);
-  for (QToolButton* b : {buttonRec_, buttonStop_, buttonPause_}) {
-    b->setEnabled(false);
-    row->addWidget(b);
-  }
+  for (QToolButton* b : {buttonRec_, buttonStop_, buttonPause_}) b->setEnabled(false);
   labelBytes_ = Label(bar, "Счётчик");
   labelBytes_->setObjectName("LabelBytes");
   labelBytes_->setToolTip("Счётчик записанных на диск байтов");
-  row->addWidget(labelBytes_);
+  cell(0, 0, {Label(bar, "Файл:"), editFileName_});
+  cell(1, 0, {Label(bar, "Запись"), labelBytes_});
+  cell(2, 0, {buttonRec_, buttonStop_, buttonPause_});
 
-  row->addWidget(Label(bar, "Вид"));
   checkHex_ = Check(bar, "CheckBoxHex", "Цифра", "Включить отображение посылок в цифровом 16-ричном виде");
   checkText_ = Check(bar, "CheckBoxText", "Текст", "Включить отображение посылок в текстовом виде");
   checkColor_ = Check(bar, "CheckBoxColor", "Цвет", "Выделять посылки разного типа цветом");
@@ -273,7 +275,10 @@ QWidget* TFormBox::BuildTopBar() {
   checkOut_ = Check(bar, "CheckBoxOut", "Выход", "Включить отображение исходящих  посылок");
   checkIn_->setChecked(true);
   checkOut_->setChecked(true);
-  row->addWidget(Label(bar, "Фильтры"));
+  cell(0, 1, {Label(bar, "Вид")});
+  cell(1, 1, {checkHex_, checkText_, checkColor_});
+  cell(2, 1, {checkIn_, checkOut_});
+
   checkKp_ = Check(bar, "CheckBoxKP", "КП", "Включить фильтрацию посылок по номеру КП");
   spinKp_ = new QSpinBox(bar);
   spinKp_->setObjectName("SpinEditKP");
@@ -291,9 +296,9 @@ QWidget* TFormBox::BuildTopBar() {
   editFn_->setObjectName("EditFn");
   editFn_->setToolTip("Номер Функции");
   editFn_->setMaximumWidth(40);
-  for (QWidget* w : std::initializer_list<QWidget*>{checkHex_, checkText_, checkColor_, checkIn_, checkOut_, checkKp_,
-                                                    spinKp_, checkFn_, radio10_, radio16_, editFn_})
-    row->addWidget(w);
+  cell(0, 2, {Label(bar, "Фильтры")});
+  cell(1, 2, {checkKp_, spinKp_});
+  cell(2, 2, {checkFn_, radio10_, radio16_, editFn_});
   for (QCheckBox* box : {checkHex_, checkText_, checkColor_, checkIn_, checkOut_, checkKp_, checkFn_})
     connect(box, &QCheckBox::clicked, this, [this, box] { CheckBoxChange(box); });
   connect(spinKp_, &QSpinBox::valueChanged, this, [this](int v) { context_.view.kpNumber = v; });
@@ -303,22 +308,20 @@ QWidget* TFormBox::BuildTopBar() {
     EditFnChange();
   });
 
-  row->addWidget(Label(bar, "Найти"));
   editFind_ = new QLineEdit(bar);
   editFind_->setObjectName("EditFind");
   editFind_->setToolTip("Найти текст или 16-ричные байты в посылках (Ctrl+F, F3 - дальше, Shift+F3 - назад)");
   editFind_->setMaximumWidth(110);
   connect(editFind_, &QLineEdit::returnPressed, this, [this] { FindNext(false); });
   checkFindHex_ = Check(bar, "CheckBoxFindHex", "16", "Искать байты, заданные 16-ричными парами");
-  row->addWidget(editFind_);
-  row->addWidget(checkFindHex_);
-  row->addWidget(Label(bar, "Фильтр"));
   editFilter_ = new QLineEdit(bar);
   editFilter_->setObjectName("EditFilter");
   editFilter_->setToolTip("Показывать только строки, содержащие этот текст");
   editFilter_->setMaximumWidth(110);
   connect(editFilter_, &QLineEdit::textChanged, this, &TFormBox::SetLineFilter);
-  row->addWidget(editFilter_);
+  cell(0, 3, {Label(bar, "Найти")});
+  cell(1, 3, {editFind_, checkFindHex_});
+  cell(2, 3, {Label(bar, "Фильтр"), editFilter_});
   row->addStretch(1);
   indicator_ = new TIndicator(64, 24, bar);
   indicator_->setObjectName("ImageDot");
@@ -369,6 +372,8 @@ QWidget* TFormBox::BuildLeft() {
           [this] { treeTavik_->expand(tavikModel_->index(0, 0)); });
   left->addWidget(treeBoxes_);
   left->addWidget(treeTavik_);
+  left->setStretchFactor(0, 0);
+  left->setStretchFactor(1, 1);
   return left;
 }
 
@@ -468,12 +473,6 @@ void TFormBox::LoadSettings() {
   if (!s.Hex && !s.Decoding) s.Hex = true;
   setGeometry(s.FormLeft, s.FormTop, std::max(949, s.FormWidth), std::max(200, s.FormHeight));
   FitOnScreen(this);
-  auto* main = findChild<QSplitter*>("SplitterMain");
-  main->setSizes({s.TreeWidth, std::max(100, width() - s.TreeWidth - 120), 80});
-  auto* left = findChild<QSplitter*>("PanelLeft");
-  const int leftHeight = std::max(200, height() - 80);
-  const int listHeight = s.TreeHeight > leftHeight ? leftHeight - 20 : s.TreeHeight;
-  left->setSizes({listHeight, std::max(20, leftHeight - listHeight)});
   checkText_->setChecked(s.Decoding);
   checkColor_->setChecked(s.Color);
   checkHex_->setChecked(s.Hex);
@@ -481,6 +480,22 @@ void TFormBox::LoadSettings() {
   radio10_->setChecked(!s.FnHex);
   context_.view.showHex = s.Hex;
   context_.view.showText = s.Decoding;
+}
+
+// The panel sizes are given once the window is laid out: sizes given to a splitter before that
+// are scaled to its first real size, and the list would come back a few pixels taller each time.
+void TFormBox::PlacePanels() {
+  if (placed_) return;
+  placed_ = true;
+  layout()->activate();
+  const TBoxSettings& s = settings_;
+  auto* main = findChild<QSplitter*>("SplitterMain");
+  const int room = main->width() - 2 * main->handleWidth();
+  main->setSizes({s.TreeWidth, std::max(100, room - s.TreeWidth - 80), 80});
+  auto* left = findChild<QSplitter*>("PanelLeft");
+  const int leftHeight = left->height() - left->handleWidth();
+  const int listHeight = s.TreeHeight > left->height() ? left->height() - 20 : s.TreeHeight;
+  left->setSizes({listHeight, std::max(20, leftHeight - listHeight)});
 }
 
 void TFormBox::SaveSettings() const {
@@ -503,6 +518,7 @@ void TFormBox::SaveSettings() const {
 
 void TFormBox::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  PlacePanels();
   const auto& ip = context_.link.Settings.DestIP;
   setWindowTitle(kAppTitle + QString(" - Чёрный Ящик  IP=%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]));
   if (showing_) return;
@@ -609,6 +625,7 @@ void TFormBox::ShowCurrentState() {
   TBoxDriver* box = Current();
   if (!box) return;
   editFileName_->setText(QString::fromStdString(box->FileName));
+  editFileName_->setCursorPosition(0);  // the name's beginning, not its ".txt"
   editFileName_->setEnabled(!box->Recording());
   buttonRec_->setEnabled(true);
   buttonStop_->setEnabled(true);

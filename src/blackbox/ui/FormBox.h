@@ -123,6 +123,7 @@ class TFormBox : public QDialog, private IBoxObserver {
   QWidget* BuildCenter();
   void BuildMenus();
   void LoadSettings();
+  void PlacePanels();
   void SaveSettings() const;
   void ShowCurrentState();
   void RepaintLines();
@@ -169,6 +170,7 @@ class TFormBox : public QDialog, private IBoxObserver {
   std::vector<int> filtered_;
   void RebuildFilter();
   bool showing_ = false;
+  bool placed_ = false;  // the stored panel sizes were applied to the laid-out window
   friend class TBoxLineView;
   friend class TBoxFlowView;
   friend class TBoxRawView;

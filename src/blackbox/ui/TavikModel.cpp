@@ -1,9 +1,11 @@
 #include "blackbox/ui/TavikModel.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 #include <QTransform>
 
 #include "shell/ui/AppInfo.h"
@@ -121,13 +123,17 @@ void TTavikDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
   const auto* function = node ? dynamic_cast<const TTavikHubFunc*>(node->object.get()) : nullptr;
   if (!function || node->children.empty() || !node->parent) return;
   // Right edge of the longest text among the siblings.
-  const QFontMetrics metrics(option.font);
+  // Where the style puts the text (after the icon) and in which font: measured, not assumed.
+  QStyleOptionViewItem item = option;
+  initStyleOption(&item, index);
+  const QStyle* style = item.widget ? item.widget->style() : QApplication::style();
+  const QFontMetrics metrics(item.font);
   int longest = 0;
   for (const auto& sibling : node->parent->children) {
     sibling->object->UpdateText();
     longest = std::max(longest, metrics.horizontalAdvance(QString::fromStdString(sibling->text)));
   }
-  const int textLeft = option.rect.left() + 34;
+  const int textLeft = style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget).left() + 3;
   const int own = metrics.horizontalAdvance(QString::fromStdString(node->text));
   const int edge = textLeft + longest + 6;
   painter->fillRect(QRect(textLeft + own, option.rect.top(), edge - textLeft - own, option.rect.height()),

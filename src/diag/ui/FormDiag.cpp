@@ -15,7 +15,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -160,7 +159,7 @@ void TFormDiag::BuildGrids() {
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->setSelectionBehavior(QAbstractItemView::SelectRows);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->setFont(QFont("Lucida Console", 10));
+    g->setFont(FixedPitchFont(13));  // "%5d" columns and tabs line up
     g->setColumnWidth(0, 30);
     g->setColumnWidth(1, 14);
     g->horizontalHeader()->setStretchLastSection(true);
@@ -171,6 +170,7 @@ void TFormDiag::BuildGrids() {
   grid1_ = make("Grid1", "Окно параметров");
   grid2_ = make("Grid2", "Окно постоянного просмотра");
   grid2_->setRowCount(1);
+  grid2_->setMinimumHeight(20);  // the watch list may be as low as its 40-pixel default and lower
 }
 
 void TFormDiag::ReadSettings() {
@@ -179,12 +179,44 @@ void TFormDiag::ReadSettings() {
   session_.HighlightGlobal = settings_.HighLight;
   setGeometry(settings_.FormLeft, settings_.FormTop, settings_.FormWidth, settings_.FormHeight);
   FitOnScreen(this);
-  mainSplit_->setSizes({settings_.TreeWidth, std::max(200, settings_.FormWidth - settings_.TreeWidth - settings_.MemoWidth),
-                        settings_.MemoWidth});
-  centreSplit_->setSizes({std::max(100, settings_.FormHeight - settings_.ListHeight - 80), settings_.ListHeight});
   grid1_->setColumnWidth(2, settings_.Name1Width);
   grid2_->setColumnWidth(2, settings_.Name2Width);
   UpdateHints();
+}
+
+// The panel sizes are given once the window is laid out: sizes given to a splitter before that
+// are scaled to its first real size (the 40-pixel watch list came out much taller).
+void TFormDiag::PlacePanels() {
+  if (placed_) return;
+  placed_ = true;
+  layout()->activate();
+  const int width = mainSplit_->width() - 2 * mainSplit_->handleWidth();
+  mainSplit_->setSizes({settings_.TreeWidth, std::max(200, width - settings_.TreeWidth - settings_.MemoWidth), settings_.MemoWidth});
+  const int height = centreSplit_->height() - centreSplit_->handleWidth();
+  centreSplit_->setSizes({std::max(100, height - settings_.ListHeight), settings_.ListHeight});
+}
+
+void TFormDiag::ShowGridHint(const QPoint& at, const QString& text) {
+  if (!hint_) {
+    hint_ = new QLabel(this, Qt::ToolTip);
+    hint_->setObjectName("HintLabel");
+    hint_->setForegroundRole(QPalette::ToolTipText);
+    hint_->setBackgroundRole(QPalette::ToolTipBase);
+    hint_->setAutoFillBackground(true);
+    hint_->setFrameShape(QFrame::Box);
+    hint_->setMargin(3);
+    timerHint_ = new QTimer(this);
+    timerHint_->setObjectName("TimerHint");
+    timerHint_->setSingleShot(true);
+    timerHint_->setInterval(2000);
+    connect(timerHint_, &QTimer::timeout, hint_, &QWidget::hide);
+  }
+  hint_->setText(text);
+  hint_->adjustSize();
+  hint_->move(at + QPoint(12, 16));
+  hint_->show();
+  hint_->raise();
+  timerHint_->start();
 }
 
 void TFormDiag::WriteSettings() {
@@ -212,6 +244,7 @@ bool TFormDiag::Reading() const { return reading_; }
 
 void TFormDiag::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  PlacePanels();
   setWindowTitle(kAppTitle + " - Диагностика  IP=" + Q(IPToStr(link_.Settings.DestIP)));
   // After the window is on the screen, and never inside another window's link wait.
   AfterLinkWait(this, [this] { ButtonScanClick(); });
@@ -241,7 +274,10 @@ void TFormDiag::ButtonScanClick() {
   FreeView();
   tree_->clear();
   grid1_->setRowCount(0);
+  grid2_->clearContents();  // the watch list of the old structure goes with it
   grid2_->setRowCount(1);
+  panelParam_->clear();
+  memo_->clear();
   TDiagLinkUse open(link_);
   if (!session_.Scan()) {
     scanning_ = false;
@@ -519,7 +555,7 @@ void TFormDiag::Grid1MouseDown(int row, int column, Qt::MouseButton button, cons
   if (column == 0) {
     obj.ReadEnabled = !obj.ReadEnabled;
     obj.Changed = false;
-    QToolTip::showText(at, UiText("\"" + obj.Name + "\"\rЧтение " + (obj.ReadEnabled ? "включено" : "отключено")), grid1_, {}, 2000);
+    ShowGridHint(at, UiText("\"" + obj.Name + "\"\rЧтение " + (obj.ReadEnabled ? "включено" : "отключено")));
   } else if (column == 1) {
     std::string hint = "\"" + obj.Name + "\"";
     if (!obj.Value.empty()) hint += "\r" + obj.Value;
@@ -529,7 +565,7 @@ void TFormDiag::Grid1MouseDown(int row, int column, Qt::MouseButton button, cons
       else if (obj.IsConstant()) hint += "\r\".\" - постоянный параметр";
     }
     std::replace(hint.begin(), hint.end(), '|', '\r');
-    QToolTip::showText(at, UiText(hint), grid1_, {}, 2000);
+    ShowGridHint(at, UiText(hint));
   } else if (twice) {
     AddToWatch(obj);
   } else {
@@ -559,7 +595,9 @@ void TFormDiag::Grid1KeyPress(QChar key) {
   TDiagObj& obj = *session_.CurrentObject->Parameters[size_t(row)];
   if (obj.Header.DataPtr == 0) return;
   if (key == ' ') {
-    if (!debug_) debug_ = std::make_unique<TFormDiagDebug>(memory_, link_);
+    // A window of its own over this one: this window is modal, so a window outside it would get
+    // no click and no key.
+    if (!debug_) debug_ = std::make_unique<TFormDiagDebug>(memory_, link_, this);
     debug_->OpenAt(obj.Header.DataPtr);
     return;
   }

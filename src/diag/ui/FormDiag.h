@@ -84,6 +84,9 @@ class TFormDiag : public QDialog {
   void ShowLog(TDiagObj& obj);
   void AppendJournal(const QString& line);
   void UpdateHints();
+  // A grid hint that stays its 2 s after the mouse button is released (a tooltip goes with it).
+  void ShowGridHint(const QPoint& at, const QString& text);
+  void PlacePanels();
   std::vector<TDiagObj*> VisibleNodes() const;
   QTreeWidgetItem* ItemOf(const TDiagObj* obj) const;
   void ReadSettings();
@@ -109,10 +112,13 @@ class TFormDiag : public QDialog {
   QToolButton* pause_ = nullptr;
   QToolButton* highlight_ = nullptr;
   QTimer* timerWork_ = nullptr;
+  QLabel* hint_ = nullptr;
+  QTimer* timerHint_ = nullptr;
   TFrameDiagView* view_ = nullptr;
   std::unique_ptr<TFormDiagDebug> debug_;
   TFormHelp* help_ = nullptr;
   bool scanning_ = false;
+  bool placed_ = false;  // the stored panel sizes were applied to the laid-out window
   bool suspend_ = false;
   bool reading_ = true;
   int helpContext_ = HelpContextOf("TFormDiag");

@@ -19,6 +19,7 @@
 #include "diag/ui/DiagIcons.h"
 #include "link/Velmor_PC.h"
 #include "shell/HelpTopics.h"
+#include "shell/ui/AppInfo.h"
 #include "shell/ui/LinkWait.h"
 
 namespace vlm {
@@ -75,7 +76,7 @@ TFormDiagDebug::TFormDiagDebug(TDiagMemory& memory, TControllerLink& link, QWidg
   layout->addLayout(line);
   memo_ = new QPlainTextEdit;
   memo_->setObjectName("Memo1");
-  memo_->setFont(QFont("Lucida Console", 10));
+  memo_->setFont(FixedPitchFont(13));
   connect(memo_, &QPlainTextEdit::cursorPositionChanged, this, [this] { Memo1Click(); });
   layout->addWidget(memo_, 1);
   timer_ = new QTimer(this);
@@ -89,6 +90,7 @@ void TFormDiagDebug::OpenAt(TFarPtr address) {
   model_.Target = address;
   show();
   raise();
+  activateWindow();
 }
 
 void TFormDiagDebug::SyncLines() {

@@ -56,6 +56,15 @@ TReaddrPage::TReaddrPage(TOwnerTableId id, QWidget* parent)
     const int width = metrics.horizontalAdvance(QString::fromStdString(def_.columns[c].title)) + 20;
     table_->setColumnWidth(static_cast<int>(c) + 1, std::max(table_->horizontalHeader()->defaultSectionSize(), width));
   }
+  // And every heading over its columns whole ("Внешняя система" over two narrow columns): the
+  // last column of the heading takes what is missing.
+  for (const TTableHeading& h : def_.headings) {
+    const int last = h.firstColumn + h.columnCount - 1;
+    int span = 0;
+    for (int c = h.firstColumn; c <= last; ++c) span += table_->columnWidth(c);
+    const int wanted = metrics.horizontalAdvance(QString::fromStdString(h.text)) + 20;
+    if (span < wanted) table_->setColumnWidth(last, table_->columnWidth(last) + wanted - span);
+  }
   top_ = new QWidget(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);

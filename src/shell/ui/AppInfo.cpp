@@ -4,6 +4,9 @@
 
 #include <QColor>
 #include <QCoreApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -33,6 +36,15 @@ void FitOnScreen(QWidget* window) {
   const int width = std::min(r.width(), area.width());
   const int height = std::min(r.height(), area.height());
   window->setGeometry(left, top, width, height);
+}
+
+QFont FixedPitchFont(int pixelSize) {
+  QFont font("Lucida Console");
+  font.setPixelSize(pixelSize);
+  if (QFontInfo(font).family() == "Lucida Console" && QFontInfo(font).fixedPitch()) return font;
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setPixelSize(pixelSize);
+  return fixed;
 }
 
 QColor WinColor(unsigned value) {

@@ -4,6 +4,7 @@
 #include <string>
 
 class QColor;
+class QFont;
 
 class QWidget;
 
@@ -25,6 +26,10 @@ void FitOnScreen(QWidget* window);
 // the Russian file list of the file dialogs; false when the translations are not installed
 // (Debian: qt6-translations-l10n), the file list is Russian all the same.
 bool InstallQtRussian();
+
+// The program's fixed-pitch font: Lucida Console where the system has it, else the system's
+// fixed-width font (a proportional fallback would put "%5d" columns and tabs out of line).
+QFont FixedPitchFont(int pixelSize);
 
 // Windows colour values keep blue in the high byte.
 QColor WinColor(unsigned value);

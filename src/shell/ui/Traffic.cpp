@@ -41,10 +41,7 @@ std::string TrafficFileText(const std::vector<std::string>& lines) {
 class TTrafficView : public QWidget {
  public:
   explicit TTrafficView(QWidget* parent) : QWidget(parent) {
-    QFont font("Lucida Console");
-    font.setStyleHint(QFont::Monospace);
-    font.setPixelSize(13);
-    setFont(font);
+    setFont(FixedPitchFont(13));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, WinColor(kPanelColour));
@@ -104,7 +101,11 @@ TFormTraffic::TFormTraffic(TLogSource source, std::function<QString()> destIp, Q
   layout->addWidget(view_, 1);
   timerDraw_ = new QTimer(this);
   connect(timerDraw_, &QTimer::timeout, this, &TFormTraffic::TimerDrawTimer);
-  resize(700, 450);
+  // An answer line is 112 characters (stamp, pause, 32 bytes, the result flag at its end): the
+  // window opens wide enough to show the flag.
+  const int lineWidth = view_->fontMetrics().horizontalAdvance(QString(112, '0')) + 4;
+  const QMargins m = layout->contentsMargins();
+  resize(std::max(700, lineWidth + m.left() + m.right()), 450);
   FitOnScreen(this);
 }
 
