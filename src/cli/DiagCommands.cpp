@@ -46,6 +46,11 @@ struct TDiagCli {
   }
 };
 
+// Whether ObjectLine shows the object's value.
+bool ShowsValue(const TDiagObj& obj) {
+  return !obj.IsError && !(obj.Kind() == kDiagHeading && obj.Valid()) && !obj.IsFolder() && !IsViewKind(obj.Kind());
+}
+
 std::string ObjectLine(TDiagObj& obj) {
   if (obj.IsError) return obj.Name;
   if (obj.Name.empty()) obj.ReadFormat();
@@ -67,9 +72,29 @@ void PrintTree(TDiagObj& folder, int level) {
   }
 }
 
+void CollectTree(TDiagObj& folder, std::vector<TDiagObj*>& objects) {
+  objects.push_back(&folder);
+  for (auto& row : folder.Parameters) objects.push_back(row.get());
+  for (auto& node : folder.Nodes) {
+    if (node->IsFolder() && node->Scanned) CollectTree(*node, objects);
+    else objects.push_back(node.get());
+  }
+}
+
 int Tree(TDiagCli& cli, int depth) {
   if (!cli.Root()) return kExitFailed;
   ScanSubtree(cli.context, *cli.session.Root, depth);
+  // What the printout reads, read ahead in batches: the names not read yet, then the values.
+  std::vector<TDiagObj*> objects, nameless, valued;
+  CollectTree(*cli.session.Root, objects);
+  for (TDiagObj* obj : objects)
+    if (!obj->IsError && obj->Name.empty()) nameless.push_back(obj);
+  const TDiagPrefetch ahead(cli.memory);
+  PrefetchFormats(cli.context, nameless);
+  for (TDiagObj* obj : nameless) obj->ReadFormat();
+  for (TDiagObj* obj : objects)
+    if (ShowsValue(*obj)) valued.push_back(obj);
+  PrefetchValues(cli.context, valued);
   PrintTree(*cli.session.Root, 0);
   return kExitOk;
 }

@@ -151,6 +151,38 @@ std::string TDiagObj::HintText() {
   return raw ? DosToUtf8(*raw) : std::string();
 }
 
+void TDiagObj::AddFormatArea(std::vector<TDiagMemory::TArea>& areas) const {
+  if (!IsError && Header.NamePtr != 0 && FormatCountdown == 0) areas.push_back(TextHeadArea(Header.NamePtr));
+}
+
+void TDiagObj::AddValueArea(std::vector<TDiagMemory::TArea>& areas) const {
+  if (IsError || !Valid() || (!ReadEnabled && !Value.empty())) return;
+  if (!Fields.empty()) {
+    areas.push_back({Header.DataPtr, DataLength});
+    return;
+  }
+  const TDiagKind* kind = FindDiagKind(Header.Kind);
+  if (!kind) return;
+  switch (kind->Read) {
+    case TKindRead::None: break;
+    case TKindRead::Bytes: areas.push_back({Header.DataPtr, kind->Length}); break;
+    case TKindRead::Text: areas.push_back(TextHeadArea(Header.DataPtr)); break;
+    case TKindRead::CharsAt: areas.push_back({Header.DataPtr, 4}); break;
+  }
+}
+
+void PrefetchFormats(TDiagContext& context, std::span<TDiagObj* const> objects) {
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TDiagObj* obj : objects) obj->AddFormatArea(areas);
+  context.Memory.Prefetch(areas);
+}
+
+void PrefetchValues(TDiagContext& context, std::span<TDiagObj* const> objects) {
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TDiagObj* obj : objects) obj->AddValueArea(areas);
+  context.Memory.Prefetch(areas);
+}
+
 void TDiagObj::EnsureChangeLog() {
   if (ChangeLog) return;
   ChangeLog = std::make_unique<std::deque<std::string>>();

@@ -103,6 +103,11 @@ class TDiagObj {
   // The hint string, converted; empty when there is none.
   std::string HintText();
 
+  // The area ReadFormat (when it reads) and ReadValue will read first, for reading the areas
+  // of many objects ahead in one batch (TDiagMemory::Prefetch).
+  void AddFormatArea(std::vector<TDiagMemory::TArea>& areas) const;
+  void AddValueArea(std::vector<TDiagMemory::TArea>& areas) const;
+
   // Starts the change log with the current value (the watch list asks for it).
   void EnsureChangeLog();
   // "yyyy.mm.dd hh:nn:ss.zzz | "
@@ -114,5 +119,10 @@ class TDiagObj {
   TDiagContext& context_;
   TDiagObj* parent_;
 };
+
+// Read ahead, in batches, what ReadFormat or ReadValue of each object will read; the caller
+// keeps a TDiagPrefetch for as long as the reads that follow should use it.
+void PrefetchFormats(TDiagContext& context, std::span<TDiagObj* const> objects);
+void PrefetchValues(TDiagContext& context, std::span<TDiagObj* const> objects);
 
 }  // namespace vlm
