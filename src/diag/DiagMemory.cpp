@@ -40,6 +40,11 @@ void TDiagMemory::Prefetch(std::span<const TArea> areas) {
     fresh.push_back({a.Address, std::vector<uint8_t>(a.Count), false});
   }
   if (fresh.empty()) return;
+  if (silent_) {
+    // The controller answered nothing a moment ago: the step's reads fail without more tries.
+    prefetched_.insert(prefetched_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    return;
+  }
   std::vector<TMemoryRead> reads;
   for (auto& f : fresh) reads.push_back({SegmentOf(f.Address), OffsetOf(f.Address), f.Bytes, false});
   TMemoryReader reader(link_);
@@ -50,6 +55,7 @@ void TDiagMemory::Prefetch(std::span<const TArea> areas) {
   // Another exchange held the link: nothing was learnt, the reads go their own way.
   if (!all && link_.LastFailure == TLinkFailure::Busy) return;
   for (size_t i = 0; i < fresh.size(); ++i) fresh[i].Read = reads[i].Done;
+  silent_ = !all && std::none_of(reads.begin(), reads.end(), [](const TMemoryRead& r) { return r.Done; });
   prefetched_.insert(prefetched_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
 }
 

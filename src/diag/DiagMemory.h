@@ -64,7 +64,10 @@ class TDiagMemory {
     size_t Count = 0;
   };
   void Prefetch(std::span<const TArea> areas);
-  void Forget() { prefetched_.clear(); }
+  void Forget() {
+    prefetched_.clear();
+    silent_ = false;
+  }
   // The bytes at address when a prefetch read them; never sends a request.
   bool Peek(TFarPtr address, std::span<uint8_t> out) const;
 
@@ -83,6 +86,7 @@ class TDiagMemory {
   const TPrefetched* Prefetched(TFarPtr address, size_t count) const;
   std::vector<TPrefetched> prefetched_;
   int prefetchScopes_ = 0;
+  bool silent_ = false;  // a prefetch of this step got no answer at all: the rest are not sent
   friend class TDiagPrefetch;
   TControllerLink& link_;
   std::function<void(uint32_t)> indicator_;
