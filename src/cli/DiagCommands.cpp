@@ -1,5 +1,6 @@
 // velmorctl diag: the controller's diagnostic tree, single objects, watching values and the IEC
 // 104 tables, over the same core as the diagnostics window.
+#include <algorithm>
 #include <memory>
 #include <chrono>
 #include <cstdio>
@@ -112,6 +113,27 @@ int Get(TDiagCli& cli, const std::string& path) {
   return kExitOk;
 }
 
+// The window's work tick over the rows of one folder, `ticks` times; then the rows as read.
+int Refresh(TDiagCli& cli, const std::string& path, int ticks) {
+  if (!cli.Root()) return kExitFailed;
+  TDiagObj* folder = cli.Find(path);
+  if (!folder) return kExitFailed;
+  if (!folder->IsFolder()) return BadInput("diag refresh", path + " is not a folder");
+  if (!cli.session.Open(*folder)) {
+    std::fprintf(stderr, "velmorctl: diag refresh: %s could not be read\n", path.c_str());
+    return kExitFailed;
+  }
+  for (int i = 0; i < ticks; ++i) {
+    cli.session.BeginTick();
+    cli.session.RefreshRows(0, folder->Parameters.size());
+  }
+  for (auto& row : folder->Parameters) {
+    if (!ShowsValue(*row)) std::printf("%s\n", ObjectLine(*row).c_str());
+    else std::printf("%s = %s\n", row->Name.c_str(), row->HasValue ? row->Value.c_str() : "?");
+  }
+  return kExitOk;
+}
+
 // count 0: until stopped.
 int Watch(TDiagCli& cli, const std::vector<std::string>& paths, int interval, int count) {
   if (!cli.Root()) return kExitFailed;
@@ -206,6 +228,14 @@ void AddDiagCommands(CLI::App& app) {
   SetLinkAction(*tree, [line](TControllerLink& link) {
     TDiagCli cli(link);
     return Tree(cli, line->depth);
+  });
+
+  CLI::App* refresh = diag->add_subcommand("refresh", "the rows of one folder, read as the window's work tick reads them");
+  refresh->add_option("PATH", line->paths, "the folder")->required()->expected(1);
+  refresh->add_option("--ticks", line->count, "work ticks before the rows are printed (1 by default)")->check(CLI::Range(1, 100000));
+  SetLinkAction(*refresh, [line](TControllerLink& link) {
+    TDiagCli cli(link);
+    return Refresh(cli, line->paths.front(), std::max(1, line->count));
   });
 
   CLI::App* get = diag->add_subcommand("get", "the value of one object");
