@@ -216,6 +216,13 @@ TDiagObj* FindByPath(TDiagContext& context, TDiagObj& root, std::string_view pat
   TDiagObj* folder = &root;
   for (int depth = 0; depth < 64; ++depth) {
     if (!folder->Scanned) ScanFolder(context, *folder);
+    // The names not read yet, in batches.
+    std::vector<TDiagObj*> nameless;
+    ForEachChild(*folder, [&](TDiagObj& child) {
+      if (child.Name.empty()) nameless.push_back(&child);
+    });
+    const TDiagPrefetch ahead(context.Memory);
+    PrefetchFormats(context, nameless);
     TDiagObj* next = nullptr;
     size_t longest = 0;
     ForEachChild(*folder, [&](TDiagObj& child) {
