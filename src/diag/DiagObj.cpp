@@ -106,6 +106,7 @@ std::string TDiagObj::ReadValueText() {
       uint8_t pointer[4];
       if (!memory.ReadDiagMemory(Header.DataPtr, pointer)) return "\"";
       const TFarPtr at = GetU32(pointer);
+      CharsSeenAt = at;
       std::vector<uint8_t> chars(kind->Length);
       if (at == 0 || !memory.ReadDiagMemory(at, chars)) return "\"";
       return kind->Text(chars);
@@ -167,7 +168,11 @@ void TDiagObj::AddValueArea(std::vector<TDiagMemory::TArea>& areas) const {
     case TKindRead::None: break;
     case TKindRead::Bytes: areas.push_back({Header.DataPtr, kind->Length}); break;
     case TKindRead::Text: areas.push_back(TextHeadArea(Header.DataPtr)); break;
-    case TKindRead::CharsAt: areas.push_back({Header.DataPtr, 4}); break;
+    case TKindRead::CharsAt:
+      areas.push_back({Header.DataPtr, 4});
+      // The pointer seldom moves: its characters come in the same batch where they were.
+      if (CharsSeenAt != 0) areas.push_back({CharsSeenAt, kind->Length});
+      break;
   }
 }
 

@@ -83,6 +83,7 @@ class TDiagObj {
   // Set for the rows a scan makes of what it could not take as an object.
   bool IsError = false;
   bool HasPlaceholder = false;  // a folder that says it has children before it was opened
+  TFarPtr CharsSeenAt = 0;      // where the characters of a pointer kind were last (read ahead there)
 
   TDiagObj* Parent() const { return parent_; }
   uint8_t Kind() const { return Header.Kind; }

@@ -43,9 +43,15 @@ void TDiagSession::RefreshRows(size_t first, size_t count) {
   auto& rows = CurrentObject->Parameters;
   std::vector<TDiagObj*> shown;
   for (size_t i = first; i < std::min(rows.size(), first + count); ++i) shown.push_back(rows[i].get());
-  // The names due, then the values: two batches for the rows a tick shows.
+  // The names due and the values in one go; a second batch only for values whose place a name
+  // just read has changed (or first told).
   const TDiagPrefetch ahead(context_.Memory);
-  PrefetchFormats(context_, shown);
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TDiagObj* row : shown) {
+    row->AddFormatArea(areas);
+    if (!row->Name.empty()) row->AddValueArea(areas);
+  }
+  context_.Memory.Prefetch(areas);
   for (TDiagObj* row : shown) row->ReadFormat();
   PrefetchValues(context_, shown);
   for (TDiagObj* row : shown) Refresh(*row);

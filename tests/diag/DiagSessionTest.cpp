@@ -148,6 +148,12 @@ TEST_F(Session, ScansTicksAndTheWatchListReadInBatchesAndASilentTickCostsOneRequ
   EXPECT_EQ(memory.areaCounts, (std::vector<size_t>{25, 25}));  // the names, then the values
   EXPECT_EQ(cpu->Parameters[7]->Name, "Р7");
   EXPECT_EQ(cpu->Parameters[7]->Value, "7");
+  // Names known: the names due and the values come in one batch.
+  for (size_t i = 0; i < 25; ++i) cpu->Parameters[i]->FormatCountdown = i < 5 ? 0 : 3;
+  memory.areaCounts.clear();
+  session.BeginTick();
+  session.RefreshRows(0, 25);
+  EXPECT_EQ(memory.areaCounts, (std::vector<size_t>{30}));
   // Watched objects of other folders come in one batch too; six headers in one more.
   for (auto& port : cpu->Nodes[0]->Nodes) {
     ASSERT_TRUE(port->Scanned);
