@@ -58,6 +58,7 @@ void TMemoryReader::Point(bool answered) {
 }
 
 bool TMemoryReader::ReadSingle(TMemoryRead& read) {
+  if (read.Out.size() > 255) return false;  // no request can ask for it
   for (int attempt = 0; attempt < attempts_; ++attempt) {
     const bool ok = ReadMemory(link_, read.Segment, read.Offset, read.Out);
     if (link_.LastFailure == TLinkFailure::Busy) return false;  // nothing was sent
