@@ -11,6 +11,7 @@
 #include "common/Format.h"
 #include "common/ProgramInfo.h"
 #include "common/Prompt.h"
+#include "link/MemoryReader.h"
 #include "link/ServiceRequests.h"
 #include "common/PathText.h"
 
@@ -173,9 +174,17 @@ void TBoxDriver::Overrun() {
 }
 
 void TBoxDriver::ProbeBatchRead() {
+  // What any reader of this link learnt already holds here too (TMemoryReader).
+  batchTested_ = true;
+  if (const auto known = TMemoryReader::AreasAnswered(context_.link)) {
+    batchSupported_ = *known;
+    return;
+  }
   const TMemoryArea probe{0, 0, 4};
   batchSupported_ = ReadMemoryAreas(context_.link, std::span(&probe, 1));
-  batchTested_ = true;
+  // The header was answered just before: silence here is the firmware's, not the line's.
+  if (batchSupported_ || context_.link.LastFailure == TLinkFailure::NoAnswer)
+    TMemoryReader::RememberAreasAnswered(context_.link, batchSupported_);
 }
 
 void TBoxDriver::ReadBatch() {

@@ -1,5 +1,6 @@
 // velmorctl diag: the controller's diagnostic tree, single objects, watching values and the IEC
 // 104 tables, over the same core as the diagnostics window.
+#include <algorithm>
 #include <memory>
 #include <chrono>
 #include <cstdio>
@@ -46,6 +47,11 @@ struct TDiagCli {
   }
 };
 
+// Whether ObjectLine shows the object's value.
+bool ShowsValue(const TDiagObj& obj) {
+  return !obj.IsError && !(obj.Kind() == kDiagHeading && obj.Valid()) && !obj.IsFolder() && !IsViewKind(obj.Kind());
+}
+
 std::string ObjectLine(TDiagObj& obj) {
   if (obj.IsError) return obj.Name;
   if (obj.Name.empty()) obj.ReadFormat();
@@ -67,9 +73,29 @@ void PrintTree(TDiagObj& folder, int level) {
   }
 }
 
+void CollectTree(TDiagObj& folder, std::vector<TDiagObj*>& objects) {
+  objects.push_back(&folder);
+  for (auto& row : folder.Parameters) objects.push_back(row.get());
+  for (auto& node : folder.Nodes) {
+    if (node->IsFolder() && node->Scanned) CollectTree(*node, objects);
+    else objects.push_back(node.get());
+  }
+}
+
 int Tree(TDiagCli& cli, int depth) {
   if (!cli.Root()) return kExitFailed;
   ScanSubtree(cli.context, *cli.session.Root, depth);
+  // What the printout reads, read ahead in batches: the names not read yet, then the values.
+  std::vector<TDiagObj*> objects, nameless, valued;
+  CollectTree(*cli.session.Root, objects);
+  for (TDiagObj* obj : objects)
+    if (!obj->IsError && obj->Name.empty()) nameless.push_back(obj);
+  const TDiagPrefetch ahead(cli.memory);
+  PrefetchFormats(cli.context, nameless);
+  for (TDiagObj* obj : nameless) obj->ReadFormat();
+  for (TDiagObj* obj : objects)
+    if (ShowsValue(*obj)) valued.push_back(obj);
+  PrefetchValues(cli.context, valued);
   PrintTree(*cli.session.Root, 0);
   return kExitOk;
 }
@@ -84,6 +110,27 @@ int Get(TDiagCli& cli, const std::string& path) {
     return kExitFailed;
   }
   std::printf("%s\n", obj->Value.c_str());
+  return kExitOk;
+}
+
+// The window's work tick over the rows of one folder, `ticks` times; then the rows as read.
+int Refresh(TDiagCli& cli, const std::string& path, int ticks) {
+  if (!cli.Root()) return kExitFailed;
+  TDiagObj* folder = cli.Find(path);
+  if (!folder) return kExitFailed;
+  if (!folder->IsFolder()) return BadInput("diag refresh", path + " is not a folder");
+  if (!cli.session.Open(*folder)) {
+    std::fprintf(stderr, "velmorctl: diag refresh: %s could not be read\n", path.c_str());
+    return kExitFailed;
+  }
+  for (int i = 0; i < ticks; ++i) {
+    cli.session.BeginTick();
+    cli.session.RefreshRows(0, folder->Parameters.size());
+  }
+  for (auto& row : folder->Parameters) {
+    if (!ShowsValue(*row)) std::printf("%s\n", ObjectLine(*row).c_str());
+    else std::printf("%s = %s\n", row->Name.c_str(), row->HasValue ? row->Value.c_str() : "?");
+  }
   return kExitOk;
 }
 
@@ -181,6 +228,14 @@ void AddDiagCommands(CLI::App& app) {
   SetLinkAction(*tree, [line](TControllerLink& link) {
     TDiagCli cli(link);
     return Tree(cli, line->depth);
+  });
+
+  CLI::App* refresh = diag->add_subcommand("refresh", "the rows of one folder, read as the window's work tick reads them");
+  refresh->add_option("PATH", line->paths, "the folder")->required()->expected(1);
+  refresh->add_option("--ticks", line->count, "work ticks before the rows are printed (1 by default)")->check(CLI::Range(1, 100000));
+  SetLinkAction(*refresh, [line](TControllerLink& link) {
+    TDiagCli cli(link);
+    return Refresh(cli, line->paths.front(), std::max(1, line->count));
   });
 
   CLI::App* get = diag->add_subcommand("get", "the value of one object");

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/Format.h"
+#include "link/MemoryReader.h"
 #include "link/ServiceRequests.h"
 #include "link/Velmor_PC.h"
 
@@ -20,8 +21,54 @@ bool TDiagMemory::Refuse(TFarPtr address, size_t count) {
   return !refusal_.empty();
 }
 
+const TDiagMemory::TPrefetched* TDiagMemory::Prefetched(TFarPtr address, size_t count) const {
+  for (const auto& p : prefetched_)
+    if (SegmentOf(p.Address) == SegmentOf(address) && OffsetOf(p.Address) <= OffsetOf(address) &&
+        size_t(OffsetOf(address)) + count <= size_t(OffsetOf(p.Address)) + p.Bytes.size())
+      return &p;
+  return nullptr;
+}
+
+void TDiagMemory::Prefetch(std::span<const TArea> areas) {
+  std::vector<TPrefetched> fresh;
+  for (const TArea& a : areas) {
+    if (a.Count == 0 || a.Count > kReadPiece || IsReservedSegment(a.Address) || !FitsSegment(a.Address, a.Count) ||
+        Prefetched(a.Address, a.Count))
+      continue;
+    if (std::any_of(fresh.begin(), fresh.end(), [&](const TPrefetched& f) { return f.Address == a.Address && f.Bytes.size() >= a.Count; }))
+      continue;
+    fresh.push_back({a.Address, std::vector<uint8_t>(a.Count), false});
+  }
+  if (fresh.empty()) return;
+  if (silent_) {
+    // The controller answered nothing a moment ago: the step's reads fail without more tries.
+    prefetched_.insert(prefetched_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    return;
+  }
+  std::vector<TMemoryRead> reads;
+  for (auto& f : fresh) reads.push_back({SegmentOf(f.Address), OffsetOf(f.Address), f.Bytes, false});
+  TMemoryReader reader(link_);
+  reader.SetAttempts(kAttempts);
+  reader.SetIndicator([this](bool ok) { AddPoint(ok ? DiagPoint::Green : DiagPoint::Red); });
+  const bool all = reader.Read(reads);
+  requests_ += reader.Requests();
+  // Another exchange held the link: nothing was learnt, the reads go their own way.
+  if (!all && link_.LastFailure == TLinkFailure::Busy) return;
+  for (size_t i = 0; i < fresh.size(); ++i) fresh[i].Read = reads[i].Done;
+  silent_ = !all && std::none_of(reads.begin(), reads.end(), [](const TMemoryRead& r) { return r.Done; });
+  prefetched_.insert(prefetched_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+}
+
+bool TDiagMemory::Peek(TFarPtr address, std::span<uint8_t> out) const {
+  const TPrefetched* p = Prefetched(address, out.size());
+  if (!p || !p->Read) return false;
+  std::copy_n(p->Bytes.begin() + (OffsetOf(address) - OffsetOf(p->Address)), out.size(), out.begin());
+  return true;
+}
+
 bool TDiagMemory::ReadDiagMemory(TFarPtr address, std::span<uint8_t> out) {
   if (Refuse(address, out.size())) return false;
+  if (Prefetched(address, out.size())) return Peek(address, out);
   for (size_t done = 0; done < out.size() || (done == 0 && out.empty());) {
     const size_t piece = std::min(kReadPiece, out.size() - done);
     const TFarPtr at = address + TFarPtr(done);
@@ -40,6 +87,7 @@ bool TDiagMemory::ReadDiagMemory(TFarPtr address, std::span<uint8_t> out) {
 
 bool TDiagMemory::WriteDiagMemory(TFarPtr address, std::span<const uint8_t> data) {
   if (Refuse(address, data.size())) return false;
+  Forget();  // what was read ahead may hold the bytes written
   for (size_t done = 0; done < data.size();) {
     const size_t piece = std::min(kMemoryChunkMax, data.size() - done);
     const TFarPtr at = address + TFarPtr(done);

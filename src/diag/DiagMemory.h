@@ -3,11 +3,13 @@
 // (segment in the high half). Every request adds one point to the window's indicator; reads are
 // tried up to three times. Pointers come from the controller and are not trusted: a request that
 // would leave its segment or enter the reserved F-segments is refused before anything is sent.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace vlm {
 
@@ -53,6 +55,22 @@ class TDiagMemory {
   // longer. Raw bytes; nullopt when a read fails or the string would leave its segment.
   std::optional<std::string> ReadText(TFarPtr address);
 
+  // Reads the areas ahead in batches (link/MemoryReader) and keeps them until Forget(): a
+  // later read inside one is served from it without a request, a read inside one left unread
+  // (the controller fell silent) fails without one. Areas that would be refused, empty or longer
+  // than one piece are left to their own reads.
+  struct TArea {
+    TFarPtr Address = 0;
+    size_t Count = 0;
+  };
+  void Prefetch(std::span<const TArea> areas);
+  void Forget() {
+    prefetched_.clear();
+    silent_ = false;
+  }
+  // The bytes at address when a prefetch read them; never sends a request.
+  bool Peek(TFarPtr address, std::span<uint8_t> out) const;
+
   // Requests sent so far (each attempt counts).
   uint64_t Requests() const { return requests_; }
   // Why the last read or write was refused without a request, empty when it was not.
@@ -60,10 +78,38 @@ class TDiagMemory {
 
  private:
   bool Refuse(TFarPtr address, size_t count);
+  struct TPrefetched {
+    TFarPtr Address;
+    std::vector<uint8_t> Bytes;
+    bool Read;
+  };
+  const TPrefetched* Prefetched(TFarPtr address, size_t count) const;
+  std::vector<TPrefetched> prefetched_;
+  int prefetchScopes_ = 0;
+  bool silent_ = false;  // a prefetch of this step got no answer at all: the rest are not sent
+  friend class TDiagPrefetch;
   TControllerLink& link_;
   std::function<void(uint32_t)> indicator_;
   uint64_t requests_ = 0;
   std::string refusal_;
+};
+
+// The first read of a string (TDiagMemory::ReadText): 32 bytes, or what is left of the segment.
+inline TDiagMemory::TArea TextHeadArea(TFarPtr at) { return {at, std::min<size_t>(32, 0x10000 - OffsetOf(at))}; }
+
+// Keeps what one step prefetched for that step only: values read later are read again.
+class TDiagPrefetch {
+ public:
+  explicit TDiagPrefetch(TDiagMemory& memory) : memory_(memory) { ++memory_.prefetchScopes_; }
+  // The outermost step forgets: a folder scanned inside a tree walk keeps the walk's reads.
+  ~TDiagPrefetch() {
+    if (--memory_.prefetchScopes_ == 0) memory_.Forget();
+  }
+  TDiagPrefetch(const TDiagPrefetch&) = delete;
+  TDiagPrefetch& operator=(const TDiagPrefetch&) = delete;
+
+ private:
+  TDiagMemory& memory_;
 };
 
 // Opens the link for one step of a window (a tick, a click) unless an operation around it has it

@@ -106,6 +106,7 @@ std::string TDiagObj::ReadValueText() {
       uint8_t pointer[4];
       if (!memory.ReadDiagMemory(Header.DataPtr, pointer)) return "\"";
       const TFarPtr at = GetU32(pointer);
+      CharsSeenAt = at;
       std::vector<uint8_t> chars(kind->Length);
       if (at == 0 || !memory.ReadDiagMemory(at, chars)) return "\"";
       return kind->Text(chars);
@@ -149,6 +150,42 @@ std::string TDiagObj::HintText() {
   if (!HasHint() || Header.HintPtr == 0) return {};
   const auto raw = context_.Memory.ReadText(Header.HintPtr);
   return raw ? DosToUtf8(*raw) : std::string();
+}
+
+void TDiagObj::AddFormatArea(std::vector<TDiagMemory::TArea>& areas) const {
+  if (!IsError && Header.NamePtr != 0 && FormatCountdown == 0) areas.push_back(TextHeadArea(Header.NamePtr));
+}
+
+void TDiagObj::AddValueArea(std::vector<TDiagMemory::TArea>& areas) const {
+  if (IsError || !Valid() || (!ReadEnabled && !Value.empty())) return;
+  if (!Fields.empty()) {
+    areas.push_back({Header.DataPtr, DataLength});
+    return;
+  }
+  const TDiagKind* kind = FindDiagKind(Header.Kind);
+  if (!kind) return;
+  switch (kind->Read) {
+    case TKindRead::None: break;
+    case TKindRead::Bytes: areas.push_back({Header.DataPtr, kind->Length}); break;
+    case TKindRead::Text: areas.push_back(TextHeadArea(Header.DataPtr)); break;
+    case TKindRead::CharsAt:
+      areas.push_back({Header.DataPtr, 4});
+      // The pointer seldom moves: its characters come in the same batch where they were.
+      if (CharsSeenAt != 0) areas.push_back({CharsSeenAt, kind->Length});
+      break;
+  }
+}
+
+void PrefetchFormats(TDiagContext& context, std::span<TDiagObj* const> objects) {
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TDiagObj* obj : objects) obj->AddFormatArea(areas);
+  context.Memory.Prefetch(areas);
+}
+
+void PrefetchValues(TDiagContext& context, std::span<TDiagObj* const> objects) {
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TDiagObj* obj : objects) obj->AddValueArea(areas);
+  context.Memory.Prefetch(areas);
 }
 
 void TDiagObj::EnsureChangeLog() {

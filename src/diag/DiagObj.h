@@ -83,6 +83,7 @@ class TDiagObj {
   // Set for the rows a scan makes of what it could not take as an object.
   bool IsError = false;
   bool HasPlaceholder = false;  // a folder that says it has children before it was opened
+  TFarPtr CharsSeenAt = 0;      // where the characters of a pointer kind were last (read ahead there)
 
   TDiagObj* Parent() const { return parent_; }
   uint8_t Kind() const { return Header.Kind; }
@@ -103,6 +104,11 @@ class TDiagObj {
   // The hint string, converted; empty when there is none.
   std::string HintText();
 
+  // The area ReadFormat (when it reads) and ReadValue will read first, for reading the areas
+  // of many objects ahead in one batch (TDiagMemory::Prefetch).
+  void AddFormatArea(std::vector<TDiagMemory::TArea>& areas) const;
+  void AddValueArea(std::vector<TDiagMemory::TArea>& areas) const;
+
   // Starts the change log with the current value (the watch list asks for it).
   void EnsureChangeLog();
   // "yyyy.mm.dd hh:nn:ss.zzz | "
@@ -114,5 +120,10 @@ class TDiagObj {
   TDiagContext& context_;
   TDiagObj* parent_;
 };
+
+// Read ahead, in batches, what ReadFormat or ReadValue of each object will read; the caller
+// keeps a TDiagPrefetch for as long as the reads that follow should use it.
+void PrefetchFormats(TDiagContext& context, std::span<TDiagObj* const> objects);
+void PrefetchValues(TDiagContext& context, std::span<TDiagObj* const> objects);
 
 }  // namespace vlm

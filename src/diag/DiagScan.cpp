@@ -1,5 +1,7 @@
 #include "diag/DiagScan.h"
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "common/Numbers.h"
@@ -54,6 +56,60 @@ bool TakeChild(TDiagContext& context, TDiagObj& folder, TFarPtr pointer) {
   return true;
 }
 
+// Reads ahead the headers of the children and the names of the nodes among them.
+void PrefetchChildren(TDiagContext& context, std::span<const TFarPtr> pointers) {
+  TDiagMemory& memory = context.Memory;
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TFarPtr p : pointers) areas.push_back({p, TDiagHeader::kSize});
+  memory.Prefetch(areas);
+  areas.clear();
+  for (const TFarPtr p : pointers) {
+    std::array<uint8_t, TDiagHeader::kSize> bytes{};
+    if (!memory.Peek(p, bytes)) continue;
+    const TDiagHeader h = TDiagHeader::FromBytes(bytes);
+    if (h.Magic == kDiagMagic && IsNodeKind(h.Kind) && h.NamePtr != 0) areas.push_back(TextHeadArea(h.NamePtr));
+  }
+  memory.Prefetch(areas);
+}
+
+// The pointers of a list up to its first 0 (at most the first kPointersPerRead of them).
+std::vector<TFarPtr> PointersOf(std::span<const uint8_t> bytes) {
+  std::vector<TFarPtr> pointers;
+  for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+    const TFarPtr p = GetU32(&bytes[i]);
+    if (p == 0) break;
+    pointers.push_back(p);
+  }
+  return pointers;
+}
+
+// Reads ahead what scanning these folders asks for, all folders at each step: their list
+// headers, their first pointers, their children's headers and the names of the nodes.
+void PrefetchScans(TDiagContext& context, std::span<TDiagObj* const> folders) {
+  TDiagMemory& memory = context.Memory;
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TDiagObj* f : folders)
+    if (f->Header.DataPtr != 0) areas.push_back({f->Header.DataPtr, 8});
+  memory.Prefetch(areas);
+  areas.clear();
+  for (const TDiagObj* f : folders) {
+    uint8_t header[8];
+    if (f->Header.DataPtr == 0 || !memory.Peek(f->Header.DataPtr, header)) continue;
+    const int count = int16_t(GetU16(&header[6]));
+    if (count > 0 && count <= kMaxFolderCount)
+      areas.push_back({GetU32(&header[2]), 4 * std::min<size_t>(kPointersPerRead, size_t(count))});
+  }
+  memory.Prefetch(areas);
+  std::vector<TFarPtr> children;
+  for (const auto& a : areas) {
+    std::vector<uint8_t> bytes(a.Count);
+    if (!memory.Peek(a.Address, bytes)) continue;
+    for (const TFarPtr p : PointersOf(bytes))
+      if (!IsReservedSegment(p)) children.push_back(p);
+  }
+  PrefetchChildren(context, children);
+}
+
 }  // namespace
 
 bool ReadDiagRoot(TDiagContext& context, std::unique_ptr<TDiagObj>& root) {
@@ -93,6 +149,11 @@ bool ScanFolder(TDiagContext& context, TDiagObj& folder, const TScanProgress& pr
       if (!context.Memory.Refusal().empty()) AddError(context, folder, "список указателей: " + RefusalOr(context, ""));
       return false;
     }
+    const TDiagPrefetch ahead(context.Memory);
+    std::vector<TFarPtr> children;
+    for (const TFarPtr p : PointersOf(pointers))
+      if (!IsReservedSegment(p)) children.push_back(p);
+    PrefetchChildren(context, children);
     for (size_t i = 0; i < n; ++i) {
       const TFarPtr pointer = GetU32(&pointers[4 * i]);
       if (pointer == 0) {
@@ -112,15 +173,6 @@ bool ScanFolder(TDiagContext& context, TDiagObj& folder, const TScanProgress& pr
 
 namespace {
 
-void Subtree(TDiagContext& context, TDiagObj& folder, int depth, const TScanProgress& progress, size_t& objects) {
-  if (objects >= kMaxTreeObjects) return;
-  ScanFolder(context, folder, progress);
-  objects += folder.Nodes.size() + folder.Parameters.size();
-  if (depth <= 0) return;
-  for (auto& node : folder.Nodes)
-    if (node->IsFolder()) Subtree(context, *node, depth - 1, progress, objects);
-}
-
 // Length of the child name that the path continues with ("" when none fits).
 bool StartsWithName(std::string_view path, const std::string& name) {
   return !name.empty() && path.substr(0, name.size()) == name && (path.size() == name.size() || path[name.size()] == '.');
@@ -129,8 +181,24 @@ bool StartsWithName(std::string_view path, const std::string& name) {
 }  // namespace
 
 size_t ScanSubtree(TDiagContext& context, TDiagObj& folder, int maxDepth, const TScanProgress& progress) {
+  // Level by level: the folders of one level are read ahead together, so a slow link costs a
+  // few batches per level rather than round trips per object.
   size_t objects = 0;
-  Subtree(context, folder, maxDepth, progress, objects);
+  std::vector<TDiagObj*> level{&folder};
+  for (int depth = 0; !level.empty() && objects < kMaxTreeObjects; ++depth) {
+    const TDiagPrefetch ahead(context.Memory);
+    PrefetchScans(context, level);
+    std::vector<TDiagObj*> next;
+    for (TDiagObj* f : level) {
+      if (objects >= kMaxTreeObjects) break;
+      ScanFolder(context, *f, progress);
+      objects += f->Nodes.size() + f->Parameters.size();
+      if (depth < maxDepth)
+        for (auto& node : f->Nodes)
+          if (node->IsFolder()) next.push_back(node.get());
+    }
+    level = std::move(next);
+  }
   return objects;
 }
 
@@ -148,6 +216,13 @@ TDiagObj* FindByPath(TDiagContext& context, TDiagObj& root, std::string_view pat
   TDiagObj* folder = &root;
   for (int depth = 0; depth < 64; ++depth) {
     if (!folder->Scanned) ScanFolder(context, *folder);
+    // The names not read yet, in batches.
+    std::vector<TDiagObj*> nameless;
+    ForEachChild(*folder, [&](TDiagObj& child) {
+      if (child.Name.empty()) nameless.push_back(&child);
+    });
+    const TDiagPrefetch ahead(context.Memory);
+    PrefetchFormats(context, nameless);
     TDiagObj* next = nullptr;
     size_t longest = 0;
     ForEachChild(*folder, [&](TDiagObj& child) {

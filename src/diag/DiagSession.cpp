@@ -41,20 +41,47 @@ void TDiagSession::Refresh(TDiagObj& obj) {
 void TDiagSession::RefreshRows(size_t first, size_t count) {
   if (!CurrentObject || !CurrentObject->IsFolder()) return;
   auto& rows = CurrentObject->Parameters;
-  for (size_t i = first; i < std::min(rows.size(), first + count); ++i) {
-    rows[i]->ReadFormat();
-    Refresh(*rows[i]);
+  std::vector<TDiagObj*> shown;
+  for (size_t i = first; i < std::min(rows.size(), first + count); ++i) shown.push_back(rows[i].get());
+  // The names due and the values in one go; a second batch only for values whose place a name
+  // just read has changed (or first told).
+  const TDiagPrefetch ahead(context_.Memory);
+  std::vector<TDiagMemory::TArea> areas;
+  for (const TDiagObj* row : shown) {
+    row->AddFormatArea(areas);
+    if (!row->Name.empty()) row->AddValueArea(areas);
   }
+  context_.Memory.Prefetch(areas);
+  for (TDiagObj* row : shown) row->ReadFormat();
+  PrefetchValues(context_, shown);
+  for (TDiagObj* row : shown) Refresh(*row);
 }
 
 void TDiagSession::RefreshWatch() {
+  std::vector<TDiagObj*> due;
   for (TDiagObj* obj : Watch)
-    if (!ReadThisTick(obj)) Refresh(*obj);
+    if (!ReadThisTick(obj)) due.push_back(obj);
+  const TDiagPrefetch ahead(context_.Memory);
+  std::vector<TDiagObj*> nameless;
+  for (TDiagObj* obj : due)
+    if (obj->Name.empty()) nameless.push_back(obj);
+  PrefetchFormats(context_, nameless);
+  for (TDiagObj* obj : nameless) obj->ReadFormat();
+  PrefetchValues(context_, due);
+  for (TDiagObj* obj : due) Refresh(*obj);
 }
 
 void TDiagSession::RefreshHeaders(const std::vector<TDiagObj*>& visibleNodes,
                                   const std::function<void(TDiagObj&)>& iconChanged) {
   if (visibleNodes.empty()) return;
+  // The headers this tick takes, read ahead in one batch.
+  std::vector<TDiagMemory::TArea> areas;
+  for (size_t step = 0, cursor = headerCursor_; step < visibleNodes.size() && areas.size() < kHeadersPerTick; ++step) {
+    cursor = (cursor + 1) % visibleNodes.size();
+    if (!visibleNodes[cursor]->IsConstant()) areas.push_back({visibleNodes[cursor]->Address, TDiagHeader::kSize});
+  }
+  const TDiagPrefetch ahead(context_.Memory);
+  context_.Memory.Prefetch(areas);
   size_t headers = 0;
   for (size_t step = 0; step < visibleNodes.size() && headers < kHeadersPerTick; ++step) {
     headerCursor_ = (headerCursor_ + 1) % visibleNodes.size();

@@ -1,6 +1,10 @@
 #include "diag/DisplayScreen.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "common/TextCodec.h"
+#include "link/MemoryReader.h"
 #include "link/ServiceRequests.h"
 
 namespace vlm {
@@ -29,31 +33,56 @@ std::string TScreenBuffer::Text() const {
   return text;
 }
 
+int TScreenReader::RowsPerRequest(const TControllerLink& link) {
+  // The reader keeps one byte of an answer for itself (two area reads in a row differ in length).
+  return std::max(1, int((TMemoryReader::AnswerBytes(link) - 1) / kScreenRowBytes));
+}
+
 bool TScreenReader::Tick() {
   // Another exchange holds the link: skip the tick rather than count a failure and reopen the
   // link under it.
   if (link_.LinkBusy()) return false;
-  const int row = next_;
-  bool ok = false;
+  const int first = next_;
+  const int rows = std::min(RowsPerRequest(link_), kScreenRows - first);
+  std::vector<TMemoryRead> reads;
+  for (int r = first; r < first + rows; ++r) reads.push_back({kScreenSegment, uint16_t(r * kScreenRowBytes), screen_.Row(r)});
+  TMemoryReader reader(link_);
+  reader.SetAttempts(1);  // the tries are made here, each on a link opened again
+  reader.SetIndicator([this](bool ok) {
+    if (indicator_) indicator_(ok ? 0x008000 : 0x0000FF);
+  });
+  bool ok = false, answered = false;
   for (int attempt = 0; attempt < kAttempts && !ok; ++attempt) {
-    ok = ReadMemory(link_, kScreenSegment, uint16_t(row * kScreenRowBytes), screen_.Row(row));
-    if (!ok) {
-      // A link that went bad is often cured by opening it again.
-      link_.CloseLink();
-      link_.OpenLink();
-    }
+    ok = reader.Read(reads);
+    if (ok) break;
+    if (link_.LastFailure == TLinkFailure::Busy) return false;
+    answered = answered || std::any_of(reads.begin(), reads.end(), [](const TMemoryRead& r) { return r.Done; });
+    // A link that went bad is often cured by opening it again.
+    link_.CloseLink();
+    link_.OpenLink();
   }
-  if (!ok) screen_.MarkUnreadable(row);
-  if (indicator_) indicator_(ok ? 0x008000 : 0x0000FF);
-  last_ = row;
-  next_ = row == kScreenRows - 1 ? 0 : row + 1;
+  markedAll_ = !ok && !answered;
+  if (markedAll_) {
+    for (int r = 0; r < kScreenRows; ++r) screen_.MarkUnreadable(r);
+  } else {
+    for (const TMemoryRead& read : reads)
+      if (!read.Done) screen_.MarkUnreadable(read.Offset / int(kScreenRowBytes));
+  }
+  last_ = first;
+  lastRows_ = rows;
+  next_ = first + rows >= kScreenRows ? 0 : first + rows;
   return ok;
 }
 
 int TScreenReader::ReadAll() {
   next_ = 0;
   int failed = 0;
-  for (int r = 0; r < kScreenRows; ++r) failed += !Tick();
+  for (int row = 0; row < kScreenRows;) {
+    if (link_.LinkBusy()) return failed + kScreenRows - row;
+    const bool ok = Tick();
+    failed += ok ? 0 : LastRows();
+    row += LastRows();
+  }
   return failed;
 }
 

@@ -39,9 +39,12 @@ class TScreenBuffer {
   std::array<uint8_t, kScreenRows * kScreenRowBytes> bytes_{};
 };
 
-// Reads one row per call: up to three ReadMemory requests of 160 bytes at B800h:(row * 160),
-// closing and opening the link again after each failure. The indicator gets a green point on
-// success and a red one after three failures. The row to read next goes round 0..49.
+// Reads the rows one answer of the link carries per call (eight over UDP in one area read, one
+// on a serial line) from B800h:(row * 160): up to three tries, closing and opening the link
+// again after each failure. The indicator gets a point per request: green when answered, red
+// when not. Rows that stay unread turn dark grey; when the controller answered none of the
+// tries the whole screen does at once (it is all stale), so a silent controller greys the screen
+// after one group's tries, not row by row. The row to read next goes round 0..49.
 class TScreenReader {
  public:
   static constexpr int kAttempts = 3;
@@ -49,18 +52,24 @@ class TScreenReader {
   TScreenReader(TControllerLink& link, TScreenBuffer& screen) : link_(link), screen_(screen) {}
   void SetIndicator(std::function<void(uint32_t)> indicator) { indicator_ = std::move(indicator); }
 
-  // Reads the next row; true when it was read. The row read is in LastRow().
+  // Reads the next rows; true when they were read. The rows read are LastRow() and the
+  // LastRows() - 1 after it; MarkedAll() tells that the whole screen was marked unread.
   bool Tick();
   // The whole screen, starting from row 0; the number of rows that failed.
   int ReadAll();
   int NextRow() const { return next_; }
   int LastRow() const { return last_; }
+  int LastRows() const { return lastRows_; }
+  bool MarkedAll() const { return markedAll_; }
+  // Rows one request carries on this link.
+  static int RowsPerRequest(const TControllerLink& link);
 
  private:
   TControllerLink& link_;
   TScreenBuffer& screen_;
   std::function<void(uint32_t)> indicator_;
-  int next_ = 0, last_ = 0;
+  int next_ = 0, last_ = 0, lastRows_ = 1;
+  bool markedAll_ = false;
 };
 
 // Attribute of ruler cells: black on 606060h, yellow on 606060h for the row read next.

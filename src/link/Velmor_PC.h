@@ -115,6 +115,14 @@ class TControllerLink {
   // Filled by Exchange and the requests; read by callers that explain failures in their words.
   TLinkFailure LastFailure = TLinkFailure::None;
   uint16_t LastDosError = 0;
+  // What area reads (ReadMemoryAreas) taught about the controller at `Dest`; kept and read by
+  // link/MemoryReader (answered: -1 not known yet, 0 left unanswered, 1 answered).
+  struct TAreaReads {
+    int8_t Answered = -1;
+    TIPAddress Dest{};
+    uint8_t Mode = 0xFF;
+    size_t LastTotal = 0;  // data bytes asked for by the last area read sent
+  } AreaReads;
 
  private:
   class TExchangeScope;

@@ -22,6 +22,8 @@ struct TFakeMemory {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(0x100000);
   int failReads = 0;                // the next this many reads get no answer
   std::vector<size_t> readCounts;   // count of every read request
+  bool areas = false;               // answers ReadMemoryAreas (A3h); older firmware does not
+  std::vector<size_t> areaCounts;   // areas of every A3h request (answered or not)
   std::vector<std::vector<uint8_t>> writes;
 
   static size_t Linear(uint16_t seg, uint16_t off) { return (size_t(seg) * 16 + off) & 0xFFFFF; }
@@ -64,6 +66,19 @@ class TFakeMemoryTransport : public ILinkTransport {
       }
       a = {uint8_t(count + 6), 0x80, last_[2], last_[3], last_[4], last_[5], count};
       for (size_t i = 0; i < count; ++i) a.push_back(m_.bytes[(TFakeMemory::Linear(seg, off) + i) & 0xFFFFF]);
+    } else if (last_[1] == 0xA3) {
+      m_.areaCounts.push_back(last_[2]);
+      if (!m_.areas) return {};
+      if (m_.failReads > 0) {
+        --m_.failReads;
+        return {};
+      }
+      a = {0, 0xA3};
+      for (size_t i = 0; i < last_[2]; ++i) {
+        const uint8_t* d = &last_[3 + 5 * i];
+        for (size_t k = 0; k < d[4]; ++k) a.push_back(m_.bytes[(TFakeMemory::Linear(GetU16(d + 2), GetU16(d)) + k) & 0xFFFFF]);
+      }
+      a[0] = uint8_t(std::min<size_t>(a.size() - 1, 255));
     } else if (last_[1] == 0x81) {
       m_.writes.emplace_back(last_.begin() + 7, last_.begin() + 7 + count);
       for (size_t i = 0; i < count; ++i) m_.bytes[(TFakeMemory::Linear(seg, off) + i) & 0xFFFFF] = last_[7 + i];

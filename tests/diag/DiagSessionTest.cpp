@@ -114,11 +114,74 @@ TEST_F(Session, HeadersAreReadRoundRobinSixATick) {
   memory.readCounts.clear();
   int changed = 0;
   session.RefreshHeaders(nodes, [&](TDiagObj&) { ++changed; });
-  EXPECT_EQ(memory.readCounts, std::vector<size_t>(6, 16));
+  EXPECT_EQ(memory.readCounts, std::vector<size_t>{16});  // six turns of one node: its header read once
   memory.At(session.Root->Address)[10] = 7;
   session.RefreshHeaders(nodes, [&](TDiagObj&) { ++changed; });
   EXPECT_EQ(changed, 1);
   EXPECT_EQ(session.Root->Header.ImageIndex, 7);
+}
+
+TEST_F(Session, ScansTicksAndTheWatchListReadInBatchesAndASilentTickCostsOneRequestsTries) {
+  memory.areas = true;
+  std::vector<TFarPtr> rows;
+  for (int i = 0; i < 25; ++i) rows.push_back(build.Object(4, "Р" + std::to_string(i), build.Data({uint8_t(i), 0})));
+  std::vector<TFarPtr> ports;
+  for (int i = 0; i < 4; ++i) ports.push_back(build.Folder("Порт " + std::to_string(i), {build.Object(2, "Адрес", build.Data({uint8_t(250 + i)}))}));
+  rows.push_back(build.Folder("Порты", ports));
+  build.SetRoot(build.Folder("Контроллер", {build.Folder("Процессор", rows)}));
+  ASSERT_TRUE(session.Scan());
+  memory.readCounts.clear();
+  // Four requests a level (list headers, pointers, headers, names of the folders found), three
+  // at the last (the rows' names are read with their values), whatever the number of objects.
+  EXPECT_EQ(ScanSubtree(context, *session.Root, 64), 1u + 26u + 4u + 4u);
+  EXPECT_EQ(memory.readCounts.size() + memory.areaCounts.size(), 4u + 4u + 4u + 3u);
+  TDiagObj* cpu = FindByPath(context, *session.Root, "Процессор");
+  ASSERT_TRUE(cpu && cpu->Scanned);
+  ASSERT_EQ(cpu->Parameters.size(), 25u);
+  session.Open(*cpu);
+
+  memory.readCounts.clear();
+  memory.areaCounts.clear();
+  session.BeginTick();
+  session.RefreshRows(0, 25);
+  EXPECT_TRUE(memory.readCounts.empty());
+  EXPECT_EQ(memory.areaCounts, (std::vector<size_t>{25, 25}));  // the names, then the values
+  EXPECT_EQ(cpu->Parameters[7]->Name, "Р7");
+  EXPECT_EQ(cpu->Parameters[7]->Value, "7");
+  // Names known: the names due and the values come in one batch.
+  for (size_t i = 0; i < 25; ++i) cpu->Parameters[i]->FormatCountdown = i < 5 ? 0 : 3;
+  memory.areaCounts.clear();
+  session.BeginTick();
+  session.RefreshRows(0, 25);
+  EXPECT_EQ(memory.areaCounts, (std::vector<size_t>{30}));
+  // Watched objects of other folders come in one batch too; six headers in one more.
+  for (auto& port : cpu->Nodes[0]->Nodes) {
+    ASSERT_TRUE(port->Scanned);
+    session.AddWatch(*port->Parameters[0]);
+  }
+  memory.areaCounts.clear();
+  session.RefreshWatch();
+  std::vector<TDiagObj*> nodes;
+  for (auto& port : cpu->Nodes[0]->Nodes) nodes.push_back(port.get());
+  nodes.push_back(cpu);
+  nodes.push_back(session.Root.get());
+  session.RefreshHeaders(nodes, {});
+  ASSERT_EQ(memory.areaCounts.size(), 3u);
+  EXPECT_EQ(memory.areaCounts[1], 4u);
+  EXPECT_EQ(memory.areaCounts[2], 6u);
+  EXPECT_EQ(session.Watch[3]->Value, "253");
+
+  // A silent controller: the tick's first batch is tried three times and nothing else is sent.
+  memory.failReads = 1000;
+  memory.areaCounts.clear();
+  points.clear();
+  for (auto& row : cpu->Parameters) row->FormatCountdown = 0;
+  session.BeginTick();
+  session.RefreshRows(0, 25);
+  EXPECT_EQ(memory.areaCounts.size(), 3u);
+  EXPECT_TRUE(memory.readCounts.empty());
+  EXPECT_EQ(points, std::vector<uint32_t>(3, DiagPoint::Red));
+  EXPECT_FALSE(cpu->Parameters[7]->HasValue);
 }
 
 TEST_F(Session, JournalFileAndClipboard) {

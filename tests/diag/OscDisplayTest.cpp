@@ -231,19 +231,43 @@ TEST_F(ScreenTest, RowsAreReadInTurnAndAFailedRowTurnsDarkGrey) {
   EXPECT_EQ(reader.ReadAll(), 0);
   EXPECT_EQ(screen.Text().substr(0, 12), "Привет");
   EXPECT_EQ(screen.Attribute(0, 0), 0x1F);
+  // A controller without area reads: one try of them told, then a row per request.
+  EXPECT_EQ(memory.areaCounts.size(), 1u);
   EXPECT_EQ(memory.readCounts.size(), 50u);
   EXPECT_EQ(memory.readCounts[0], 160u);
 
-  memory.failReads = 3;  // three attempts, then the row is marked
+  memory.failReads = 3;  // three tries unanswered: the whole screen is stale, marked at once
   EXPECT_FALSE(reader.Tick());
+  EXPECT_TRUE(reader.MarkedAll());
   EXPECT_EQ(dots.back(), 0x0000FFu);
   EXPECT_EQ(screen.Char(0, 0), uint8_t(hello[0]));  // stale text stays
-  for (int c = 0; c < kScreenColumns; ++c) ASSERT_EQ(screen.Attribute(0, c), kUnreadableAttribute);
-  EXPECT_EQ(reader.NextRow(), 1);
-  memory.failReads = 2;  // the third attempt succeeds
+  for (int r : {0, 7, 49})
+    for (int c = 0; c < kScreenColumns; ++c) ASSERT_EQ(screen.Attribute(r, c), kUnreadableAttribute);
+  EXPECT_EQ(reader.NextRow(), 8);
+  memory.failReads = 2;  // the third try succeeds
   EXPECT_TRUE(reader.Tick());
+  EXPECT_FALSE(reader.MarkedAll());
   EXPECT_EQ(dots.back(), 0x008000u);
-  EXPECT_EQ(memory.readCounts.size(), 50u + 3u + 3u);
+  EXPECT_EQ(memory.readCounts.size(), 50u + 3u + 2u + 8u);
+}
+
+TEST_F(ScreenTest, AScreenGoesInSevenAreaReadsAndASilentOneCostsOneGroupsTries) {
+  memory.areas = true;
+  for (int r = 0; r < kScreenRows; ++r) memory.At(MakeFarPtr(0xB800, uint16_t(r * 160)))[0] = uint8_t('A' + r % 26);
+  TScreenBuffer screen;
+  TScreenReader reader(link, screen);
+  EXPECT_EQ(reader.ReadAll(), 0);
+  // (every other request asks for one byte more: two area reads in a row never share a length)
+  EXPECT_EQ(memory.areaCounts, (std::vector<size_t>{8, 9, 8, 9, 8, 9, 2}));
+  EXPECT_TRUE(memory.readCounts.empty());
+  for (int r = 0; r < kScreenRows; ++r) ASSERT_EQ(screen.Char(r, 0), uint8_t('A' + r % 26));
+  memory.failReads = 1000;
+  memory.areaCounts.clear();
+  EXPECT_EQ(reader.ReadAll(), kScreenRows);
+  // Every group is tried (the screen goes on being asked for), but each only three times.
+  EXPECT_EQ(memory.areaCounts.size(), 7u * 3u);
+  EXPECT_TRUE(memory.readCounts.empty());
+  for (int r = 0; r < kScreenRows; ++r) ASSERT_EQ(screen.Attribute(r, 0), kUnreadableAttribute);
 }
 
 TEST(DisplayTest, BmpOfThePictureAndItsExtension) {

@@ -21,6 +21,7 @@ class TFakeController {
   size_t listEntriesPerBlock = 2;
   bool longBlocks = true;
   uint16_t longMax = 1420;  // a controller whose long blocks are shorter answers at most this
+  bool areas = true;  // answers ReadMemoryAreas (A3h)
 
   // The answer to one request frame; empty when the controller stays silent.
   std::vector<uint8_t> Answer(std::span<const uint8_t> req) {
@@ -37,6 +38,7 @@ class TFakeController {
       case 0x98: return fake::Code(0x98, files.erase(fake::Text(req, 4)) ? 0 : 2);
       case 0x97: return fake::Code(0x97, 3);
       case 0xA5: return List(req);
+      case 0xA3: return areas ? ReadAreas(req) : std::vector<uint8_t>{};
       default: return {};
     }
   }
@@ -46,6 +48,12 @@ class TFakeController {
     std::vector<uint8_t> body(req.begin() + 2, req.begin() + 7);
     for (size_t i = 0; i < req[6]; ++i) body.push_back(memory[(fake::U16(&req[2]) + i) & 0xFFFF]);
     return fake::Frame(0x80, body);
+  }
+  std::vector<uint8_t> ReadAreas(std::span<const uint8_t> req) {
+    std::vector<uint8_t> body;
+    for (size_t i = 0; i < req[2]; ++i)
+      for (size_t k = 0; k < req[7 + 5 * i]; ++k) body.push_back(memory[(fake::U16(&req[3 + 5 * i]) + k) & 0xFFFF]);
+    return fake::Frame(0xA3, body);
   }
   void WriteMemory(std::span<const uint8_t> req) {
     for (size_t i = 0; i < req[6]; ++i) memory[(fake::U16(&req[2]) + i) & 0xFFFF] = req[7 + i];

@@ -469,7 +469,7 @@ void DiagWindowTest::DisplayShowsTheSimulatorsScreen() {
   display.show();
   QVERIFY(display.windowTitle().endsWith(" - Дисплей  IP=127.0.0.3"));
   QVERIFY(!display.GlyphSource().isEmpty());
-  for (int tick = 0; tick < 50; ++tick) display.TimerWorkTimer();
+  for (int row = 0; row < kScreenRows; row += TScreenReader::RowsPerRequest(link_)) display.TimerWorkTimer();
   const QString text = QString::fromStdString(display.Screen().Text());
   QVERIFY2(text.contains("ВЕЛМОР-DOS 4.1   Контроллер телемеханики"), qPrintable(text));
   const QImage picture = display.Picture();

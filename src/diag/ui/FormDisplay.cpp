@@ -187,8 +187,13 @@ void TFormDisplay::TimerWorkTimer() {
   if (busy_) return;
   busy_ = true;
   reader_.Tick();
-  picture_->DrawRow(screen_, reader_.LastRow());
-  box_->update(0, reader_.LastRow() * kCellHeight, kPictureWidth, kCellHeight);
+  if (reader_.MarkedAll()) {
+    picture_->DrawAll(screen_);
+    box_->update();
+  } else {
+    for (int r = reader_.LastRow(); r < reader_.LastRow() + reader_.LastRows(); ++r) picture_->DrawRow(screen_, r);
+    box_->update(0, reader_.LastRow() * kCellHeight, kPictureWidth, reader_.LastRows() * kCellHeight);
+  }
   DrawRulers();
   busy_ = false;
 }
