@@ -15,9 +15,18 @@ TControllerLink::~TControllerLink() { CloseLink(); }
 static bool KnownMode(uint8_t mode) { return mode == kLinkUdp || mode == kLinkSerial; }
 
 bool TControllerLink::OpenLink() {
-  if (transport_ || !KnownMode(Settings.LinkMode)) return false;
-  auto transport = factory_ ? factory_(Settings) : nullptr;
-  if (!transport || !transport->Open()) return false;
+  openFailure_ = {};
+  if (transport_) return false;
+  auto transport = KnownMode(Settings.LinkMode) && factory_ ? factory_(Settings) : nullptr;
+  if (!transport) {
+    openFailure_ = {TLinkOpenError::WrongMode, {}};
+    return false;
+  }
+  if (!transport->Open()) {
+    openFailure_ = transport->OpenFailure();
+    if (!openFailure_) openFailure_.kind = TLinkOpenError::Other;
+    return false;
+  }
   timing_.SetFloor(Settings.WaitTime);
   transport_ = std::move(transport);
   heardAtOpen_ = counters_.answers + counters_.rejected + counters_.stale;
