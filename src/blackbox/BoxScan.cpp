@@ -47,9 +47,11 @@ bool TBoxList::Scan() {
   readers_.clear();
   unsupported_.clear();
   context_.readerCounter = 0;
-  const bool found = context_.link.OpenLink() && Walk();
+  const bool opened = context_.link.OpenLink();
+  const bool found = opened && Walk();
   if (!found) {
-    ShowError(kNoBoxInterface);
+    // A link that cannot open says why; it is no sign of a controller without recorders.
+    ShowError(opened ? std::string(kNoBoxInterface) : LinkOpenFailureText(context_.link.LastOpenFailure(), context_.link.Settings));
     context_.link.CloseLink();
   }
   return found;

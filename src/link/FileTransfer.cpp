@@ -61,8 +61,11 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     // A shortfall of a wider window only narrows it: a window of eight fails when any of its
     // sixteen datagrams does, and counting that as a try would give a file up on a line where
     // each block alone gets through. The tries are counted block by block, as for single writes.
-    if (n > 1) failures = 0;
-    if ((n == 1 && ++failures >= std::max(1, link.Settings.Attempts)) || ++windowsSent > 4 * blocks + 64) {
+    // A window that got no answer at all is a try like a single block's: a controller that has
+    // stopped answering is given up after the tries, not after every narrowing of the window.
+    if (n > 1 && answered > 0) failures = 0;
+    if (((n == 1 || answered == 0) && ++failures >= std::max(1, link.Settings.Attempts)) ||
+        ++windowsSent > 4 * blocks + 64) {
       link.LastFailure = why;
       link.LastDosError = code;
       ShowWriteFailure(link);
@@ -70,8 +73,9 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     }
     // A block lost in an earlier window whose answer a duplicate stood in for ends the file
     // early on the controller: writing goes on from where the file really ends.
+    // (A window that heard nothing asks nothing more of a line that may be dead.)
     TDirEntry entry;
-    if (FindFile(link, true, &entry) && !entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
+    if (answered > 0 && FindFile(link, true, &entry) && !entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
     window = std::max<size_t>(1, window / 2);
   }
   return true;

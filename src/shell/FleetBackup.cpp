@@ -142,8 +142,7 @@ TBackupResult BackupOne(const TBackupTarget& target, const TBackupOptions& optio
     if (job.factory) link.SetTransportFactory(job.factory);
     TLinkSession session(link);
     if (!session.Opened()) {
-      const std::string bind = job.port ? job.port->Open() : std::string();
-      r.error = "не удалось открыть " + (bind.empty() ? LinkOpenTargetText(target.settings) : bind);
+      r.error = LinkOpenFailureText(link.LastOpenFailure(), target.settings);
       return done(TBackupOutcome::Failed);
     }
     TReadOptions quiet;
