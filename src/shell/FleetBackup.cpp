@@ -230,6 +230,29 @@ std::string BackupFileName(const std::string& place, TDateTime when) {
   return time + CutUtf8(CleanPlace(place), kBackupNameLimit - 4 - time.size() - 4) + ".cfg";
 }
 
+std::filesystem::path KeepPreWriteCopy(std::span<const uint8_t> bytes, const std::string& address, TDateTime when) {
+  if (bytes.empty()) return {};
+  std::filesystem::path folder;
+  try {
+    folder = DataSubfolder("Cfg");
+  } catch (const std::exception&) {
+    return {};
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  const std::filesystem::path path =
+      folder / PathFromUtf8(FormatDateTime("yyyy_mm_dd hh_nn_ss ", when) + address + " до записи.cfg");
+  if (!WriteFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()})) return {};
+  return path;
+}
+
+std::string IncompleteConfigText(const std::filesystem::path& kept) {
+  std::string text = "Конфигурация в контроллере теперь неполная: с ней контроллер не запустится.";
+  if (!kept.empty())
+    text += "\r\rПрежняя конфигурация контроллера сохранена в файле " + PathToUtf8(kept) + "; её можно записать обратно.";
+  return text;
+}
+
 TBackupFolder::TBackupFolder(std::filesystem::path folder) : path_(std::move(folder)) {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(path_, ec)) {
