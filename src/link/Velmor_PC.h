@@ -130,6 +130,9 @@ class TControllerLink {
   TLinkTiming timing_;
   TLinkCounters counters_;
   TLinkOpenFailure openFailure_;
+  // A ShowErrors box was shown and no answer has come since: the tries that follow stay silent,
+  // so a dead controller gives one box per operation, not one per try.
+  bool errorShown_ = false;
   // The request last sent and when: a retry of it is not a clean round-trip sample, and an
   // answer that comes late tells how slow the line really is.
   std::vector<uint8_t> lastFrame_;
