@@ -155,6 +155,12 @@ class TGatherErrors : public IPrompt {
   PromptGuard guard_;
   std::string text_;
 };
+
+// A read that failed, carried out of the link session so that its box comes after the link is
+// closed and the window free again.
+struct TReadFailed {
+  std::string text;
+};
 }  // namespace
 
 // Finds "c:\vlm.cfg" for its size and reads it in blocks, one indicator point each.
@@ -164,10 +170,10 @@ void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
   auto fail = [&](const std::string& text) {
     const std::string message = gathered->With(text);
     gathered.reset();
-    ShowError(message);
-    Abort();
+    throw TReadFailed{message};
   };
   TLinkSession session(link);
+  if (!session.Opened() && link.LastOpenFailure()) fail(LinkOpenFailureText(link.LastOpenFailure(), link.Settings));
   TDirEntry entry;
   if (!FindControllerFile(link, kControllerFile, entry)) {
     indicator_->AddPoint(PointColor::Red);
@@ -189,9 +195,18 @@ void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
 
 void TFormVLM::ReadFromController(bool byButton) {
   std::vector<uint8_t> bytes;
+  std::string failure;
   {
     TFlagScope busy(busy_);
-    ReadControllerImage(bytes);
+    try {
+      ReadControllerImage(bytes);
+    } catch (const TReadFailed& f) {
+      failure = f.text;
+    }
+  }
+  if (!failure.empty()) {
+    ShowError(failure);
+    Abort();
   }
   // The tree is replaced only by an image that reads: a failed read leaves the edits alone.
   LoadImageBytes(std::string(bytes.begin(), bytes.end()));

@@ -5,6 +5,7 @@
 #include "blackbox/BoxDriverEth.h"
 #include "common/Numbers.h"
 #include "common/Prompt.h"
+#include "link/FileRead.h"
 #include "link/ServiceRequests.h"
 
 namespace vlm {
@@ -51,7 +52,12 @@ bool TBoxList::Scan() {
   const bool found = opened && Walk();
   if (!found) {
     // A link that cannot open says why; it is no sign of a controller without recorders.
-    ShowError(opened ? std::string(kNoBoxInterface) : LinkOpenFailureText(context_.link.LastOpenFailure(), context_.link.Settings));
+    // A controller that stopped answering is no controller without recorders: the cause is added.
+    std::string cause = opened ? ReadFailureCause(context_.link) : std::string();
+    if (!cause.empty() && cause.back() == '\r') cause.pop_back();
+    ShowError(!opened        ? LinkOpenFailureText(context_.link.LastOpenFailure(), context_.link.Settings)
+              : cause.empty() ? std::string(kNoBoxInterface)
+                              : std::string(kNoBoxInterface) + "\r" + cause);
     context_.link.CloseLink();
   }
   return found;
