@@ -73,9 +73,16 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     }
     // A block lost in an earlier window whose answer a duplicate stood in for ends the file
     // early on the controller: writing goes on from where the file really ends.
-    // (A window that heard nothing asks nothing more of a line that may be dead.)
+    // (A window that heard nothing asks nothing more of a line that may be dead; a search that
+    // got no answer in all its tries ends the write: the controller has stopped answering.)
     TDirEntry entry;
-    if (answered > 0 && FindFile(link, true, &entry) && !entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
+    if (answered > 0) {
+      if (FindFile(link, true, &entry)) {
+        if (!entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
+      } else if (link.LastFailure == TLinkFailure::NoAnswer) {
+        return false;
+      }
+    }
     window = std::max<size_t>(1, window / 2);
   }
   return true;
