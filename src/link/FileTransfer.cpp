@@ -61,10 +61,11 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     // A shortfall of a wider window only narrows it: a window of eight fails when any of its
     // sixteen datagrams does, and counting that as a try would give a file up on a line where
     // each block alone gets through. The tries are counted block by block, as for single writes.
-    // A window that got no answer at all is a try like a single block's: a controller that has
+    // A window that heard nothing at all is a try like a single block's: a controller that has
     // stopped answering is given up after the tries, not after every narrowing of the window.
-    if (n > 1 && answered > 0) failures = 0;
-    if (((n == 1 || answered == 0) && ++failures >= std::max(1, link.Settings.Attempts)) ||
+    const bool heardNothing = answered == 0 && why == TLinkFailure::NoAnswer;
+    if (n > 1 && !heardNothing) failures = 0;
+    if (((n == 1 || heardNothing) && ++failures >= std::max(1, link.Settings.Attempts)) ||
         ++windowsSent > 4 * blocks + 64) {
       link.LastFailure = why;
       link.LastDosError = code;
@@ -76,7 +77,7 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     // (A window that heard nothing asks nothing more of a line that may be dead; a search that
     // got no answer in all its tries ends the write: the controller has stopped answering.)
     TDirEntry entry;
-    if (answered > 0) {
+    if (!heardNothing) {
       if (FindFile(link, true, &entry)) {
         if (!entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
       } else if (link.LastFailure == TLinkFailure::NoAnswer) {
