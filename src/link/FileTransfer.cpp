@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/FileRead.h"
+
 namespace vlm {
 namespace {
 
@@ -78,7 +80,7 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     // got no answer in all its tries ends the write: the controller has stopped answering.)
     TDirEntry entry;
     if (!heardNothing) {
-      if (FindFile(link, true, &entry)) {
+      if (FindControllerFile(link, link.File.FileName, entry)) {
         if (!entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
       } else if (link.LastFailure == TLinkFailure::NoAnswer) {
         return false;
