@@ -122,6 +122,7 @@ class TFormVLM : public QWidget {
   // Reads the controller's configuration and compares it with the built image; note gets what
   // the write question should say first. False when the user stops the write.
   bool CompareBeforeWrite(std::string& note);
+  std::vector<uint8_t> preWrite_;  // what the controller held before the write (read for the comparison)
 
   TAppContext& ctx_;
   TTree tree_;

@@ -57,6 +57,7 @@ bool TFormVLM::CompareBeforeWrite(std::string& note) {
     read = session.Opened() && ReadControllerFile(ctx_.Link, kControllerFile, bytes, options);
   }
   busy_ = false;
+  preWrite_ = read ? bytes : std::vector<uint8_t>();
   if (!read && ctx_.Link.LastFailure == TLinkFailure::Stopped) return false;
   if (!read) {
     // A link that fails here fails the write too, which says so; only a missing file is news.

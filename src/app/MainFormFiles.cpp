@@ -155,6 +155,12 @@ class TGatherErrors : public IPrompt {
   PromptGuard guard_;
   std::string text_;
 };
+
+// A read that failed, carried out of the link session so that its box comes after the link is
+// closed and the window free again.
+struct TReadFailed {
+  std::string text;
+};
 }  // namespace
 
 // Finds "c:\vlm.cfg" for its size and reads it in blocks, one indicator point each.
@@ -164,10 +170,10 @@ void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
   auto fail = [&](const std::string& text) {
     const std::string message = gathered->With(text);
     gathered.reset();
-    ShowError(message);
-    Abort();
+    throw TReadFailed{message};
   };
   TLinkSession session(link);
+  if (!session.Opened() && link.LastOpenFailure()) fail(LinkOpenFailureText(link.LastOpenFailure(), link.Settings));
   TDirEntry entry;
   if (!FindControllerFile(link, kControllerFile, entry)) {
     indicator_->AddPoint(PointColor::Red);
@@ -189,9 +195,18 @@ void TFormVLM::ReadControllerImage(std::vector<uint8_t>& bytes) {
 
 void TFormVLM::ReadFromController(bool byButton) {
   std::vector<uint8_t> bytes;
+  std::string failure;
   {
     TFlagScope busy(busy_);
-    ReadControllerImage(bytes);
+    try {
+      ReadControllerImage(bytes);
+    } catch (const TReadFailed& f) {
+      failure = f.text;
+    }
+  }
+  if (!failure.empty()) {
+    ShowError(failure);
+    Abort();
   }
   // The tree is replaced only by an image that reads: a failed read leaves the edits alone.
   LoadImageBytes(std::string(bytes.begin(), bytes.end()));
@@ -218,21 +233,33 @@ void TFormVLM::WriteToController(bool byButton) {
   if (!CompareBeforeWrite(note)) return;
   if (AskYesNo(note + "Запись новой конфигурации в контроллер уничтожит прежнюю.\r\rПродолжить?") != TAnswer::Yes)
     return;
-  {
-    TFlagScope busy(busy_);
-    TLinkSession session(ctx_.Link);
-    // The controller boots from this file: it is read back and compared before the write counts.
-    const bool ok = WriteControllerFile(ctx_.Link, kControllerFile, ctx_.Image.Image(),
-                                        [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); },
-                                        TWriteCheck::Always);
-    if (!ok) {
-      indicator_->AddPoint(PointColor::Red);
-      ShowError(ctx_.Link.LastFailure == TLinkFailure::Mismatch
-                    ? "Файл конфигурации, прочитанный из контроллера, не совпадает с записанным."
-                    : "Ошибка при записи файла конфигурации в контроллер.");
+  std::filesystem::path kept;
+  for (bool keep = true;; keep = false) {
+    bool ok = false;
+    {
+      TFlagScope busy(busy_);
+      TLinkSession session(ctx_.Link);
+      // The controller boots from this file: it is read back and compared before the write counts.
+      ok = WriteControllerFile(ctx_.Link, kControllerFile, ctx_.Image.Image(),
+                               [this](uint64_t, uint64_t) { indicator_->AddPoint(PointColor::Green); },
+                               TWriteCheck::Always);
+      if (!ok) indicator_->AddPoint(PointColor::Red);
+      else if (AfterWrite) AfterWrite();
+    }
+    if (ok) break;
+    // The boxes come once the link is released, never from inside its wait.
+    if (ctx_.Link.LastOpenFailure()) {
+      ShowError(LinkOpenFailureText(ctx_.Link.LastOpenFailure(), ctx_.Link.Settings));
       Abort();
     }
-    if (AfterWrite) AfterWrite();
+    // What the controller held before is kept once, however often the write is tried again.
+    if (keep) kept = KeepPreWriteCopy(preWrite_, IPToStr(ctx_.Link.Settings.DestIP), Now());
+    const std::string failed = ctx_.Link.LastFailure == TLinkFailure::Mismatch
+                                   ? "Файл конфигурации, прочитанный из контроллера, не совпадает с записанным."
+                                   : "Ошибка при записи файла конфигурации в контроллер.";
+    if (AskYesNo(failed + "\r\r" + IncompleteConfigText(kept) + "\r\rЗаписать конфигурацию в контроллер ещё раз?") !=
+        TAnswer::Yes)
+      Abort();
   }
   if (ctx_.Main.BackupEnable) MakeBackup();
   if (byButton) {

@@ -5,6 +5,7 @@
 #include "blackbox/BoxDriverEth.h"
 #include "common/Numbers.h"
 #include "common/Prompt.h"
+#include "link/FileRead.h"
 #include "link/ServiceRequests.h"
 
 namespace vlm {
@@ -47,9 +48,16 @@ bool TBoxList::Scan() {
   readers_.clear();
   unsupported_.clear();
   context_.readerCounter = 0;
-  const bool found = context_.link.OpenLink() && Walk();
+  const bool opened = context_.link.OpenLink();
+  const bool found = opened && Walk();
   if (!found) {
-    ShowError(kNoBoxInterface);
+    // A link that cannot open says why; it is no sign of a controller without recorders.
+    // A controller that stopped answering is no controller without recorders: the cause is added.
+    std::string cause = opened ? ReadFailureCause(context_.link) : std::string();
+    if (!cause.empty() && cause.back() == '\r') cause.pop_back();
+    ShowError(!opened        ? LinkOpenFailureText(context_.link.LastOpenFailure(), context_.link.Settings)
+              : cause.empty() ? std::string(kNoBoxInterface)
+                              : std::string(kNoBoxInterface) + "\r" + cause);
     context_.link.CloseLink();
   }
   return found;

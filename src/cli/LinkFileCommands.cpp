@@ -12,6 +12,7 @@
 #include "model/Config.h"
 #include "model/TreeNode.h"
 #include "ports/KindRegistration.h"
+#include "shell/FleetBackup.h"
 #include "common/PathText.h"
 
 namespace vlm::cli {
@@ -66,8 +67,9 @@ std::string EntryLine(const TDirEntry& e) {
   return PadRight(e.Name, kFileNameMax) + line;
 }
 
+// `before`: what the controller held under `name` before (a configuration write), kept on a failure.
 int WriteFileTo(TControllerLink& link, const std::string& command, const std::string& path, const std::string& name,
-                TWriteCheck check) {
+                TWriteCheck check, const std::vector<uint8_t>* before = nullptr) {
   std::string bytes;
   if (!ReadLocal(path, bytes)) return BadInput(command, "cannot read " + path);
   if (bytes.size() > UINT32_MAX) return BadInput(command, path + " is too large for the controller");
@@ -80,6 +82,13 @@ int WriteFileTo(TControllerLink& link, const std::string& command, const std::st
     return kExitOk;
   }
   LinkFailed(link, command, name);
+  if (before) {
+    std::string text = IncompleteConfigText(KeepPreWriteCopy(*before, IPToStr(link.Settings.DestIP), Now()));
+    for (char& c : text)
+      if (c == '\r') c = ' ';
+    std::fprintf(stderr, "velmorctl: %s: %s\n", command.c_str(), text.c_str());
+    return kExitFailed;
+  }
   std::fprintf(stderr, "velmorctl: %s: the controller may now hold an incomplete file %s\n", command.c_str(),
                name.c_str());
   return kExitFailed;
@@ -160,8 +169,18 @@ int RunWriteConfig(TControllerLink& link, const TArgs& args) {
       return BadInput("write-config", args[0] + " is not a configuration this program can read; nothing was written "
                       "(--force writes it anyway)");
   }
+  // What the controller holds now is read first, to be kept should the write fail half-way (a
+  // controller without a configuration has nothing to keep; one that does not answer is not
+  // written to at all).
+  std::vector<uint8_t> before;
+  TReadOptions quiet;
+  quiet.showReadError = false;
+  if (!ReadControllerFile(link, kConfigName, before, quiet)) {
+    if (link.LastFailure != TLinkFailure::DosError) return LinkFailed(link, "write-config", kConfigName);
+    before.clear();
+  }
   // A configuration the controller would boot from must be exactly the one written.
-  return WriteFileTo(link, "write-config", args[0], kConfigName, TWriteCheck::Always);
+  return WriteFileTo(link, "write-config", args[0], kConfigName, TWriteCheck::Always, &before);
 }
 
 }  // namespace vlm::cli

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/FileRead.h"
+
 namespace vlm {
 namespace {
 
@@ -61,8 +63,12 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     // A shortfall of a wider window only narrows it: a window of eight fails when any of its
     // sixteen datagrams does, and counting that as a try would give a file up on a line where
     // each block alone gets through. The tries are counted block by block, as for single writes.
-    if (n > 1) failures = 0;
-    if ((n == 1 && ++failures >= std::max(1, link.Settings.Attempts)) || ++windowsSent > 4 * blocks + 64) {
+    // A window that heard nothing at all is a try like a single block's: a controller that has
+    // stopped answering is given up after the tries, not after every narrowing of the window.
+    const bool heardNothing = answered == 0 && why == TLinkFailure::NoAnswer;
+    if (n > 1 && !heardNothing) failures = 0;
+    if (((n == 1 || heardNothing) && ++failures >= std::max(1, link.Settings.Attempts)) ||
+        ++windowsSent > 4 * blocks + 64) {
       link.LastFailure = why;
       link.LastDosError = code;
       ShowWriteFailure(link);
@@ -70,8 +76,16 @@ bool WriteWindowed(TControllerLink& link, std::span<const uint8_t> data, size_t 
     }
     // A block lost in an earlier window whose answer a duplicate stood in for ends the file
     // early on the controller: writing goes on from where the file really ends.
+    // (A window that heard nothing asks nothing more of a line that may be dead; a search that
+    // got no answer in all its tries ends the write: the controller has stopped answering.)
     TDirEntry entry;
-    if (FindFile(link, true, &entry) && !entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
+    if (!heardNothing) {
+      if (FindControllerFile(link, link.File.FileName, entry)) {
+        if (!entry.IsDirectory()) next = std::min<size_t>(next, entry.Size / kBlockShort);
+      } else if (link.LastFailure == TLinkFailure::NoAnswer) {
+        return false;
+      }
+    }
     window = std::max<size_t>(1, window / 2);
   }
   return true;

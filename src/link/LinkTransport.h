@@ -8,6 +8,8 @@
 #include <memory>
 #include <span>
 
+#include "link/LinkOpenFailure.h"
+
 namespace vlm {
 
 struct TLinkSettings;
@@ -32,6 +34,8 @@ class ILinkTransport {
  public:
   virtual ~ILinkTransport() = default;
   virtual bool Open() = 0;
+  // Why the last Open failed (kind None after a successful one or when the transport cannot tell).
+  virtual TLinkOpenFailure OpenFailure() const { return {}; }
   virtual void Close() = 0;
   // Throws away what arrived before (late or duplicated answers) and sends.
   virtual bool Send(std::span<const uint8_t> frame) = 0;

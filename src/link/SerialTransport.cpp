@@ -20,7 +20,14 @@ class TSerialTransport : public ILinkTransport {
   explicit TSerialTransport(std::string device) : device_(std::move(device)) {}
   ~TSerialTransport() override { Close(); }
 
-  bool Open() override { return port_.Open(device_).empty(); }
+  bool Open() override {
+    const std::string error = port_.Open(device_);
+    // The port's text starts with the device's name, which the wording gives itself.
+    const size_t named = error.rfind(device_ + ": ", 0) == 0 ? device_.size() + 2 : 0;
+    failure_ = {OpenErrorOf(port_.LastOpenError()), error.substr(named)};
+    return error.empty();
+  }
+  TLinkOpenFailure OpenFailure() const override { return failure_; }
 
   // The last request (a reset gets no answer) may still sit in the output queue: the port lets
   // it go out before closing and throws away only what came in.
@@ -117,6 +124,7 @@ class TSerialTransport : public ILinkTransport {
   std::string device_;
   platform::TSerialPort port_;
   std::vector<uint8_t> lastSent_;
+  TLinkOpenFailure failure_;
 };
 
 }  // namespace

@@ -9,10 +9,12 @@ TSocketUdp::TSocketUdp(uint16_t port, const TIPAddress& selfIP, const TIPAddress
 TSocketUdp::~TSocketUdp() { Close(); }
 
 bool TSocketUdp::Open() {
-  const bool opened = socket_.Open(self_, selfPort_).empty();
+  const std::string error = socket_.Open(self_, selfPort_);
   lastResult_ = socket_.LastError();
-  return opened;
+  openFailure_ = {OpenErrorOf(socket_.LastOpenError()), lastResult_ ? platform::SystemErrorText(lastResult_) : error};
+  return error.empty();
 }
+
 
 void TSocketUdp::Close() { socket_.Close(); }
 

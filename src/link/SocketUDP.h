@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 
+#include "link/LinkOpenFailure.h"
 #include "link/LinkSettings.h"
 #include "platform/UdpSocket.h"
 
@@ -29,6 +30,8 @@ class TSocketUdp {
   // Creates a non-blocking datagram socket and binds it to SelfIP:port (the platform's rules: a
   // simulator on a loopback address may share the port, a second link may not).
   bool Open();
+  // Why the last Open failed: the kind and the system's text (kind None after a successful one).
+  TLinkOpenFailure OpenFailure() const { return openFailure_; }
   void Close();
   bool IsOpen() const { return socket_.IsOpen(); }
   bool Send(std::span<const uint8_t> data);
@@ -54,6 +57,7 @@ class TSocketUdp {
   int received_ = -1;
   TIPAddress senderIP_{};
   int lastResult_ = 0;
+  TLinkOpenFailure openFailure_;
 };
 
 }  // namespace vlm

@@ -21,6 +21,7 @@ class TUdpTransport : public ILinkTransport {
       : socket_(s.UdpPort, s.SelfIP, s.DestIP, selfPort), dest_(s.DestIP) {}
 
   bool Open() override { return socket_.Open(); }
+  TLinkOpenFailure OpenFailure() const override { return socket_.OpenFailure(); }
   void Close() override { socket_.Close(); }
   bool AdaptiveWait() const override { return true; }
   int StaleBeforeSend() const override { return staleBeforeSend_; }

@@ -15,11 +15,21 @@ TControllerLink::~TControllerLink() { CloseLink(); }
 static bool KnownMode(uint8_t mode) { return mode == kLinkUdp || mode == kLinkSerial; }
 
 bool TControllerLink::OpenLink() {
-  if (transport_ || !KnownMode(Settings.LinkMode)) return false;
-  auto transport = factory_ ? factory_(Settings) : nullptr;
-  if (!transport || !transport->Open()) return false;
+  openFailure_ = {};
+  if (transport_) return false;
+  auto transport = KnownMode(Settings.LinkMode) && factory_ ? factory_(Settings) : nullptr;
+  if (!transport) {
+    openFailure_ = {TLinkOpenError::WrongMode, {}};
+    return false;
+  }
+  if (!transport->Open()) {
+    openFailure_ = transport->OpenFailure();
+    if (!openFailure_) openFailure_.kind = TLinkOpenError::Other;
+    return false;
+  }
   timing_.SetFloor(Settings.WaitTime);
   transport_ = std::move(transport);
+  errorShown_ = false;
   heardAtOpen_ = counters_.answers + counters_.rejected + counters_.stale;
   return true;
 }
@@ -126,6 +136,7 @@ bool TControllerLink::ReceiveResponse(uint8_t expected, const TAnswerFilter& fil
     else timing_.AnsweredAfterRetry();
     if (retry_) unsettled_ = true;
     answeredAt_ = std::chrono::steady_clock::now();
+    errorShown_ = false;
     LastFailure = TLinkFailure::None;
     return true;
   }
@@ -222,28 +233,33 @@ void TControllerLink::Listen(std::chrono::milliseconds wait, const TAnswerFilter
 
 bool TControllerLink::Exchange(uint8_t mode, uint8_t expected) {
   TAnswerFilter filter = std::exchange(filter_, {});
-  const TExchangeScope scope(*this);
-  if (!scope.Claimed()) return false;
-  RequestChecksum();
-  if (!SendRequest()) {
-    LastFailure = transport_ ? TLinkFailure::Send : TLinkFailure::NotOpen;
-    if (Settings.ShowErrors) ShowError("Ошибка при передаче запроса.");
-    return false;
-  }
-  if (mode == kExchangeSendOnly) {
-    LastFailure = TLinkFailure::None;
+  const char* error = nullptr;
+  // The exchange holds the link; its error box comes after it has let go.
+  const bool ok = [&] {
+    const TExchangeScope scope(*this);
+    if (!scope.Claimed()) return false;
+    RequestChecksum();
+    if (!SendRequest()) {
+      LastFailure = transport_ ? TLinkFailure::Send : TLinkFailure::NotOpen;
+      error = "Ошибка при передаче запроса.";
+      return false;
+    }
+    if (mode == kExchangeSendOnly) {
+      LastFailure = TLinkFailure::None;
+      return true;
+    }
+    if (mode != kExchangeAnswer && mode != kExchangeAnswer2) {
+      LastFailure = TLinkFailure::Send;
+      return false;
+    }
+    if (!ReceiveResponse(expected, filter, true)) {
+      error = LastFailure == TLinkFailure::BadAnswer ? "Искажённый ответ контроллера." : "Нет ответа.";
+      return false;
+    }
     return true;
-  }
-  if (mode != kExchangeAnswer && mode != kExchangeAnswer2) {
-    LastFailure = TLinkFailure::Send;
-    return false;
-  }
-  if (!ReceiveResponse(expected, filter, true)) {
-    if (Settings.ShowErrors && LastFailure == TLinkFailure::BadAnswer) ShowError("Искажённый ответ контроллера.");
-    else if (Settings.ShowErrors) ShowError("Нет ответа.");
-    return false;
-  }
-  return true;
+  }();
+  if (error && Settings.ShowErrors && !std::exchange(errorShown_, true)) ShowError(error);
+  return ok;
 }
 
 }  // namespace vlm

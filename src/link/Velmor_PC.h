@@ -72,8 +72,11 @@ class TControllerLink {
   size_t ResponseLength() const { return responseLength_; }
   std::span<const uint8_t> Response() const { return {ResponseBuffer.data(), responseLength_}; }
 
-  // False when already open (nothing changes) or when the transport cannot be opened.
+  // False when already open (nothing changes) or when the transport cannot be opened; then
+  // LastOpenFailure() says why.
   bool OpenLink();
+  // Why the last opening failed (kind None after one that succeeded or found the link open).
+  const TLinkOpenFailure& LastOpenFailure() const { return openFailure_; }
   // `quiet` false at the program's end: nobody is left to meet a late answer.
   void CloseLink(bool quiet = true);
   // mode 0 sends only; 1 and 2 send and wait for an answer; others send and fail.
@@ -139,6 +142,10 @@ class TControllerLink {
   TAnswerFilter filter_;
   TLinkTiming timing_;
   TLinkCounters counters_;
+  TLinkOpenFailure openFailure_;
+  // A ShowErrors box was shown and no answer has come since: the tries that follow stay silent,
+  // so a dead controller gives one box per operation, not one per try.
+  bool errorShown_ = false;
   // The request last sent and when: a retry of it is not a clean round-trip sample, and an
   // answer that comes late tells how slow the line really is.
   std::vector<uint8_t> lastFrame_;

@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "platform/OpenError.h"
+
 namespace vlm::platform {
 
 class TSerialPort {
@@ -20,6 +22,8 @@ class TSerialPort {
 
   // Returns an error text, empty on success. Input and output are discarded after opening.
   std::string Open(const std::string& device);
+  // The kind of the last failed Open (None after a successful one).
+  TOpenError LastOpenError() const { return openError_; }
   // Lets what was written go out (up to a second: a reset gets no answer and must still reach
   // the controller), throws away what came in, and closes.
   void Close();
@@ -40,6 +44,7 @@ class TSerialPort {
  private:
   struct TImpl;
   std::unique_ptr<TImpl> impl_;
+  TOpenError openError_ = TOpenError::None;
 };
 
 // The system's name of COM port `number` (1-based): "/dev/ttyS<n-1>" or "\\.\COM<n>".

@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+#include "platform/OpenError.h"
+
 namespace vlm::platform {
 
 using TIPv4 = std::array<uint8_t, 4>;  // text order, i.e. network order
@@ -39,11 +41,14 @@ class TUdpSocket {
   uint16_t LocalPort() const;
   // The system's code of the last failure (errno / WSAGetLastError), 0 when none.
   int LastError() const { return lastError_; }
+  // The kind of the last failed Open (None after a successful one).
+  TOpenError LastOpenError() const { return openError_; }
   TNativeHandle NativeHandle() const { return handle_; }
 
  private:
   TNativeHandle handle_ = kNoHandle;
   int lastError_ = 0;
+  TOpenError openError_ = TOpenError::None;
 };
 
 // The system's text for an error code of the calls above.

@@ -47,6 +47,10 @@ bool TAutoexec::Read(TAutoexecFile& file) {
   std::vector<uint8_t> bytes;
   {
     TLinkSession session(link_);
+    if (!session.Opened() && link_.LastOpenFailure()) {
+      ShowError(LinkOpenFailureText(link_.LastOpenFailure(), link_.Settings));
+      return false;
+    }
     ChangeDir(link_, kRoot);
     TReadOptions options;
     options.showReadError = false;
@@ -77,6 +81,10 @@ bool TAutoexec::Write(const std::string& dosBytes) {
     return false;
   }
   TLinkSession session(link_);
+  if (!session.Opened() && link_.LastOpenFailure()) {
+    ShowError(LinkOpenFailureText(link_.LastOpenFailure(), link_.Settings));
+    return false;
+  }
   // Written where the controller starts from, not into a folder the file exchange left current.
   if (!ChangeDir(link_, kRoot)) {
     ShowError("Ошибка записи.\r\rПопробуйте повторить загрузку.");

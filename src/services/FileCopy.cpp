@@ -33,6 +33,10 @@ bool TFileExchange::CopyToPC(const std::vector<TFileInfo>& selected) {
     observer_.State("Перед нажатием кнопки выберите файл(ы) на правой панели.");
     return false;
   }
+  if (!session.Opened() && link_.LastOpenFailure()) {
+    observer_.State(LinkOpenFailureText(link_.LastOpenFailure(), link_.Settings));
+    return false;
+  }
   const auto start = std::chrono::steady_clock::now();
   const int count = int(selected.size());
   int index = 1;

@@ -31,6 +31,11 @@ void TFileExchange::ChangeControllerDir(const std::string& path) {
 void TFileExchange::ReadControllerDir() {
   items_.clear();
   TLinkSession session(link_);
+  if (!session.Opened() && link_.LastOpenFailure()) {
+    observer_.Point(TPoint::Bad);
+    observer_.State(LinkOpenFailureText(link_.LastOpenFailure(), link_.Settings));
+    return;
+  }
   link_.File.PathMask = ListMask(ControllerPath);
   const int attempts = std::max(1, link_.Settings.Attempts);
   bool first = true, blockMode = true;

@@ -30,6 +30,9 @@ std::string ResetStatusText(const TIPAddress& address) {
 std::string ResetFailedText(const TControllerLink& link) {
   const TLinkSettings& s = link.Settings;
   std::string why;
+  if (link.LastOpenFailure())
+    return "Команда перезагрузки в контроллер " + IPToStr(s.DestIP) + " не выдана. " +
+           LinkOpenFailureText(link.LastOpenFailure(), s);
   if (link.LastFailure == TLinkFailure::Busy) why = "связь занята другим обменом";
   else if (link.LastFailure == TLinkFailure::NotOpen) why = "не открывается " + LinkOpenTargetText(s);
   else why = "ошибка при передаче запроса";

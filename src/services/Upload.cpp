@@ -45,6 +45,12 @@ bool TUpload::Load(const fs::path& pcPath) {
   const uint64_t segments = SegmentCount(bytes.size());
   observer_.Log("Количество сегментов: " + std::to_string(segments));
   TLinkSession session(link_);
+  if (!session.Opened() && link_.LastOpenFailure()) {
+    const std::string why = LinkOpenFailureText(link_.LastOpenFailure(), link_.Settings);
+    observer_.Log(why);
+    ShowError(why);
+    return false;
+  }
   observer_.Log("Открыт порт связи.");
   const std::string name = ControllerFileName(FileNameUtf8(pcPath));
   // A file that landed in whatever folder was current would pass its check there and still not

@@ -142,8 +142,7 @@ TBackupResult BackupOne(const TBackupTarget& target, const TBackupOptions& optio
     if (job.factory) link.SetTransportFactory(job.factory);
     TLinkSession session(link);
     if (!session.Opened()) {
-      const std::string bind = job.port ? job.port->Open() : std::string();
-      r.error = "не удалось открыть " + (bind.empty() ? LinkOpenTargetText(target.settings) : bind);
+      r.error = LinkOpenFailureText(link.LastOpenFailure(), target.settings);
       return done(TBackupOutcome::Failed);
     }
     TReadOptions quiet;
@@ -229,6 +228,29 @@ std::string FleetBackupName(const std::string& place, const std::string& address
 std::string BackupFileName(const std::string& place, TDateTime when) {
   const std::string time = FormatDateTime("yyyy_mm_dd hh_nn_ss ", when);
   return time + CutUtf8(CleanPlace(place), kBackupNameLimit - 4 - time.size() - 4) + ".cfg";
+}
+
+std::filesystem::path KeepPreWriteCopy(std::span<const uint8_t> bytes, const std::string& address, TDateTime when) {
+  if (bytes.empty()) return {};
+  std::filesystem::path folder;
+  try {
+    folder = DataSubfolder("Cfg");
+  } catch (const std::exception&) {
+    return {};
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  const std::filesystem::path path =
+      folder / PathFromUtf8(FormatDateTime("yyyy_mm_dd hh_nn_ss ", when) + address + " до записи.cfg");
+  if (!WriteFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()})) return {};
+  return path;
+}
+
+std::string IncompleteConfigText(const std::filesystem::path& kept) {
+  std::string text = "Конфигурация в контроллере теперь неполная: с ней контроллер не запустится.";
+  if (!kept.empty())
+    text += "\r\rПрежняя конфигурация контроллера сохранена в файле " + PathToUtf8(kept) + "; её можно записать обратно.";
+  return text;
 }
 
 TBackupFolder::TBackupFolder(std::filesystem::path folder) : path_(std::move(folder)) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -48,6 +49,14 @@ std::string FleetBackupName(const std::string& place, const std::string& address
 // The name of the main window's backup before a write: "yyyy_mm_dd hh_nn_ss <place>.cfg" (a too
 // long place cut to the limit).
 std::string BackupFileName(const std::string& place, TDateTime when);
+
+// Keeps what a controller held before its configuration was written over, in the data folder's
+// "Cfg" as "yyyy_mm_dd hh_nn_ss <address> до записи.cfg", so that a write that fails half-way
+// leaves something to restore. The path written; empty when nothing was kept (no bytes, no folder).
+std::filesystem::path KeepPreWriteCopy(std::span<const uint8_t> bytes, const std::string& address, TDateTime when);
+// Said after a configuration write that failed once it had started: the controller now holds
+// part of the new file, and where the old one is kept (`kept` empty: it could not be kept).
+std::string IncompleteConfigText(const std::filesystem::path& kept);
 
 // The copies already in the output folder, listed once: a run over many controllers must not list
 // a folder of thousands of copies per controller.

@@ -23,8 +23,14 @@ std::string TSharedUdpPort::Open() {
     tried_ = true;
     const std::string error = socket_.Open(self_, port_);
     if (!error.empty()) error_ = "сокет UDP " + IPToStr(self_) + ":" + std::to_string(port_) + " (" + error + ")";
+    if (!error.empty()) failure_ = {OpenErrorOf(socket_.LastOpenError()), platform::SystemErrorText(socket_.LastError())};
   }
   return error_;
+}
+
+TLinkOpenFailure TSharedUdpPort::OpenFailure() {
+  std::lock_guard lock(mutex_);
+  return failure_;
 }
 
 void TSharedUdpPort::Listen(const TIPAddress& from) {
@@ -118,6 +124,7 @@ class TSharedUdpTransport : public ILinkTransport {
     open_ = true;
     return true;
   }
+  TLinkOpenFailure OpenFailure() const override { return port_->OpenFailure(); }
   void Close() override {
     if (open_) port_->Forget(dest_);
     open_ = false;

@@ -31,6 +31,8 @@ class TSharedUdpPort {
   // Binds the socket on first use; the reason of a failure is kept, and every later link
   // gets the same answer at once ("сокет UDP 0.0.0.0:208 (bind: Address already in use)").
   std::string Open();
+  // The kind and the system's text of the failed binding (kind None when it succeeded).
+  TLinkOpenFailure OpenFailure();
   // Datagrams from `from` are kept for its link from now until Forget; the others are dropped.
   // A broadcast address (x.x.x.255, 0.0.0.0) hears every sender.
   void Listen(const TIPAddress& from);
@@ -54,6 +56,7 @@ class TSharedUdpPort {
   platform::TUdpSocket socket_;
   bool tried_ = false;
   std::string error_;
+  TLinkOpenFailure failure_;
   bool reading_ = false;  // one link waits on the socket, the others on `arrived_`
   std::map<TIPAddress, std::deque<std::vector<uint8_t>>> inbox_;
   std::vector<uint8_t> buffer_;  // one datagram as it is read

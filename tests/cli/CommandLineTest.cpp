@@ -1,6 +1,9 @@
 // velmorctl's command line in-process: help, version, usage errors, argument parsers.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -8,7 +11,12 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/LinkCli.h"
+#include "common/PathText.h"
+#include "link/FakeController.h"
+#include "link/UdpResponder.h"
+#include "platform/System.h"
 #include "platform/UdpSocket.h"
+#include "support/TempDir.h"
 
 namespace vlm::cli {
 namespace {
@@ -57,14 +65,48 @@ TEST_F(CommandLineTest, BadUsageIsStatus2WithTheReasonAndWhereHelpIs) {
   }
 }
 
-// A reset that cannot go out fails with the reason: here the PC's port is held by another program.
-TEST_F(CommandLineTest, ResetOnAPortHeldElsewhereFailsWithTheReason) {
+// A link that cannot open fails with its reason: here the PC's port is held by another program,
+// then a link mode the link does not know.
+TEST_F(CommandLineTest, ALinkThatCannotOpenFailsWithTheReason) {
   platform::TUdpSocket holder;
   ASSERT_EQ(holder.Open({127, 0, 0, 1}, 0), "");
   const std::string port = std::to_string(holder.LocalPort());
   EXPECT_EQ(Run({"--self", "127.0.0.1", "--ip", "127.0.0.2", "--port", port, "--wait", "20", "reset"}), 1);
-  EXPECT_NE(err.find("velmorctl: reset: cannot open the link (UDP 127.0.0.1:" + port +
-                     "): the port is held by another program or cannot be opened\n"),
+  EXPECT_EQ(err, "velmorctl: reset: Не удалось открыть связь: порт UDP " + port +
+                     " адреса 127.0.0.1 занят другой программой\n");
+  EXPECT_EQ(Run({"--link-mode", "7", "--ip", "127.0.0.2", "ls"}), 1);
+  EXPECT_EQ(err, "velmorctl: ls: Не удалось открыть связь: неизвестный режим связи LinkMode=7 (0 — COM-порт, 1 — UDP)\n");
+}
+
+// A configuration write the controller stops answering half-way: what it held before is kept in
+// the data folder's Cfg, and the message says that the controller's configuration is incomplete
+// and where the copy is.
+TEST_F(CommandLineTest, AFailedConfigurationWriteKeepsWhatTheControllerHeldBefore) {
+  test::TTempDir home("cli-prewrite");
+  platform::SetEnvironment("VELMOR_HOME", PathToUtf8(home.Path()));
+  test::TFakeController controller;
+  const std::vector<uint8_t> before(3000, 0x5A);
+  controller.files["c:\\vlm.cfg"] = before;
+  std::mutex mutex;
+  test::TUdpResponder responder("127.0.0.1", [&](std::span<const uint8_t> req) {
+    std::lock_guard lock(mutex);
+    return req.size() > 1 && req[1] == 0x96 ? std::vector<uint8_t>{} : controller.Answer(req);
+  });
+  ASSERT_TRUE(responder.Ok());
+  const std::filesystem::path image = home.Path() / "new.cfg";
+  std::ofstream(image, std::ios::binary) << std::string(20000, 'n');
+  EXPECT_EQ(Run({"--ip", "127.0.0.1", "--self", "127.0.0.3", "--port", std::to_string(responder.Port()), "--wait", "20",
+                 "write-config", PathToUtf8(image), "--force"}),
+            1);
+  platform::SetEnvironment("VELMOR_HOME", "");
+  std::vector<std::filesystem::path> kept;
+  for (const auto& e : std::filesystem::directory_iterator(home.Path() / "Cfg")) kept.push_back(e.path());
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_TRUE(FileNameUtf8(kept[0]).ends_with(" 127.0.0.1 до записи.cfg")) << PathToUtf8(kept[0]);
+  std::ifstream copy(kept[0], std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), std::string(before.begin(), before.end()));
+  EXPECT_NE(err.find("velmorctl: write-config: Конфигурация в контроллере теперь неполная: с ней контроллер не "
+                     "запустится.  Прежняя конфигурация контроллера сохранена в файле " + PathToUtf8(kept[0])),
             std::string::npos)
       << err;
 }
@@ -85,7 +127,8 @@ TEST_F(CommandLineTest, AnotherGroupsControllerCommandGetsTheLinkOptions) {
   err = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(status, 1);
   EXPECT_FALSE(ran);
-  EXPECT_NE(err.find("velmorctl: probe: cannot open the link (serial device /nonexistent/tty)"), std::string::npos)
+  EXPECT_NE(err.find("velmorctl: probe: Не удалось открыть связь: порта /nonexistent/tty нет на этом компьютере"),
+            std::string::npos)
       << err;
 }
 

@@ -154,7 +154,8 @@ TEST_F(LinkE2E, EveryCommandFailsClearlyWhenTheSimulatorIsGone) {
     serial.insert(serial.end(), c.begin(), c.end());
     const TRun line = Run(serial);
     EXPECT_EQ(line.status, 1);
-    EXPECT_NE(line.err.find("cannot open the link (serial device " + pty + ")"), std::string::npos) << line.err;
+    EXPECT_NE(line.err.find("velmorctl: " + c[0] + ": Не удалось открыть связь: порт"), std::string::npos) << line.err;
+    EXPECT_NE(line.err.find(pty), std::string::npos) << line.err;
   }
 }
 

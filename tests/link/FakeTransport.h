@@ -1,6 +1,7 @@
 #pragma once
 // A transport for link and service tests: records every frame, answers from a script, a fake
 // controller or a fake device.
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -30,6 +31,7 @@ struct TFakeWire {
   bool failOpen = false, failSend = false;
   int opens = 0, closes = 0;
   int quiets = 0;  // times the link let the line fall quiet
+  std::chrono::milliseconds waited{0};  // the answer waits and silences the link asked for, summed
 };
 
 class TFakeTransport : public ILinkTransport {
@@ -51,10 +53,11 @@ class TFakeTransport : public ILinkTransport {
     else if (wire_.controller) wire_.ahead.push_back(wire_.controller->Answer(frame));
     return true;
   }
-  TReceived Receive(std::span<uint8_t> into, size_t expected, std::chrono::milliseconds, const TAnswerFilter& filter,
+  TReceived Receive(std::span<uint8_t> into, size_t expected, std::chrono::milliseconds wait, const TAnswerFilter& filter,
                     const std::function<void()>& pump) override {
     wire_.expected.push_back(expected);
     if (wire_.duringWait) wire_.duringWait();
+    wire_.waited += wait;
     if (pump) pump();
     // Scripted answers are heard in turn until one is taken; the fake controller answers once.
     for (bool asked = false;;) {
@@ -78,8 +81,9 @@ class TFakeTransport : public ILinkTransport {
       return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
     }
   }
-  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+  int Quiet(std::chrono::milliseconds silence, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
     ++wire_.quiets;
+    wire_.waited += silence;
     return 0;
   }
 

@@ -107,6 +107,24 @@ TEST_F(Transfers, SearchOfATransferIsRepeatedWhenOnlyTheAnswerWasLost) {
   EXPECT_EQ(out, controller.files["a"]);
 }
 
+// A controller that stops answering half-way through a write is given up within the tries: the
+// waits the link asks for add up to the backed-off tries (1 + 2 + 4 answer times) and one quiet,
+// not a wait per narrowing of the window and a search after each.
+TEST_F(Transfers, AControllerThatFallsSilentDuringAWriteIsGivenUpWithinTheTries) {
+  link.Settings.Attempts = 3;
+  ASSERT_EQ(link.Settings.WaitTime, 100);
+  wire.duringWait = [&] {
+    if (wire.sent.size() < 20 || !wire.controller) return;
+    wire.waited = {};  // counted from the moment the controller fell silent
+    wire.controller = nullptr;
+    wire.ahead.clear();
+  };
+  EXPECT_FALSE(WriteControllerFile(link, "big.bin", Pattern(100000), {}, TWriteCheck::Always));
+  link.CloseLink();
+  EXPECT_EQ(link.LastFailure, TLinkFailure::NoAnswer);
+  EXPECT_LE(wire.waited, std::chrono::milliseconds((1 + 2 + 4 + 1) * 100));
+}
+
 TEST_F(Transfers, ABlockWithoutBytesIsAFailureNotAHole) {
   controller.files["a"] = Pattern(500);
   Bytes out;

@@ -82,8 +82,11 @@ TEST_F(LinkExchange, ModesAndTheTwoMessagesOnlyWithShowErrors) {
   link.Settings.ShowErrors = true;
   EXPECT_FALSE(link.Exchange(0, 0));
   wire.failSend = false;
-  wire.answers = {Bytes{}};
-  EXPECT_FALSE(link.Exchange(2, 5));
+  wire.answers = {test::Sealed({2, 0x42, 7, 0})};
+  EXPECT_TRUE(link.Exchange(1, 5));  // an answer: the next failure is news again
+  // The tries of a request to a controller that stopped answering: one box, not one per try.
+  wire.answers = {Bytes{}, Bytes{}, Bytes{}};
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(link.Exchange(2, 5));
   EXPECT_EQ(prompt.errors, (std::vector<std::string>{"Ошибка при передаче запроса.", "Нет ответа."}));
 }
 

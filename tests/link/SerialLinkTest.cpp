@@ -105,16 +105,27 @@ TEST_F(SerialLink, BytesLeftOnTheLineDoNotStartTheNextAnswer) {
   EXPECT_EQ(out[0], 0x42);
 }
 
-TEST(SerialLinkOpen, AMissingDeviceOrAnUnknownModeDoesNotOpen) {
+TEST(SerialLinkOpen, AMissingDeviceOrAnUnknownModeDoesNotOpenAndSaysWhy) {
   TControllerLink link;
   link.Settings.LinkMode = kLinkSerial;
   link.Settings.ComPortDevice = "/dev/velmor-no-such-port";
   EXPECT_FALSE(link.OpenLink());
+  EXPECT_EQ(link.LastOpenFailure().kind, TLinkOpenError::NoSuchPort);
+  EXPECT_EQ(LinkOpenFailureText(link.LastOpenFailure(), link.Settings),
+            "Не удалось открыть связь: порта /dev/velmor-no-such-port нет на этом компьютере");
   link.RequestBuffer[0] = 1;
   EXPECT_FALSE(link.Exchange(0, 0));  // a serial link is not opened by sending
   EXPECT_EQ(link.LastFailure, TLinkFailure::NotOpen);
   link.Settings.LinkMode = 7;
   EXPECT_FALSE(link.OpenLink());
+  EXPECT_EQ(link.LastOpenFailure().kind, TLinkOpenError::WrongMode);
+  EXPECT_EQ(LinkOpenFailureText(link.LastOpenFailure(), link.Settings),
+            "Не удалось открыть связь: неизвестный режим связи LinkMode=7 (0 — COM-порт, 1 — UDP)");
+  // The system's name of a COM port is given as the engineer knows it.
+  link.Settings.LinkMode = kLinkSerial;
+  link.Settings.ComPortDevice = "\\\\.\\COM7";
+  EXPECT_EQ(LinkOpenFailureText({TLinkOpenError::PortInUse, {}}, link.Settings),
+            "Не удалось открыть связь: порт COM7 занят другой программой");
 }
 
 }  // namespace

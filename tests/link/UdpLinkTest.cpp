@@ -49,6 +49,22 @@ struct UdpLink : ::testing::Test {
   }
 };
 
+// A port another program holds is named as such, not as a link that failed for no reason.
+TEST(UdpLinkOpen, APortHeldByAnotherProgramIsSaidSo) {
+  platform::TUdpSocket other;
+  ASSERT_EQ(other.Open({0, 0, 0, 0}, 0), "");
+  TControllerLink link;
+  link.Settings.UdpPort = other.LocalPort();
+  EXPECT_FALSE(link.OpenLink());
+  EXPECT_EQ(link.LastOpenFailure().kind, TLinkOpenError::PortInUse);
+  EXPECT_FALSE(link.LastOpenFailure().systemText.empty());
+  EXPECT_EQ(LinkOpenFailureText(link.LastOpenFailure(), link.Settings),
+            "Не удалось открыть связь: порт UDP " + std::to_string(other.LocalPort()) + " занят другой программой");
+  other.Close();
+  EXPECT_TRUE(link.OpenLink());
+  EXPECT_FALSE(link.LastOpenFailure());
+}
+
 TEST_F(UdpLink, ReadsAndWritesMemoryAndFilesOverLoopback) {
   ASSERT_TRUE(link.OpenLink());
   const std::vector<uint8_t> data{1, 2, 3, 4, 5};

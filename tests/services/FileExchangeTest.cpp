@@ -42,6 +42,20 @@ TEST_F(FileExchange, BlockListingHidesDotAndLeadsUpByDotDot) {
   EXPECT_EQ(Bad(), 0u);
 }
 
+// A link that cannot open is said as such, in the listing and the copy alike, not as an empty folder.
+TEST_F(FileExchange, ALinkThatCannotOpenSaysWhy) {
+  link.SetTransportFactory(MakeDefaultTransport);
+  link.Settings.LinkMode = 9;
+  files.ReadControllerDir();
+  EXPECT_TRUE(files.Items().empty());
+  const std::string why = "Не удалось открыть связь: неизвестный режим связи LinkMode=9 (0 — COM-порт, 1 — UDP)";
+  EXPECT_EQ(observer.states.back(), why);
+  TFileInfo item;
+  item.Name = "AUTOEXEC.BAT";
+  EXPECT_FALSE(files.CopyToPC({item}));
+  EXPECT_EQ(observer.states.back(), why);
+}
+
 TEST_F(FileExchange, FailingBlockListingFallsBackToSingleEntries) {
   disk.blockListing = false;
   files.ChangeControllerDir("C:\\SUB\\");

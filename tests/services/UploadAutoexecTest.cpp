@@ -94,6 +94,17 @@ TEST_F(Upload, RefusedWriteStopsWithItsMessage) {
   EXPECT_EQ(observer.logs.back(), "Ошибка записи.");
 }
 
+// A link that cannot open (here: a link mode the link does not know) is said with its reason,
+// and the log does not claim the port was opened.
+TEST_F(Upload, ALinkThatCannotOpenSaysWhy) {
+  link.Settings.LinkMode = 9;
+  WriteFile(pc / "x.bin", "abc");
+  EXPECT_FALSE(upload.Load(pc / "x.bin"));
+  const std::string why = "Не удалось открыть связь: неизвестный режим связи LinkMode=9 (0 — COM-порт, 1 — UDP)";
+  EXPECT_EQ(prompt.errors, std::vector<std::string>{why});
+  EXPECT_EQ(observer.logs.back(), why);
+}
+
 struct Autoexec : TServiceTest {
   TAutoexec autoexec{link, observer};
   const std::string dos = "@echo off\r\nrem \x8F\xE0\xA8\xA2\xA5\xE2\r\n";

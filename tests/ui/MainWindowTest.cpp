@@ -29,6 +29,8 @@
 #include "common/IniFile.h"
 #include "common/Prompt.h"
 #include "link/ExchangeLog.h"
+#include "link/FakeController.h"
+#include "link/LinkTransport.h"
 #include "link/ServiceRequests.h"
 #include "model/Cards.h"
 #include "model/Config.h"
@@ -102,6 +104,45 @@ QStringList ChildTexts(const TTreeNode* node) {
   return texts;
 }
 
+// A controller that answers every request at once but never a written block: a configuration
+// write that fails once it has begun.
+class TNoWriteTransport : public ILinkTransport {
+ public:
+  TNoWriteTransport(test::TFakeController& controller, int& writes) : controller_(controller), writes_(writes) {}
+  bool Open() override { return true; }
+  void Close() override {}
+  bool Send(std::span<const uint8_t> frame) override {
+    pending_.clear();
+    return SendAhead(frame);
+  }
+  bool SendAhead(std::span<const uint8_t> frame) override {
+    if (frame[1] == 0x96) ++writes_;
+    else pending_.push_back(controller_.Answer(frame));
+    return true;
+  }
+  TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds, const TAnswerFilter& filter,
+                    const std::function<void()>&) override {
+    while (!pending_.empty()) {
+      const std::vector<uint8_t> answer = std::move(pending_.front());
+      pending_.erase(pending_.begin());
+      const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
+      if (answer.empty() || verdict == TAnswerVerdict::Ignore || verdict == TAnswerVerdict::Echo) continue;
+      std::copy_n(answer.begin(), std::min(answer.size(), into.size()), into.begin());
+      return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected,
+              std::min(answer.size(), into.size())};
+    }
+    return {};
+  }
+  int Quiet(std::chrono::milliseconds, const std::function<void()>&, std::chrono::steady_clock::time_point&) override {
+    return 0;
+  }
+
+ private:
+  test::TFakeController& controller_;
+  int& writes_;  // blocks written (and never answered)
+  std::vector<std::vector<uint8_t>> pending_;
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -128,6 +169,7 @@ class MainWindowTest : public QObject {
   void ReadShowsSimulatorConfiguration();
   void NoToWriteQuestionWritesNothing();
   void WriteShowsTheDifferencesFirst();
+  void FailedWriteKeepsWhatTheControllerHeldAndOffersToWriteAgain();
   void BackupOfAllControllersShowsEachResult();
   void SettingsSurviveRestart();
   void HelpFollowsTheFrame();
@@ -669,6 +711,37 @@ void MainWindowTest::NoToWriteQuestionWritesNothing() {
   QCOMPARE(form_->WrittenToLabel(), before);
   QVERIFY(QDir(QString::fromStdString(DataSubfolder("Cfg").string())).entryList({"*.cfg"}).isEmpty());
   ctx_->Link.RemoveObserver(&spy);
+}
+
+// The write fails once it has begun: the question says the controller's configuration is now
+// incomplete and where what it held before is kept (one copy however often it is tried again).
+void MainWindowTest::FailedWriteKeepsWhatTheControllerHeldAndOffersToWriteAgain() {
+  test::TFakeController controller;
+  const std::vector<uint8_t> before(5000, 0x5A);  // no configuration this program reads: no dialog
+  controller.files["c:\\vlm.cfg"] = before;
+  int writes = 0;
+  ctx_->Link.SetTransportFactory(
+      [&](const TLinkSettings&) { return std::make_unique<TNoWriteTransport>(controller, writes); });
+  ctx_->Link.Settings.DestIP = {127, 0, 0, 64};
+  prompt_.answers = {TAnswer::Yes, TAnswer::Yes, TAnswer::No};  // write, once more, then give up
+  form_->Guarded([&] { form_->WriteToController(true); });
+  ctx_->Link.SetTransportFactory(MakeDefaultTransport);
+  QCOMPARE(prompt_.errors, std::vector<std::string>{});
+  QCOMPARE(prompt_.questions.size(), size_t(3));
+  QVERIFY(writes > 0);
+  const QDir cfg(QString::fromStdString(DataSubfolder("Cfg").string()));
+  const QStringList kept = cfg.entryList({"*.cfg"});
+  QCOMPARE(kept.size(), 1);
+  QVERIFY2(kept[0].endsWith(" 127.0.0.64 до записи.cfg"), qPrintable(kept[0]));
+  QFile copy(cfg.filePath(kept[0]));
+  QVERIFY(copy.open(QIODevice::ReadOnly));
+  QCOMPARE(copy.readAll(), QByteArray(reinterpret_cast<const char*>(before.data()), int(before.size())));
+  for (size_t i : {1u, 2u})
+    QCOMPARE(prompt_.questions[i],
+             "Ошибка при записи файла конфигурации в контроллер.\r\rКонфигурация в контроллере теперь неполная: с ней "
+             "контроллер не запустится.\r\rПрежняя конфигурация контроллера сохранена в файле " +
+                 cfg.filePath(kept[0]).toStdString() + "; её можно записать обратно.\r\rЗаписать конфигурацию в "
+                 "контроллер ещё раз?");
 }
 
 void MainWindowTest::WriteShowsTheDifferencesFirst() {

@@ -363,8 +363,8 @@ void ServicesWindowsTest::ResetButtonFleesAndResetsWithCtrl() {
   failing.show();
   QTest::mouseClick(failing.Image(), Qt::LeftButton, Qt::ControlModifier, QPoint(83, 83));
   QCOMPARE(failing.LabelStatus()->text(),
-           QString("Команда перезагрузки в контроллер 127.0.0.5 не выдана: не открывается сокет UDP 192.0.2.1:%1")
-               .arg(link_.Settings.UdpPort));
+           QString("Команда перезагрузки в контроллер 127.0.0.5 не выдана. Не удалось открыть связь: адреса 192.0.2.1 "
+                   "нет на этом компьютере (настройка «IP-адрес ПЭВМ»)"));
   failing.TimerStatus()->stop();
   for (int i = 0; i < 200 && !failing.LabelStatus()->text().isEmpty(); ++i) failing.TimerStatusTimer();
   QVERIFY(failing.isVisible());

@@ -48,13 +48,28 @@ bool TSerialPort::IsOpen() const { return impl_->fd >= 0; }
 
 std::string TSerialPort::Open(const std::string& device) {
   Close();
+  openError_ = TOpenError::None;
   impl_->fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (impl_->fd < 0) return device + ": " + std::strerror(errno);
+  if (impl_->fd < 0) {
+    const int code = errno;
+    openError_ = code == ENOENT || code == ENODEV || code == ENXIO || code == ENOTDIR ? TOpenError::NoDevice
+                 : code == EBUSY                                                    ? TOpenError::InUse
+                                                                                    : TOpenError::Other;
+    return device + ": " + std::strerror(code);
+  }
   std::string error;
-  if (::ioctl(impl_->fd, TIOCEXCL) != 0 || ::flock(impl_->fd, LOCK_EX | LOCK_NB) != 0)
+  if (::ioctl(impl_->fd, TIOCEXCL) != 0 && errno == ENOTTY) {
+    // Not a serial line at all (a plain file): no such port.
+    openError_ = TOpenError::NoDevice;
+    error = device + ": " + std::strerror(ENOTTY);
+  } else if (::ioctl(impl_->fd, TIOCEXCL) != 0 || ::flock(impl_->fd, LOCK_EX | LOCK_NB) != 0) {
+    openError_ = TOpenError::InUse;
     error = device + ": занят другой программой";
-  else if (!impl_->Configure())
+  } else if (!impl_->Configure()) {
+    // Not a serial line at all (a plain file, a terminal of another kind): not a port to open.
+    openError_ = errno == ENOTTY ? TOpenError::NoDevice : TOpenError::Other;
     error = device + ": " + std::strerror(errno);
+  }
   if (!error.empty()) {
     ::close(impl_->fd);
     impl_->fd = -1;

@@ -52,9 +52,11 @@ TUdpSocket::~TUdpSocket() { Close(); }
 
 std::string TUdpSocket::Open(const TIPv4& ip, uint16_t port) {
   Close();
+  openError_ = TOpenError::None;
   const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     lastError_ = errno;
+    openError_ = TOpenError::Other;
     return "socket: " + SystemErrorText(lastError_);
   }
   const int on = 1;
@@ -66,6 +68,9 @@ std::string TUdpSocket::Open(const TIPv4& ip, uint16_t port) {
   const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
   if (!bound || (port != 0 && AnotherSocketOn(local))) {
     lastError_ = bound ? EADDRINUSE : errno;
+    openError_ = lastError_ == EADDRINUSE      ? TOpenError::InUse
+                 : lastError_ == EADDRNOTAVAIL ? TOpenError::NoAddress
+                                               : TOpenError::Other;
     ::close(fd);
     return "bind: " + SystemErrorText(lastError_);
   }

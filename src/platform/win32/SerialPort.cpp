@@ -63,12 +63,20 @@ std::string TSerialPort::Open(const std::string& device) {
   // Exclusive by the system: no share mode.
   impl_->handle = CreateFileW(win32::Wide(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  openError_ = TOpenError::None;
   if (impl_->handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) return device + ": занят другой программой";
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+      openError_ = TOpenError::InUse;
+      return device + ": занят другой программой";
+    }
+    openError_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_NETPATH
+                     ? TOpenError::NoDevice
+                     : TOpenError::Other;
     return device + ": " + win32::MessageOf(error);
   }
   if (!impl_->Configure() || !impl_->SetReadTimeout(1, 1000)) {
+    openError_ = TOpenError::Other;
     const std::string error = device + ": " + win32::MessageOf(GetLastError());
     CloseHandle(impl_->handle);
     impl_->handle = INVALID_HANDLE_VALUE;

@@ -29,6 +29,7 @@ TUdpSocket::~TUdpSocket() { Close(); }
 
 std::string TUdpSocket::Open(const TIPv4& ip, uint16_t port) {
   Close();
+  openError_ = TOpenError::Other;
   if (!win32::StartWinsock()) return "WSAStartup failed";
   const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   if (s == INVALID_SOCKET) {
@@ -55,11 +56,16 @@ std::string TUdpSocket::Open(const TIPv4& ip, uint16_t port) {
   const sockaddr_in local = MakeAddress(ip, port);
   if (::bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
     lastError_ = WSAGetLastError();
+    // An address bound exclusively by another socket is refused with WSAEACCES.
+    openError_ = lastError_ == WSAEADDRINUSE || lastError_ == WSAEACCES ? TOpenError::InUse
+                 : lastError_ == WSAEADDRNOTAVAIL                       ? TOpenError::NoAddress
+                                                                        : TOpenError::Other;
     ::closesocket(s);
     return "bind: " + SystemErrorText(lastError_);
   }
   handle_ = static_cast<TNativeHandle>(s);
   lastError_ = 0;
+  openError_ = TOpenError::None;
   return {};
 }
 

@@ -82,11 +82,32 @@ void RunGuarded(const std::function<void()>& body) {
   }
 }
 
+namespace {
+
+// The error boxes of an operation wait until it has let go of the window and the link: a modal
+// box shown from inside the operation would run the event loop while it still holds them.
+// Questions are asked at once (the operation goes on by the answer).
+class TDeferredErrors : public IPrompt {
+ public:
+  TDeferredErrors() : outer(Prompt()) {}
+  void ShowError(const std::string& text) override { texts.push_back(text); }
+  TAnswer AskYesNo(const std::string& text, bool withCancel) override { return outer.AskYesNo(text, withCancel); }
+  IPrompt& outer;
+  std::vector<std::string> texts;
+};
+
+}  // namespace
+
 bool RunExclusive(bool& busy, const std::function<void()>& body) {
   if (busy) return false;
   busy = true;
-  RunGuarded(body);
+  TDeferredErrors deferred;
+  {
+    const PromptGuard guard(deferred);
+    RunGuarded(body);
+  }
   busy = false;
+  for (const std::string& text : deferred.texts) deferred.outer.ShowError(text);
   return true;
 }
 
