@@ -553,7 +553,10 @@ void MainWindowTest::EditsSurviveAFailedOpenAndAreOfferedForSaving() {
     if (!dialog || dialog->isHidden()) return;
     dialogs << dialog->windowTitle();
     if (dialog->acceptMode() == QFileDialog::AcceptSave) {
-      dialog->selectFile(kept);
+      // selectFile leaves the name field alone once it has the focus: the name is typed in.
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      QVERIFY(name);
+      name->setText(kept);
       static_cast<QDialog*>(dialog)->accept();
     } else {
       dialog->reject();
