@@ -159,7 +159,7 @@ class TFileReader {
   void Point(bool answered) const {
     if (options_.point) options_.point(answered);
   }
-  int Attempts() const { return std::max(1, link_.Settings.Attempts); }
+  int Attempts() const { return oneTry_ ? 1 : std::max(1, link_.Settings.Attempts); }
   // A serial line reads exactly the answer's length: count, code and frame bytes around it.
   uint8_t Expected(const TAsk& ask) const { return long_ ? 29 : uint8_t(ask.count + 6); }
   void SwitchToShortBlocks() {
@@ -194,6 +194,7 @@ class TFileReader {
   std::vector<std::vector<uint32_t>> askedAt_ = std::vector<std::vector<uint32_t>>(kBlockLong + 1);
   std::vector<TAsk> asks_;  // the requests under way
   std::optional<uint32_t> resumeAt_;
+  bool oneTry_ = false;  // until the first short block is answered after a silent long one
   // Counts whose answers may still be on their way when this read is over (sent more than once,
   // or never answered): the next reads keep off them.
   std::vector<bool> owed_ = std::vector<bool>(kBlockLong + 1, false);
@@ -306,6 +307,7 @@ bool TFileReader::Take(std::vector<TAsk>& asks, std::vector<uint8_t>& bytes, TPa
     }
   }
   if (it->sends == 1) link_.NoteRoundTrip(Clock::now() - it->sentAt);
+  oneTry_ = false;
   // Only an answer of the asked count is taken, so it fills its block exactly.
   if (a.count != it->count || it->offset + a.count > size_) return Fail(TLinkFailure::BadAnswer);
   std::copy_n(a.data.begin(), a.count, bytes.begin() + it->offset);
@@ -447,6 +449,10 @@ bool TFileReader::Read(std::vector<uint8_t>& out) {
       if (long_ && pass.received == 0 && passNo == 1 && why != TLinkFailure::Stopped && why != TLinkFailure::Busy &&
           why != TLinkFailure::Disconnected && why != TLinkFailure::NotOpen) {
         SwitchToShortBlocks();
+        // A long request left unanswered may be a controller without it, or one that has just
+        // gone silent: the first short block gets one try, so a dead controller is not waited
+        // for twice.
+        oneTry_ = why == TLinkFailure::NoAnswer;
         --passNo;
         continue;
       }
