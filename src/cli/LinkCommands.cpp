@@ -23,6 +23,7 @@ struct TLinkLine {
   std::vector<std::string> more;
   bool verify = false;
   bool force = false;
+  std::string areas;  // peek: area size of batched reads, empty for plain reads
 };
 
 using TRun = int (*)(TControllerLink&, const TArgs&);
@@ -198,9 +199,13 @@ void AddLinkCommands(CLI::App& app) {
   writeConfig->add_flag("--force", line->force, "write a file that is no readable configuration");
 
   CLI::App* peek = AddCommand(app, line, "peek", "print bytes of the controller's memory", RunPeek,
-                              [](const TLinkLine& l) { return TArgs{l.first, l.second}; });
+                              [](const TLinkLine& l) {
+                                return l.areas.empty() ? TArgs{l.first, l.second} : TArgs{l.first, l.second, l.areas};
+                              });
   peek->add_option("SEG:OFF", line->first, "address, hex")->required()->check(AddressCheck());
   peek->add_option("COUNT", line->second, "number of bytes")->required();
+  peek->add_option("--areas", line->areas,
+                   "read as the live windows do: areas of this many bytes (1-255), many to a request");
 
   CLI::App* poke = AddCommand(app, line, "poke", "write bytes into the controller's memory", RunPoke,
                               [](const TLinkLine& l) {

@@ -5,6 +5,7 @@
 
 #include "cli/CliArgs.h"
 #include "cli/LinkCli.h"
+#include "link/MemoryReader.h"
 #include "link/ServiceRequests.h"
 #include "platform/System.h"
 
@@ -72,6 +73,27 @@ int RunPeek(TControllerLink& link, const TArgs& args) {
   }
   if (count == 0 || count > kMaxPeek) return BadInput("peek", "bad byte count " + args[1]);
   std::vector<uint8_t> data(count);
+  if (args.size() > 2) {
+    // Areas of the given size, batched by the memory reader of the windows.
+    size_t area = 0;
+    try {
+      area = std::stoul(args[2]);
+    } catch (const std::exception&) {
+      area = 0;
+    }
+    if (area == 0 || area > 255) return BadInput("peek", "bad area size " + args[2] + " (1-255)");
+    std::vector<TMemoryRead> reads;
+    for (size_t done = 0; done < count; done += area) {
+      uint16_t s = segment, o = offset;
+      Advance(s, o, done);
+      reads.push_back({s, o, std::span(data).subspan(done, std::min(area, count - done))});
+    }
+    TMemoryReader reader(link);
+    reader.SetAttempts(link.Settings.Attempts);
+    if (!reader.Read(reads)) return LinkFailed(link, "peek", args[0]);
+    PrintDump(segment, offset, data);
+    return kExitOk;
+  }
   for (size_t done = 0; done < count; done += kPeekChunk) {
     uint16_t s = segment, o = offset;
     Advance(s, o, done);

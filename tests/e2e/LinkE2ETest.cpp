@@ -117,6 +117,9 @@ TEST_F(LinkE2E, MemoryPeekPokeAndReset) {
   const TRun peek = Run(Udp(sim, {"peek", "7234:0010", "4"}));
   ASSERT_EQ(peek.status, 0) << peek.err;
   EXPECT_EQ(peek.out, "7234:0010  DE AD BE EF\n");
+  // Read in areas of 3 bytes, as the live windows read: the same bytes.
+  EXPECT_EQ(Run(Udp(sim, {"peek", "--areas", "3", "7234:0010", "4"})).out, peek.out);
+  EXPECT_EQ(Run(Udp(sim, {"peek", "--areas", "256", "7234:0010", "4"})).status, 2);
   EXPECT_EQ(Run(Udp(sim, {"reset"})).status, 0);
   EXPECT_EQ(Run(Udp(sim, {"peek", "7234:0010", "4"})).out, "7234:0010  00 00 00 00\n");  // reset clears memory
   EXPECT_EQ(Run(Udp(sim, {"peek", "zz:1", "4"})).status, 2);

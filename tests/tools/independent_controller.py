@@ -192,6 +192,16 @@ class Controller:
             linear = (u16(req, 4) << 4) + u16(req, 2)
             data = bytes(self.memory[(linear + i) & 0xFFFFF] for i in range(count))
             return self.frame(cmd, req[2:7] + data)
+        if cmd == 0xA3:
+            n = req[2] if len(req) > 2 else 0
+            if n == 0 or len(req) < 3 + 5 * n + 1:
+                return None
+            data = b""
+            for i in range(n):
+                at = 3 + 5 * i
+                linear = (u16(req, at + 2) << 4) + u16(req, at)
+                data += bytes(self.memory[(linear + k) & 0xFFFFF] for k in range(req[at + 4]))
+            return self.frame(cmd, data)
         if cmd == 0x94:
             if req[2] == 1:
                 error, self.search = self.start_search(short_string(req, 48, 79))
