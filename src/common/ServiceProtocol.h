@@ -54,8 +54,8 @@ inline uint8_t FrameChecksum(std::span<const uint8_t> commandAndData) {
 inline bool AnswerFrameIntact(std::span<const uint8_t> bytes) {
   if (bytes.size() < 3) return false;
   const size_t n = bytes[0];
-  if (n == 0) return false;
-  if (bytes.size() == n + 2) return FrameChecksum(bytes.subspan(1, n)) == bytes[n + 1];
+  if (n != 0 && bytes.size() == n + 2) return FrameChecksum(bytes.subspan(1, n)) == bytes[n + 1];
+  // A long answer whose length is a multiple of 256 has 0 there.
   const size_t body = bytes.size() - 2;
   if (bytes.size() > kMaxFrame && (n == kMaxFrameN || n == body % 256))
     return FrameChecksum(bytes.subspan(1, body)) == bytes.back();

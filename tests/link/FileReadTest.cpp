@@ -204,6 +204,18 @@ TEST_F(FileRead, LongAnswersWithTheirLengthModulo256AreTakenWithoutAnError) {
   EXPECT_TRUE(prompt.errors.empty());
 }
 
+// A long answer of 1272 bytes has 1280 behind its length byte: modulo 256 that is 0.
+TEST(LongAnswerFrame, LengthModulo256OfZeroIsTakenWhenTheChecksumHolds) {
+  Bytes frame(1282, 0x11);
+  frame[0] = 0;
+  frame[1] = 0xA4;
+  frame = test::Sealed(frame);
+  EXPECT_TRUE(wire::AnswerFrameIntact(frame));
+  frame.back() ^= 1;
+  EXPECT_FALSE(wire::AnswerFrameIntact(frame));
+  EXPECT_FALSE(wire::AnswerFrameIntact(Bytes{0, 0xA4, 0xA4}));  // a short frame never has 0 there
+}
+
 // A cycle of short blocks covers 19955 bytes; the rest of a 30000-byte file reuses counts.
 TEST_F(FileRead, ReusedCountsStandAloneOnlyWhereNoCopyOfAnEarlierAnswerCouldLookLikeThem) {
   line.controller.longBlocks = false;
