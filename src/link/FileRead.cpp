@@ -529,12 +529,30 @@ bool ReadControllerFile(TControllerLink& link, const std::string& name, std::vec
     link.LastFailure = entry.IsDirectory() ? TLinkFailure::IsDirectory : TLinkFailure::BadAnswer;
     ok = false;
   }
-  if (ok) {
+  // Over UDP a late search answer of an earlier read names the same file with the size it had
+  // then: a second search after the blocks must agree with the first, else the file is read
+  // again with what the second said (once; a file that keeps changing is not read).
+  const bool udp = link.Settings.LinkMode == kLinkUdp;
+  for (int reading = 0; ok; ++reading) {
     TFileReader reader(link, name, entry.Size, options, r);
     ok = reader.Read(out);
     reader.RememberCounts();
+    if (ok && udp) {
+      TDirEntry again;
+      ok = FindControllerFile(link, name, again);
+      if (ok && (again.Size != entry.Size || again.DateTime != entry.DateTime)) {
+        entry = again;
+        ok = false;
+        link.LastFailure = TLinkFailure::Unconfirmed;
+        if (reading == 0 && !entry.IsDirectory() && entry.Size <= kMaxRemoteFile) {
+          ok = true;
+          continue;
+        }
+      }
+    }
     if (!ok && options.showReadError && link.LastFailure != TLinkFailure::Stopped && link.LastFailure != TLinkFailure::Busy)
       ShowError(ReadFailureText(link, name));
+    break;
   }
   r.echoes = link.Counters().echoes - echoesBefore;
   if (!ok) out.clear();

@@ -76,10 +76,13 @@ bool TMemoryReader::ReadBatch(std::span<TMemoryRead* const> batch, int tries) {
     areas.push_back({r->Offset, r->Segment, uint8_t(r->Out.size())});
     total += r->Out.size();
   }
-  // Two area reads in a row never ask for the same number of bytes, so a late or repeated
-  // answer of the one before (it is told apart by its length alone) cannot be taken for this
-  // one. The plan left room for the extra byte.
-  if (total == StateOf(link_).LastTotal) areas.push_back({batch.front()->Offset, batch.front()->Segment, 1});
+  // An area read never asks for as many bytes as one of the 16 before it, so a late or repeated
+  // answer of those (it is told apart by its length alone) cannot be taken for this one: an
+  // extra area of a few bytes makes the difference. The plan left room for it.
+  const auto& recent = StateOf(link_).RecentTotals;
+  size_t pad = 0;
+  while (pad < kPadMax && std::ranges::find(recent, total + pad) != recent.end()) ++pad;
+  if (pad > 0) areas.push_back({batch.front()->Offset, batch.front()->Segment, uint8_t(pad)});
   for (int attempt = 0; attempt < tries; ++attempt) {
     const bool ok = ReadMemoryAreas(link_, areas);
     if (link_.LastFailure == TLinkFailure::Busy) return false;
@@ -109,8 +112,8 @@ bool TMemoryReader::Read(std::span<TMemoryRead> reads) {
   }
   std::vector<size_t> counts;
   for (const TMemoryRead* r : batchable) counts.push_back(r->Out.size());
-  // One area and one byte of room stay free for the byte that keeps two totals apart.
-  for (const auto& indexes : Batches(counts, kMaxAreas - 1, maxBytes - 1)) {
+  // One area and a few bytes of room stay free for the bytes that keep totals apart.
+  for (const auto& indexes : Batches(counts, kMaxAreas - 1, maxBytes - kPadMax)) {
     std::vector<TMemoryRead*> batch;
     for (size_t i : indexes) batch.push_back(batchable[i]);
     const std::optional<bool> answered = AreasAnswered(link_);

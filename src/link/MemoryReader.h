@@ -26,6 +26,8 @@ struct TMemoryRead {
 class TMemoryReader {
  public:
   static constexpr size_t kMaxAreas = 50;
+  // Room a batch keeps for the extra area that keeps its total apart from the recent ones.
+  static constexpr size_t kPadMax = TControllerLink::TAreaReads::kRecent;
   // Data bytes of one area read answer: a datagram carries 1420 of them, a serial answer
   // whatever its 8-bit expected length (data + 2) leaves.
   static constexpr size_t kUdpAnswerBytes = 1420, kSerialAnswerBytes = 253;

@@ -234,7 +234,8 @@ bool ReadMemoryAreas(TControllerLink& link, std::span<const TMemoryArea> areas) 
     const bool ours = bytes.size() == total + 3 || (serial && bytes.size() == total + 2);
     return ours ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
   });
-  link.AreaReads.LastTotal = total;
+  auto& reads = link.AreaReads;
+  reads.RecentTotals[reads.RecentNext++ % reads.RecentTotals.size()] = total;
   if (!link.Exchange(kExchangeAnswer, uint8_t(total + 2))) return false;
   const TReply a{link.Response()};
   if (!a.Has(2 + total) || a.U8(1) != kCmdReadAreas) return BadAnswer(link);

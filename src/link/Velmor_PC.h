@@ -124,7 +124,10 @@ class TControllerLink {
     int8_t Answered = -1;
     TIPAddress Dest{};
     uint8_t Mode = 0xFF;
-    size_t LastTotal = 0;  // data bytes asked for by the last area read sent
+    // Data bytes asked for by the last area reads sent, the newest at RecentNext - 1.
+    static constexpr size_t kRecent = 16;
+    std::array<size_t, kRecent> RecentTotals{};
+    size_t RecentNext = 0;
   } AreaReads;
 
  private:

@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <random>
+#include <utility>
 
 #include "FakeTransport.h"
 #include "link/FileRead.h"
@@ -31,6 +32,7 @@ struct TBadLine {
   double lose = 0, duplicate = 0, stale = 0, replay = 0;
   std::map<size_t, Bytes> lastOfSize;
   int replayed = 0;
+  Bytes staleSearch;  // given once before the answer to the next search
   bool echo = false, lengthModulo = false;
   std::deque<Bytes> queue, later;
   int staleSent = 0;
@@ -57,6 +59,7 @@ struct TBadLine {
       ++staleSent;
     }
     if (!block) lastOfSize.clear();  // copies come from the transfer under way only
+    if (frame[1] == 0x94 && !staleSearch.empty()) queue.push_back(std::exchange(staleSearch, {}));
     if (block) {
       auto& last = lastOfSize[answer.size()];
       if (!last.empty() && last != answer && Chance(replay)) {
@@ -182,6 +185,18 @@ TEST_F(FileRead, AnEchoingLineIsSkippedAndASilentControllerIsNoEmptyFile) {
   EXPECT_FALSE(ReadControllerFile(link, "x", out, {}, &report));
   EXPECT_EQ(link.LastFailure, TLinkFailure::NoAnswer);
   EXPECT_FALSE(report.found);
+}
+
+// The late answer of an earlier search names the file with the size it had then: the search
+// after the blocks tells, and the file is read again.
+TEST_F(FileRead, ALateSearchAnswerWithAnEarlierSizeIsCaughtByTheSecondSearch) {
+  line.controller.files["s.bin"] = Pattern(4999);
+  TDirEntry entry;
+  ASSERT_TRUE(FindControllerFile(link, "s.bin", entry));
+  line.staleSearch = Bytes(link.Response().begin(), link.Response().end());
+  line.controller.files["s.bin"] = Pattern(5000, 9);
+  EXPECT_EQ(ReadsExact("s.bin", 1), 1);
+  EXPECT_TRUE(line.staleSearch.empty());
 }
 
 // A controller whose long blocks stop at 1000 bytes: the first block tells, the others follow

@@ -120,6 +120,15 @@ TEST_F(MemoryReader, AnAreaAnswerIsTakenOnlyForTheRequestOfItsLength) {
   EXPECT_EQ(wire.sent.back()[2], 3);  // a third area of one byte
   EXPECT_TRUE(AllRight());
   EXPECT_EQ(link.Counters().stale, 2u);
+
+  // Nor as many as any of the sixteen before: the answer of two reads back cannot either.
+  for (int i = 0; i < 10; ++i) controller.memory[size_t(i % 2) * 300 + size_t(i / 2)] ^= 0x55;
+  wire.answers = {first};
+  ASSERT_TRUE(reader.Read(reads));
+  EXPECT_EQ(wire.sent.back()[2], 3);
+  EXPECT_EQ(wire.sent.back()[3 + 5 * 2 + 4], 2);  // the third area is two bytes now
+  EXPECT_TRUE(AllRight());
+  EXPECT_EQ(link.Counters().stale, 3u);
 }
 
 }  // namespace
