@@ -29,8 +29,8 @@ class TMemoryReader {
   // Room a batch keeps for the extra area that keeps its total apart from the recent ones.
   static constexpr size_t kPadMax = TControllerLink::TAreaReads::kRecent;
   // Data bytes of one area read answer: a datagram carries 1420 of them, a serial answer
-  // whatever its 8-bit expected length (data + 2) leaves.
-  static constexpr size_t kUdpAnswerBytes = 1420, kSerialAnswerBytes = 253;
+  // whatever its 8-bit expected length (data + 3, the checksum read too) leaves.
+  static constexpr size_t kUdpAnswerBytes = 1420, kSerialAnswerBytes = 252;
 
   explicit TMemoryReader(TControllerLink& link) : link_(link) {}
 

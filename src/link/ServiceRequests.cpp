@@ -226,17 +226,15 @@ bool ReadMemoryAreas(TControllerLink& link, std::span<const TMemoryArea> areas) 
     total += areas[i].Count;
   }
   // The answer carries nothing but the data: its length is all that ties it to this request.
-  // A whole answer is length byte, command, data and checksum; a serial line reads the
-  // expected length only. An answer of another length (a late one of an earlier area read) is
-  // passed over.
-  const bool serial = link.Settings.LinkMode == kLinkSerial;
-  link.SetAnswerFilter([total, serial](std::span<const uint8_t> bytes) {
-    const bool ours = bytes.size() == total + 3 || (serial && bytes.size() == total + 2);
-    return ours ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
+  // A whole answer is length byte, command, data and checksum. A serial line reads the expected
+  // length only, so it is asked for the checksum too: without it a damaged byte of the data
+  // would pass. An answer of another length (a late one of an earlier area read) is passed over.
+  link.SetAnswerFilter([total](std::span<const uint8_t> bytes) {
+    return bytes.size() == total + 3 ? TAnswerVerdict::Take : TAnswerVerdict::Ignore;
   });
   auto& reads = link.AreaReads;
   reads.RecentTotals[reads.RecentNext++ % reads.RecentTotals.size()] = total;
-  if (!link.Exchange(kExchangeAnswer, uint8_t(total + 2))) return false;
+  if (!link.Exchange(kExchangeAnswer, uint8_t(total + 3))) return false;
   const TReply a{link.Response()};
   if (!a.Has(2 + total) || a.U8(1) != kCmdReadAreas) return BadAnswer(link);
   return true;

@@ -98,8 +98,8 @@ TAnswerVerdict TControllerLink::Judge(std::span<const uint8_t> bytes, uint8_t ex
   const bool answerIsRequest = RequestBuffer[1] == wire::kCmdReadMemory && RequestBuffer[6] == 0;
   if (!answerIsRequest && IsOwnRequest(bytes)) return TAnswerVerdict::Echo;
   if (Settings.CheckAnswerSum && !wire::AnswerFrameIntact(bytes)) {
-    // A line reader stops at the expected length; when the request's own expectation leaves
-    // the checksum out (an area read on the serial line) there is nothing to check.
+    // A line reader stops at the expected length; when the request's own expectation is
+    // shorter than the frame there is nothing to check.
     const bool cutByExpectation = !transport_->WholeAnswers() && bytes.size() == expected && bytes[0] + 2u > expected;
     if (!cutByExpectation) return TAnswerVerdict::Reject;
   }

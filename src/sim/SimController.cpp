@@ -125,7 +125,7 @@ const SimController::Kind* SimController::FindKind(uint8_t code) {
       {Command::DeleteFile, "DeleteFile", 16, 0, 0, [](auto) -> size_t { return 5; },
        &SimController::DeleteFile},
       {Command::ReadMemoryAreas, "ReadMemoryAreas", 2, 2, 5,
-       [](auto f) -> size_t { return SumOfAreaCounts(f) + 2; }, &SimController::ReadMemoryAreas},
+       [](auto f) -> size_t { return SumOfAreaCounts(f) + 3; }, &SimController::ReadMemoryAreas},
       {Command::ReadFileBlockLong, "ReadFileBlockLong", 27, 0, 0, [](auto) -> size_t { return 29; },
        &SimController::ReadFileBlockLong},
       {Command::ListDirBlock, "ListDirBlock", 8, 6, 1, [](auto) -> size_t { return kSearchAnswer; },

@@ -52,7 +52,7 @@ TEST(MemoryReaderPlan, BatchesEndAtTheAreaCountAndAtTheAnswerBytes) {
   EXPECT_EQ(sizes(TMemoryReader::Batches(rows, 49, 252)), (std::vector<size_t>(20, 1)));
   TControllerLink serial;
   serial.Settings.LinkMode = kLinkSerial;
-  EXPECT_EQ(TMemoryReader::AnswerBytes(serial), 253u);  // data + 2 in the 8-bit expected length
+  EXPECT_EQ(TMemoryReader::AnswerBytes(serial), 252u);  // data + 3 in the 8-bit expected length
   EXPECT_EQ(TMemoryReader::AnswerBytes(TControllerLink{}), 1420u);
 }
 
