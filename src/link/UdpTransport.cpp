@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "link/DatagramWait.h"
 #include "link/LinkSettings.h"
 #include "link/LinkTransport.h"
 #include "link/SerialTransport.h"
@@ -13,7 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 // The window system must get a turn at least this often while an answer is awaited.
-constexpr auto kPumpInterval = std::chrono::milliseconds(50);
 
 class TUdpTransport : public ILinkTransport {
  public:
@@ -38,42 +38,21 @@ class TUdpTransport : public ILinkTransport {
 
   TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds wait, const TAnswerFilter& filter,
                     const std::function<void()>& pump) override {
-    const auto deadline = Clock::now() + wait;
-    auto nextPump = Clock::now() + kPumpInterval;
-    for (;;) {
-      const auto now = Clock::now();
-      if (now >= nextPump) {
-        if (pump) pump();
-        nextPump = Clock::now() + kPumpInterval;
-      }
-      if (now >= deadline) return {};
-      // Answers to a window of blocks are mostly queued already: read first, wait only when
-      // nothing is there (one system call per answer instead of two).
-      const bool got = socket_.Receive() || (WaitUntil(std::min(deadline, nextPump)) && socket_.Receive());
-      if (!got || !FromController()) continue;
-      const auto answer = socket_.ReceiveBuffer();
-      const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
-      if (verdict == TAnswerVerdict::Ignore || verdict == TAnswerVerdict::Echo) continue;
-      const size_t n = std::min(answer.size(), into.size());
-      std::copy_n(answer.data(), n, into.data());
-      return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
-    }
+    // Answers to a window of blocks are mostly queued already: read first, wait only when
+    // nothing is there (one system call per answer instead of two).
+    return ReceiveDatagram(into, wait, filter, pump, [this](Clock::time_point until, std::span<const uint8_t>& answer) {
+      const bool got = socket_.Receive() || (WaitUntil(until) && socket_.Receive());
+      if (!got || !FromController()) return false;
+      answer = socket_.ReceiveBuffer();
+      return true;
+    });
   }
 
   int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump,
             Clock::time_point& firstArrival) override {
-    const auto limit = Clock::now() + 3 * silence;
-    auto quietUntil = Clock::now() + silence;
-    int stale = 0;
-    while (Clock::now() < std::min(quietUntil, limit)) {
-      if (pump) pump();
-      if (WaitUntil(std::min({quietUntil, limit, Clock::now() + kPumpInterval})) && socket_.Receive() &&
-          FromController()) {
-        if (stale++ == 0) firstArrival = Clock::now();
-        quietUntil = Clock::now() + silence;
-      }
-    }
-    return stale;
+    return QuietDatagrams(silence, pump, firstArrival, [this](Clock::time_point until, std::span<const uint8_t>&) {
+      return WaitUntil(until) && socket_.Receive() && FromController();
+    });
   }
 
  private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/DatagramWait.h"
 #include "link/LinkSettings.h"
 #include "link/SocketUDP.h"
 
@@ -141,38 +142,20 @@ class TSharedUdpTransport : public ILinkTransport {
 
   TReceived Receive(std::span<uint8_t> into, size_t, std::chrono::milliseconds wait, const TAnswerFilter& filter,
                     const std::function<void()>& pump) override {
-    const auto deadline = Clock::now() + wait;
-    auto nextPump = Clock::now() + kSlice;
-    std::vector<uint8_t> answer;
-    for (;;) {
-      if (pump && Clock::now() >= nextPump) {
-        pump();
-        nextPump = Clock::now() + kSlice;
-      }
-      if (Clock::now() >= deadline) return {};
-      if (!port_->Next(dest_, std::min(deadline, nextPump), answer)) continue;
-      const TAnswerVerdict verdict = filter ? filter(answer) : TAnswerVerdict::Take;
-      if (verdict == TAnswerVerdict::Ignore || verdict == TAnswerVerdict::Echo) continue;
-      const size_t n = std::min(answer.size(), into.size());
-      std::copy_n(answer.data(), n, into.data());
-      return {verdict == TAnswerVerdict::Take ? TReceiveEnd::Answer : TReceiveEnd::Rejected, n};
-    }
+    std::vector<uint8_t> datagram;
+    return ReceiveDatagram(into, wait, filter, pump, [&](Clock::time_point until, std::span<const uint8_t>& answer) {
+      if (!port_->Next(dest_, until, datagram)) return false;
+      answer = datagram;
+      return true;
+    });
   }
 
   int Quiet(std::chrono::milliseconds silence, const std::function<void()>& pump,
             Clock::time_point& firstArrival) override {
-    const auto limit = Clock::now() + 3 * silence;
-    auto quietUntil = Clock::now() + silence;
-    int stale = 0;
     std::vector<uint8_t> thrown;
-    while (Clock::now() < std::min(quietUntil, limit)) {
-      if (pump) pump();
-      if (port_->Next(dest_, std::min({quietUntil, limit, Clock::now() + kSlice}), thrown)) {
-        if (stale++ == 0) firstArrival = Clock::now();
-        quietUntil = Clock::now() + silence;
-      }
-    }
-    return stale;
+    return QuietDatagrams(silence, pump, firstArrival, [&](Clock::time_point until, std::span<const uint8_t>&) {
+      return port_->Next(dest_, until, thrown);
+    });
   }
 
  private:
